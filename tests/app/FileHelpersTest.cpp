@@ -1,0 +1,94 @@
+#include "TempFolder.h"
+#include "WinksGlobal.h"
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using quillane::TGlobal;
+using quillane::testing::ReadFile;
+using quillane::testing::TempFolder;
+using quillane::testing::WriteFile;
+
+class FileHelpers : public ::testing::Test {
+protected:
+    TempFolder folder;
+    TGlobal global{folder.Folder()};
+};
+
+TEST_F(FileHelpers, FindNonXmlFileSkipsXmlFilesAndFolders) {
+    const std::string dir = folder.Folder() + "x/";
+    WriteFile(dir + "content.xml", "<a/>");
+    WriteFile(dir + "inner.cab", "MSCF");
+    fs::create_directories(dir + "sub.folder");
+    EXPECT_EQ(global.FindNonXmlFile(dir), "inner.cab");
+
+    const std::string onlyXml = folder.Folder() + "y/";
+    WriteFile(onlyXml + "content.XML", "<a/>");
+    fs::create_directories(onlyXml + "child");
+    EXPECT_EQ(global.FindNonXmlFile(onlyXml), "");
+    EXPECT_EQ(global.FindNonXmlFile(folder.Folder() + "missing/"), "");
+}
+
+TEST_F(FileHelpers, FindSwfFileIgnoresCase) {
+    WriteFile(folder.File("MOVIE.Swf"), "FWS");
+    WriteFile(folder.File("other.swf.xml"), "");
+    EXPECT_EQ(global.FindSwfFile(folder.Folder()), "MOVIE.Swf");
+    EXPECT_EQ(global.FindSwfFile(folder.Folder() + "missing/"), "");
+}
+
+TEST_F(FileHelpers, DeleteFilesByMaskRemovesTheFolderOnlyWhenEmpty) {
+    const std::string dir = folder.Folder() + "~Quillane/";
+    WriteFile(dir + "content.xml", "");
+    WriteFile(dir + "MORE.XML", "");
+    WriteFile(dir + "inner.cab", "");
+    global.DeleteFiles(dir, "*.XML");
+    EXPECT_TRUE(fs::exists(dir + "inner.cab"));
+    EXPECT_FALSE(fs::exists(dir + "content.xml"));
+    EXPECT_FALSE(fs::exists(dir + "MORE.XML"));
+
+    WriteFile(dir + "noextension", "");
+    WriteFile(dir + "sub/deep.swf", "");
+    global.DeleteFiles(dir, "*.*");
+    EXPECT_FALSE(fs::exists(dir)) << "the emptied folder goes too";
+    global.DeleteFiles(dir, "*.*");  // a missing folder is no error
+}
+
+TEST_F(FileHelpers, RestoreCabinetPutsTheSignatureBack) {
+    WriteFile(folder.File("pack.QZK"), "SCF\x01\x02rest");
+    WriteFile(folder.File("temp.cab"), "an older and much longer cabinet");
+    EXPECT_TRUE(global.RestoreCabinet(folder.File("pack.QZK"), folder.File("temp.cab")));
+    EXPECT_EQ(ReadFile(folder.File("temp.cab")), "MSCF\x01\x02rest");
+}
+
+TEST_F(FileHelpers, RestoreCabinetFromAMissingSourceLeavesDestAlone) {
+    WriteFile(folder.File("temp.cab"), "keep");
+    EXPECT_FALSE(global.RestoreCabinet(folder.File("missing.QZK"), folder.File("temp.cab")));
+    EXPECT_EQ(ReadFile(folder.File("temp.cab")), "keep");
+    EXPECT_FALSE(global.RestoreCabinet(folder.File("missing.QZK"), folder.File("absent.cab")));
+    EXPECT_FALSE(fs::exists(folder.File("absent.cab")));
+}
+
+TEST_F(FileHelpers, RestoreCabinetIntoAMissingFolderFailsCleanly) {
+    WriteFile(folder.File("pack.QZK"), "SCF");
+    EXPECT_FALSE(global.RestoreCabinet(folder.File("pack.QZK"), folder.Folder() + "nofolder/temp.cab"));
+}
+
+TEST_F(FileHelpers, RunAndWaitReturnsTheExitCode) {
+    EXPECT_EQ(global.RunAndWait("/bin/sh -c \"exit 7\"", quillane::SW_HIDE), 7);
+    EXPECT_EQ(global.RunAndWait("true", quillane::SW_HIDE), 0);
+    // Arguments are grouped by quotation marks and never go through a shell.
+    const std::string out = folder.File("out file.txt");
+    EXPECT_EQ(global.RunAndWait("/bin/sh -c \"printf '%s|' \\\"$0\\\" \\\"$1\\\" > '" + out + "'\" \"*.*\" \"a b\"",
+                                quillane::SW_HIDE),
+              0);
+    EXPECT_EQ(ReadFile(out), "*.*|a b|");
+}
+
+TEST_F(FileHelpers, RunAndWaitOnAMissingProgramReturnsMinusOneAtOnce) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(global.RunAndWait("\"" + folder.Folder() + "cabarc\" -o X a.cab *.* out/", quillane::SW_HIDE), -1);
+    EXPECT_EQ(global.RunAndWait("", quillane::SW_HIDE), -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}

@@ -1,0 +1,79 @@
+#include "TempFolder.h"
+#include "WinksGlobal.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using quillane::TGlobal;
+using quillane::testing::ReadFile;
+using quillane::testing::TempFolder;
+using quillane::testing::WriteFile;
+
+TEST(Settings, DefaultsWithoutConfigFile) {
+    TempFolder folder;
+    TGlobal global(folder.Folder());
+    EXPECT_EQ(global.AppPath, folder.Folder());
+    EXPECT_EQ(global.ConfigFile, folder.Folder() + "Config.ini");
+    EXPECT_EQ(global.CurrentWinks, 0);
+    EXPECT_EQ(global.SkinFile, "MacOS.sui");
+    EXPECT_EQ(global.SkinPath, folder.Folder() + "Skins/MacOS.sui");
+    EXPECT_EQ(global.PreviewDir, folder.Folder() + "Preview/");
+    EXPECT_EQ(global.DownAfterInstall, 1);
+    EXPECT_TRUE(global.ShowToolbar);
+    EXPECT_TRUE(global.ShowStatus);
+    EXPECT_TRUE(global.PackToInstall.empty());
+    EXPECT_EQ(global.DownloadBase, quillane::kDefaultDownloadBase);
+    EXPECT_EQ(global.TempDir.back(), '/');
+    EXPECT_FALSE(std::filesystem::exists(global.ConfigFile)) << "reading must not create the file";
+}
+
+TEST(Settings, ValuesReadFromTheFile) {
+    TempFolder folder;
+    WriteFile(folder.File("Config.ini"),
+              "[Config]\r\nCurrentWinks=57\r\nSkinFile=Normal\r\nDownAfterInstall=0x1\r\nShowToolbar=0\r\n"
+              "ShowStatus=yes\r\nDownloadBase=http://127.0.0.1:8080/site/\r\n");
+    TGlobal global(folder.Folder());
+    EXPECT_EQ(global.CurrentWinks, 57);
+    EXPECT_EQ(global.SkinFile, "Normal");
+    EXPECT_EQ(global.SkinPath, folder.Folder() + "Skins/Normal");
+    EXPECT_EQ(global.DownAfterInstall, 1);
+    EXPECT_FALSE(global.ShowToolbar);
+    EXPECT_TRUE(global.ShowStatus) << "a value that is not a number gives the default";
+    EXPECT_EQ(global.DownloadBase, "http://127.0.0.1:8080/site/");
+}
+
+TEST(Settings, SaveWritesTheFiveKeysInOrderAndKeepsForeignOnes) {
+    TempFolder folder;
+    TGlobal fresh(folder.Folder());
+    fresh.ShowStatus = false;
+    fresh.SaveSettings();
+    EXPECT_EQ(ReadFile(fresh.ConfigFile),
+              "[Config]\r\nCurrentWinks=0\r\nSkinFile=MacOS.sui\r\nDownAfterInstall=1\r\nShowToolbar=1\r\nShowStatus=0\r\n");
+
+    WriteFile(fresh.ConfigFile, "[Config]\r\nDownloadBase=http://mirror/\r\nShowStatus=1\r\n[Window]\r\nLeft=3\r\n");
+    TGlobal global(folder.Folder());
+    global.CurrentWinks = 12;
+    global.SaveSettings();
+    EXPECT_EQ(ReadFile(global.ConfigFile),
+              "[Config]\r\nDownloadBase=http://mirror/\r\nShowStatus=1\r\nCurrentWinks=12\r\nSkinFile=MacOS.sui\r\n"
+              "DownAfterInstall=1\r\nShowToolbar=1\r\n[Window]\r\nLeft=3\r\n");
+    TGlobal reread(folder.Folder());
+    EXPECT_EQ(reread.CurrentWinks, 12);
+    EXPECT_EQ(reread.DownloadBase, "http://mirror/");
+}
+
+TEST(Settings, SaveFailsWithThePathWhenTheFolderCannotBeWritten) {
+    TempFolder folder;
+    TGlobal global(folder.Folder());
+    // A config path below a plain file cannot be written, whoever runs the test.
+    WriteFile(folder.File("app"), "");
+    global.ConfigFile = folder.File("app") + "/Config.ini";
+    global.SkinFile = "Blue.sui";
+    try {
+        global.SaveSettings();
+        FAIL() << "SaveSettings did not fail";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + global.ConfigFile);
+    }
+    EXPECT_EQ(global.SkinFile, "Blue.sui") << "the new value stays in memory";
+}

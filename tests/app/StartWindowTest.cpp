@@ -1,0 +1,44 @@
+#include "FrmInstallU.h"
+#include "FrmMainU.h"
+#include "StartWindow.h"
+#include "TempFolder.h"
+#include "WinksGlobal.h"
+
+#include <QApplication>
+#include <QtTest>
+#include <cstdlib>
+
+using namespace quillane;
+
+class StartWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        data = std::make_unique<testing::TempFolder>();
+        app = std::make_unique<testing::TempFolder>();
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data->Path().string()));
+        InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
+    }
+
+    void withoutArgumentTheMainWindowOpensAndRegistersTheFileTypes() {
+        const auto window = CreateStartWindow();
+        QVERIFY(qobject_cast<TFrmMain*>(window.get()));
+        QCOMPARE(window->windowTitle(), QString("Quillane"));
+        QVERIFY(std::filesystem::exists(data->Folder() + "applications/quillane.desktop"));
+    }
+
+    void withAPackTheInstallWindowOpensAndNothingIsRegistered() {
+        Global().PackToInstall = app->File("pack.QZK");
+        const auto window = CreateStartWindow();
+        QVERIFY(qobject_cast<TFrmInstall*>(window.get()));
+        QCOMPARE(window->windowTitle(), QString("Quillane"));
+        QVERIFY(!std::filesystem::exists(data->Folder() + "applications/quillane.desktop"));
+    }
+
+private:
+    std::unique_ptr<testing::TempFolder> data;
+    std::unique_ptr<testing::TempFolder> app;
+};
+
+QTEST_MAIN(StartWindowTest)
+#include "StartWindowTest.moc"
