@@ -1,0 +1,92 @@
+#pragma once
+
+#include "SocketClient.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace quillane {
+
+struct ResponseFields;
+struct RequestLine;
+class TransferOutput;
+
+// Optional values of the request header. The client fills Cookie itself from
+// a redirect answer that sets one, and sends it from then on.
+struct THeaderInfo {
+    std::string LocalMailAddress;
+    std::string LocalProgram;
+    std::string Cookie;
+    std::string Referer;
+    std::string UserId;
+    std::string Password;
+};
+
+// Fetches a URL with an HTTP/1.0 GET, one connection per request, and writes
+// the response body into the file Body (or into Body itself with
+// InputFileMode off). Redirects are followed. Get returns when the transfer
+// has ended and keeps the owner's window alive through Pump meanwhile.
+class THttpClient : public TSocketClient {
+public:
+    // Redirects and repeated requests of one Get, after which an answer counts as final.
+    static constexpr int kMaxRepeats = 10;
+
+    THttpClient() = default;
+
+    // With InputFileMode on: the file that receives the body. Otherwise the body itself.
+    const std::string& Body() const { return body_; }
+    void SetBody(std::string body) { body_ = std::move(body); }
+    // With OutputFileMode off: the text of the response headers of the last Get.
+    // With it on: the file that receives that text.
+    const std::string& Header() const { return header_; }
+    void SetHeader(std::string header) { header_ = std::move(header); }
+    bool InputFileMode() const { return inputFileMode_; }
+    void SetInputFileMode(bool on) { inputFileMode_ = on; }
+    bool OutputFileMode() const { return outputFileMode_; }
+    void SetOutputFileMode(bool on) { outputFileMode_ = on; }
+    // Proxy server name or address; empty connects directly.
+    const std::string& Proxy() const { return proxy_; }
+    void SetProxy(std::string proxy) { proxy_ = std::move(proxy); }
+    int ProxyPort() const { return proxyPort_; }
+    void SetProxyPort(int port) { proxyPort_ = port; }
+    THeaderInfo& HeaderInfo() { return headerInfo_; }
+    const THeaderInfo& HeaderInfo() const { return headerInfo_; }
+
+    // Raised after every block of the body has been written; may call Disconnect.
+    std::function<void(THttpClient& sender)> OnPacketRecvd;
+
+    // Body bytes received so far in the current response.
+    int64_t ReceivedBytes() const { return receivedBytes_; }
+    // Content-Length of the last response; 0 when it had none.
+    int64_t ContentLength() const { return contentLength_; }
+    // Status of the final response of the last Get; 0 when no complete
+    // response header arrived (the server closed early, or Disconnect came first).
+    int StatusCode() const { return statusCode_; }
+
+    // Fetches url. Raises on every failure, with the connection closed. An
+    // answer with an error status is no failure: its page lands in Body.
+    // Returns normally after a Disconnect during the response.
+    void Get(const std::string& url);
+
+private:
+    // Connect, send, read the answer, close: one request.
+    ResponseFields Transact(const RequestLine& request, TransferOutput& header);
+    ResponseFields ReadResponseHeader(TransferOutput& header);
+    void ReadBody();
+
+    std::string body_ = "Default.htm";
+    std::string header_ = "Head.txt";
+    bool inputFileMode_ = false;
+    bool outputFileMode_ = false;
+    std::string proxy_;
+    int proxyPort_ = 0;
+    THeaderInfo headerInfo_;
+
+    int64_t receivedBytes_ = 0;
+    int64_t contentLength_ = 0;
+    int statusCode_ = 0;
+    bool busy_ = false;
+};
+
+}  // namespace quillane

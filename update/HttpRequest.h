@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace quillane {
+
+// What one GET request says, and to whom.
+struct RequestLine {
+    std::string path;    // from the URL
+    std::string url;     // the whole current URL, sent instead of the path to a proxy
+    std::string host;    // the server's name, never with its port
+    std::string cookie;  // sent once the client holds one
+    bool viaProxy = false;
+};
+
+// The request header lines, each ended by CR LF, without the blank line
+// that closes the header.
+std::string RequestHeaderLines(const RequestLine& request);
+
+}  // namespace quillane

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace quillane {
+
+// The error of every socket and protocol step of the download client. Code is
+// the Windows Sockets code behind it (10061 for a refused connection, 11001
+// for an unknown host), or 0 when the step failed without a system error.
+class ESockError : public std::runtime_error {
+public:
+    explicit ESockError(const std::string& message, int code = 0)
+        : std::runtime_error(message), code_(code) {}
+    int Code() const { return code_; }
+
+private:
+    int code_;
+};
+
+// A transfer ended by the cancel flag (the time-out, for instance).
+class EAbortError : public ESockError {
+public:
+    using ESockError::ESockError;
+};
+
+// A text that should have been a whole number: "'<text>' is not a valid integer value".
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+}  // namespace quillane
