@@ -17,6 +17,11 @@ bool IsRedirect(int status) { return status >= 300 && status <= 302; }
 
 }  // namespace
 
+std::string THttpClient::ServerUrl() const {
+    const std::string server = "http://" + Host();
+    return Port() == 80 ? server : server + ":" + std::to_string(Port());
+}
+
 void THttpClient::Get(const std::string& url) {
     // A Get from an event handler of a running Get would share its connection.
     if (busy_) throw ESockError("Already connected");
@@ -47,7 +52,8 @@ void THttpClient::Get(const std::string& url) {
         if (IsRedirect(status)) current = response.location;
         if (status >= 300 && status <= 398) {
             if (!response.cookie.empty()) headerInfo_.Cookie = response.cookie;
-            if (current.find('/') == std::string::npos) current = "http://" + Host() + "/" + current;
+            // A bare name is relative to the root of the server that answered, port included.
+            if (current.find('/') == std::string::npos) current = ServerUrl() + "/" + current;
         }
         if (status < 299 || status > 399 || repeats == kMaxRepeats) break;
     }

@@ -70,6 +70,8 @@ public:
     void Get(const std::string& url);
 
 private:
+    // "http://" + Host, with ":" + Port unless it is 80.
+    std::string ServerUrl() const;
     // Connect, send, read the answer, close: one request.
     ResponseFields Transact(const RequestLine& request, TransferOutput& header);
     ResponseFields ReadResponseHeader(TransferOutput& header);

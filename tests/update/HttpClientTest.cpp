@@ -1,0 +1,329 @@
+#include "ClientFixture.h"
+#include "ScriptedServer.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace quillane;
+using namespace quillane::testing;
+
+namespace {
+
+using GetRequests = ClientTest;
+using GetRedirects = ClientTest;
+using GetAnswers = ClientTest;
+using GetFailures = ClientTest;
+
+}  // namespace
+
+TEST_F(GetRequests, SendsTheRequestAndWritesTheBody) {
+    const std::string answer = Answer("200 OK", "Content-Length: 5\r\nServer: scripted\r\n", "hello");
+    ScriptedServer server({Reply(answer)});
+    client.Get(server.Url("/packs/a%20b.qzk"));
+
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], RequestFor("/packs/a%20b.qzk", "127.0.0.1"));
+    EXPECT_EQ(Downloaded(), "hello");
+    EXPECT_EQ(client.StatusCode(), 200);
+    EXPECT_EQ(client.ContentLength(), 5);
+    EXPECT_EQ(client.ReceivedBytes(), 5);
+    EXPECT_EQ(client.Header(), answer.substr(0, answer.size() - 5));
+    EXPECT_FALSE(client.Connected());
+    EXPECT_EQ(client.Host(), "127.0.0.1");
+    EXPECT_EQ(client.Port(), server.Port());
+}
+
+TEST_F(GetRequests, AServerOnlyUrlAsksForTheRootAndHostNeverCarriesThePort) {
+    ScriptedServer server({Reply(Answer("200 OK", "", "root"))});
+    client.Get("http://localhost:" + std::to_string(server.Port()));
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0], RequestFor("/", "localhost"));
+    EXPECT_EQ(Downloaded(), "root");
+}
+
+TEST_F(GetRequests, ThroughAProxyTheRequestNamesTheWholeUrl) {
+    ScriptedServer proxy({Reply(Answer("200 OK", "", "via proxy"))});
+    client.SetProxy("127.0.0.1");
+    client.SetProxyPort(proxy.Port());
+    client.Get("http://packs.example/download/a.qzk");
+    ASSERT_EQ(proxy.Requests().size(), 1u);
+    EXPECT_EQ(proxy.Requests()[0],
+              "GET http://packs.example/download/a.qzk HTTP/1.0\r\n"
+              "Proxy-Connection: Keep-Alive\r\n"
+              "Host: packs.example\r\n"
+              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+              "Content-type: application/x-www-form-urlencoded\r\n"
+              "\r\n");
+    EXPECT_EQ(Downloaded(), "via proxy");
+}
+
+TEST_F(GetRequests, TheClientCanBeUsedAgainAtOnce) {
+    ScriptedServer server({Reply(Answer("200 OK", "", "one")), Reply(Answer("200 OK", "", "two"))});
+    client.Disconnect();
+    client.Get(server.Url("/1"));
+    EXPECT_EQ(Downloaded(), "one");
+    client.Disconnect();
+    client.Disconnect();
+    client.Get(server.Url("/2"));
+    EXPECT_EQ(Downloaded(), "two");
+    EXPECT_EQ(server.Connections(), 2);
+}
+
+TEST_F(GetRedirects, AFullLocationIsFollowedAndItsCookieKept) {
+    ScriptedServer target({Reply(Answer("200 OK", "", "moved here")), Reply(Answer("200 OK", "", "later"))});
+    const std::string location = "http://localhost:" + std::to_string(target.Port()) + "/new/place.qzk";
+    ScriptedServer first({Reply(Answer("301 Moved Permanently",
+                                       "Set-Cookie: visit=42; path=/\r\nLocation: " + location + "\r\n",
+                                       "<html>moved</html>"))});
+    client.Get(first.Url("/old.qzk"));
+
+    EXPECT_EQ(first.Requests().at(0), RequestFor("/old.qzk", "127.0.0.1"));
+    ASSERT_EQ(target.Requests().size(), 1u);
+    EXPECT_EQ(target.Requests()[0], RequestFor("/new/place.qzk", "localhost", "visit=42; path=/"));
+    EXPECT_EQ(Downloaded(), "moved here");
+    EXPECT_EQ(client.StatusCode(), 200);
+    EXPECT_EQ(client.HeaderInfo().Cookie, "visit=42; path=/");
+    EXPECT_NE(client.Header().find("HTTP/1.0 301 Moved Permanently\r\n"), std::string::npos);
+
+    // Every later request of the same client carries the cookie too.
+    client.Get(target.Url("/other"));
+    EXPECT_EQ(target.Requests().at(1), RequestFor("/other", "127.0.0.1", "visit=42; path=/"));
+}
+
+TEST_F(GetRedirects, ABareLocationIsRelativeToTheServersRoot) {
+    ScriptedServer server({Reply(Answer("302 Found", "Location: moved.htm\r\n", "")),
+                           Reply(Answer("200 OK", "", "relative"))});
+    client.Get(server.Url("/deep/down/page.htm"));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1], RequestFor("/moved.htm", "127.0.0.1"));
+    EXPECT_EQ(Downloaded(), "relative");
+}
+
+TEST_F(GetRedirects, ALocationStartingWithASlashStaysOnTheServer) {
+    ScriptedServer server({Reply(Answer("301 Moved", "Location: /elsewhere/x.qzk\r\n", "")),
+                           Reply(Answer("200 OK", "", "same server"))});
+    client.Get(server.Url("/x.qzk"));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1], RequestFor("/elsewhere/x.qzk", "127.0.0.1"));
+    EXPECT_EQ(Downloaded(), "same server");
+}
+
+TEST_F(GetRedirects, RepeatedAnswersEndAfterTenRepetitions) {
+    ScriptedServer server({Reply(Answer("303 See Other", "Location: /ignored\r\n", "again"))});
+    client.Get(server.Url("/loop"));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u + THttpClient::kMaxRepeats);
+    for (const std::string& request : requests) EXPECT_EQ(request, RequestFor("/loop", "127.0.0.1"));
+    EXPECT_EQ(client.StatusCode(), 303);
+    EXPECT_EQ(Downloaded(), "again");
+}
+
+TEST_F(GetRedirects, ARedirectLoopEndsToo) {
+    ScriptedServer server({Reply(Answer("301 Moved", "Location: /round\r\n", ""))});
+    client.Get(server.Url("/round"));
+    EXPECT_EQ(server.Requests().size(), 1u + THttpClient::kMaxRepeats);
+    EXPECT_EQ(client.StatusCode(), 301);
+}
+
+TEST_F(GetRedirects, ARedirectWithoutLocationIsFinal) {
+    ScriptedServer server({Reply(Answer("301 Moved", "", "nowhere"))});
+    client.Get(server.Url("/gone"));
+    EXPECT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(client.StatusCode(), 301);
+    EXPECT_EQ(Downloaded(), "nowhere");
+}
+
+TEST_F(GetAnswers, AnErrorPageLandsInBodyAndGetReturns) {
+    const std::string page = "<html><body>404 Not Found</body></html>";
+    ScriptedServer server({Reply(Answer("404 Not Found", "Content-Type: text/html\r\n", page))});
+    client.Get(server.Url("/missing.qzk"));
+    EXPECT_EQ(client.StatusCode(), 404);
+    EXPECT_EQ(Downloaded(), page);
+}
+
+TEST_F(GetAnswers, TheBodyIsReadToTheEndOfTheConnection) {
+    const std::string body(100000, 'b');
+    ScriptedServer server({Reply(Answer("200 OK", "Content-Length: 10\r\n", body))});
+    client.Get(server.Url("/long"));
+    EXPECT_EQ(Downloaded(), body);
+    EXPECT_EQ(client.ContentLength(), 10);
+    EXPECT_EQ(client.ReceivedBytes(), 100000);
+}
+
+TEST_F(GetAnswers, ContentLengthIsReadDespiteExtraSpacesAndZeroWhenMissing) {
+    ScriptedServer server({Reply(Answer("200 OK", "Content-Length:  12\r\n", "twelve bytes")),
+                           Reply(Answer("200 OK", "Content-Type: text/plain\r\n", "no length"))});
+    client.Get(server.Url("/a"));
+    EXPECT_EQ(client.ContentLength(), 12);
+    client.Get(server.Url("/b"));
+    EXPECT_EQ(client.ContentLength(), 0);
+    EXPECT_EQ(Downloaded(), "no length");
+    EXPECT_EQ(client.ReceivedBytes(), 9);
+}
+
+TEST_F(GetAnswers, AServerClosingMidHeaderGivesNoStatus) {
+    ScriptedServer server({Reply("HTTP/1.0 200 OK\r\nContent-Length: 10\r\nContent-Ty")});
+    client.Get(server.Url("/cut"));
+    EXPECT_EQ(client.Header(), "HTTP/1.0 200 OK\r\nContent-Length: 10\r\nContent-Ty");
+    EXPECT_EQ(client.StatusCode(), 0);
+    EXPECT_TRUE(std::filesystem::exists(BodyFile()));
+    EXPECT_EQ(Downloaded(), "");
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(GetAnswers, BareLineFeedsEndLinesAndTheHeader) {
+    ScriptedServer server({Reply("HTTP/1.0 200 OK\nContent-Length: 3\n\nabc")});
+    client.Get(server.Url("/lf"));
+    EXPECT_EQ(client.StatusCode(), 200);
+    EXPECT_EQ(client.ContentLength(), 3);
+    EXPECT_EQ(Downloaded(), "abc");
+}
+
+TEST_F(GetAnswers, WithoutFileModesBodyAndHeaderAreText) {
+    client.SetInputFileMode(false);
+    client.SetOutputFileMode(true);
+    client.SetHeader(folder.File("Head.txt"));
+    ScriptedServer server({Reply(Answer("200 OK", "X-A: 1\r\n", "in memory"))});
+    client.Get(server.Url("/m"));
+    EXPECT_EQ(client.Body(), "in memory");
+    EXPECT_EQ(ReadFile(folder.File("Head.txt")), "HTTP/1.0 200 OK\r\nX-A: 1\r\n\r\n");
+}
+
+TEST_F(GetAnswers, EveryBlockRaisesOnPacketRecvd) {
+    const std::string body(300000, 'p');
+    ScriptedServer server({Reply(Answer("200 OK", "Content-Length: 300000\r\n", body))});
+    std::vector<int64_t> progress;
+    client.OnPacketRecvd = [&](THttpClient& sender) {
+        EXPECT_EQ(&sender, &client);
+        progress.push_back(sender.ReceivedBytes());
+    };
+    client.Get(server.Url("/big"));
+    ASSERT_GE(progress.size(), 300000 / TSocketClient::kBufferSize);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_EQ(progress.back(), 300000);
+    EXPECT_EQ(Downloaded(), body);
+}
+
+TEST_F(GetFailures, ARefusedConnection) {
+    const int port = UnusedPort();
+    try {
+        client.Get("http://127.0.0.1:" + std::to_string(port) + "/x");
+        FAIL() << "no exception";
+    } catch (const EAbortError&) {
+        FAIL() << "wrong class";
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Connection Failed");
+        EXPECT_EQ(error.Code(), 10061);
+    }
+    EXPECT_FALSE(client.Connected());
+    EXPECT_FALSE(std::filesystem::exists(BodyFile()));
+
+    // The client holds a fresh socket and works at once.
+    ScriptedServer server({Reply(Answer("200 OK", "", "after"))});
+    client.Get(server.Url("/y"));
+    EXPECT_EQ(Downloaded(), "after");
+}
+
+TEST_F(GetFailures, PortsOutsideTheRangeAreNotWrappedAround) {
+    ScriptedServer server({Reply(Answer("200 OK", "", "wrong server"))});
+    for (const int port : {0, server.Port() + 65536}) {
+        try {
+            client.Get("http://127.0.0.1:" + std::to_string(port) + "/x");
+            ADD_FAILURE() << "no exception for port " << port;
+        } catch (const ESockError& error) {
+            EXPECT_STREQ(error.what(), "Connection Failed");
+        }
+    }
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(GetFailures, UrlErrors) {
+    const auto message = [this](const std::string& url) {
+        try {
+            client.Get(url);
+        } catch (const ESockError& error) {
+            return "ESockError " + std::string(error.what());
+        } catch (const EConvertError& error) {
+            return "EConvertError " + std::string(error.what());
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+        return std::string("no exception");
+    };
+    EXPECT_EQ(message(""), "Empty URL");
+    EXPECT_EQ(message("https://secure.example/a.qzk"), "HTTP Secure Socket is not supported");
+    EXPECT_EQ(message("http://127.0.0.1:eighty/a.qzk"), "EConvertError 'eighty' is not a valid integer value");
+    // No server named at all, and none kept from before.
+    EXPECT_EQ(message("/index.htm"), "ESockError Null Remote Address");
+}
+
+TEST_F(GetFailures, AResetConnectionReportsItsWinSockCode) {
+    ScriptedServer server({[](ServerConnection& connection) {
+        connection.ReadRequest();
+        connection.Send(Answer("200 OK", "Content-Length: 100\r\n", "part"));
+        connection.Reset();
+    }});
+    try {
+        client.Get(server.Url("/reset"));
+        FAIL() << "no exception";
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10054:Connection reset by peer");
+        EXPECT_EQ(error.Code(), 10054);
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(GetFailures, AHeaderLineThatNeverEndsIsRefused) {
+    ScriptedServer server({Reply("HTTP/1.0 200 OK\r\nX-Long: " + std::string(70000, 'x'))});
+    try {
+        client.Get(server.Url("/long-line"));
+        FAIL() << "no exception";
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "10040:Message too long");
+    }
+}
+
+TEST_F(GetFailures, ARequestTooLongForOneWriteIsNotSent) {
+    ScriptedServer server({Reply(Answer("200 OK", "", ""))});
+    client.SetProxy("127.0.0.1");
+    client.SetProxyPort(server.Port());
+    EXPECT_THROW(client.Get("http://h.example/" + std::string(70000, 'a')), ESockError);
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(GetFailures, TheBodyFileMustBeWritable) {
+    ScriptedServer server({Reply(Answer("200 OK", "", "data"))});
+    client.SetBody(folder.File("no/such/folder/file"));
+    try {
+        client.Get(server.Url("/a"));
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot create file \"" + folder.File("no/such/folder/file") + "\"", 0), 0u)
+            << error.what();
+    }
+    client.SetBody("/dev/full");
+    try {
+        client.Get(server.Url("/b"));
+        FAIL() << "no exception";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("Cannot write file \"/dev/full\"", 0), 0u) << error.what();
+    }
+    EXPECT_FALSE(client.Connected());
+}
+
+TEST_F(GetFailures, AGetFromInsideAGetIsRefused) {
+    ScriptedServer server({Reply(Answer("200 OK", "", "outer"))});
+    std::string inner;
+    client.OnPacketRecvd = [&](THttpClient& sender) {
+        try {
+            sender.Get(server.Url("/inner"));
+        } catch (const ESockError& error) {
+            inner = error.what();
+        }
+    };
+    client.Get(server.Url("/outer"));
+    EXPECT_EQ(inner, "Already connected");
+    EXPECT_EQ(Downloaded(), "outer");
+    EXPECT_EQ(server.Connections(), 1);
+}
