@@ -1,0 +1,220 @@
+#include "ListeningSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include "ServerErrors.h"
+#include "WebServer.h"
+#include "WinSockErrors.h"
+
+namespace quillane {
+
+namespace {
+
+ESocketError SocketError(int error, const char* api) {
+    const int code = WinSockCodeFromErrno(error);
+    std::string text = WinSockErrorText(code);
+    if (text.empty()) text = std::strerror(error);
+    return ESocketError("Socket error: " + text + " (" + std::to_string(code) + "), on API '" + api + "'");
+}
+
+}  // namespace
+
+TWebServerThread::TWebServerThread(TWebListeningSocket& owner) : owner_(owner), handler_(owner.server_) {}
+
+void TWebServerThread::Start() { thread_ = std::thread(&TWebServerThread::Execute, this); }
+
+void TWebServerThread::Attach(std::unique_ptr<TServerConnection> connection) {
+    connection_ = std::move(connection);
+    wake_ = true;
+    wakeEvent_.notify_one();
+}
+
+void TWebServerThread::Terminate() {
+    terminated_ = true;
+    KeepForReuse = false;
+    wake_ = true;
+    wakeEvent_.notify_one();
+    if (connection_) connection_->Interrupt();
+}
+
+void TWebServerThread::Join() {
+    if (thread_.joinable()) thread_.join();
+}
+
+void TWebServerThread::Execute() {
+    try {
+        std::unique_lock lock(owner_.ListLock);
+        for (;;) {
+            wakeEvent_.wait(lock, [this] { return wake_; });
+            wake_ = false;
+            if (!terminated_ && connection_) {
+                lock.unlock();
+                ServeConnection();
+                lock.lock();
+            }
+            connection_.reset();
+            if (terminated_ || !KeepForReuse) break;
+        }
+    } catch (const std::exception&) {
+        // Outside any request there is nobody to answer; the thread just ends.
+    }
+    const std::lock_guard lock(owner_.ListLock);
+    connection_.reset();
+    owner_.ThreadEnded(this);
+}
+
+void TWebServerThread::ServeConnection() {
+    TCustomWebServer& server = owner_.server_;
+    TWebServerRequest request(server.Port(), connection_->PeerAddress(), connection_->PeerHostName());
+    request.SetConnection(connection_.get());
+    try {
+        TSocketStream stream(*connection_, server.ReadTimeout());
+        THTTPParser parser(stream);
+        handler_.ParseRequest(parser, request);
+    } catch (const std::exception& error) {
+        HandleFailure(EWebServerException(error.what(), &request));
+    }
+    // One request per connection, whatever the request asked for.
+    connection_->Close();
+}
+
+void TWebServerThread::HandleFailure(const EWebServerException& failure) {
+    if (!failure.Request) return;
+    try {
+        handler_.SendServerError(*failure.Request, failure.what());
+    } catch (const std::exception&) {
+        // The error page could not be built or sent; the connection closes without it.
+    }
+}
+
+TWebListeningSocket::TWebListeningSocket(TCustomWebServer& server) : server_(server) {}
+
+TWebListeningSocket::~TWebListeningSocket() { Close(); }
+
+void TWebListeningSocket::Listen(int port) {
+    const std::lock_guard socketLock(socketLock_);
+    if (listening_) throw ESocketError("Can't listen on an open socket");
+    UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd) throw ESocketError("Can't create new socket");
+    // A port whose last connections are still winding down can be taken again at once.
+    const int on = 1;
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    // The loopback address only: the folder is for this machine's Messenger, not the network.
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) throw SocketError(errno, "bind");
+    if (::listen(fd.get(), 5) != 0) throw SocketError(errno, "listen");
+    socklen_t length = sizeof address;
+    ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&address), &length);
+    boundPort_ = ntohs(address.sin_port);
+    listenFd_ = std::move(fd);
+    terminateAccept_ = false;
+    listening_ = true;
+    acceptThread_ = std::thread(&TWebListeningSocket::AcceptLoop, this);
+}
+
+void TWebListeningSocket::AcceptLoop() {
+    while (!terminateAccept_) {
+        UniqueFd fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!fd) {
+            if (terminateAccept_) break;
+            // Out of descriptors or memory: wait a moment instead of spinning.
+            if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            continue;
+        }
+        const int on = 1;
+        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        HandOver(std::move(fd));
+        ReapFinished();
+    }
+}
+
+void TWebListeningSocket::HandOver(UniqueFd fd) {
+    auto connection = std::make_unique<TServerConnection>(std::move(fd), server_.Log());
+    const std::lock_guard lock(ListLock);
+    for (const auto& worker : WorkerThreads) {
+        if (!worker->HasConnection() && worker->KeepForReuse) {
+            worker->Attach(std::move(connection));
+            return;
+        }
+    }
+    auto worker = std::make_unique<TWebServerThread>(*this);
+    worker->KeepForReuse = static_cast<std::size_t>(idleThreadLimit_) >= WorkerThreads.size() + 1;
+    worker->Attach(std::move(connection));
+    try {
+        worker->Start();
+    } catch (const std::system_error&) {
+        // No thread to be had: the connection closes unanswered.
+        return;
+    }
+    WorkerThreads.push_back(std::move(worker));
+}
+
+void TWebListeningSocket::ThreadEnded(TWebServerThread* thread) {
+    for (auto it = WorkerThreads.begin(); it != WorkerThreads.end(); ++it) {
+        if (it->get() == thread) {
+            FinishedThreads.splice(FinishedThreads.end(), WorkerThreads, it);
+            return;
+        }
+    }
+}
+
+void TWebListeningSocket::ReapFinished() {
+    std::list<std::unique_ptr<TWebServerThread>> finished;
+    {
+        const std::lock_guard lock(ListLock);
+        finished.swap(FinishedThreads);
+    }
+    for (const auto& thread : finished) thread->Join();
+}
+
+void TWebListeningSocket::Close() {
+    const std::lock_guard socketLock(socketLock_);
+    if (!listening_) return;
+    // Accepting stops first, so that no worker appears while the others end.
+    terminateAccept_ = true;
+    ::shutdown(listenFd_.get(), SHUT_RDWR);
+    acceptThread_.join();
+    listenFd_.Close();
+    listening_ = false;
+
+    std::list<std::unique_ptr<TWebServerThread>> ending;
+    int savedLimit = 0;
+    {
+        const std::lock_guard lock(ListLock);
+        savedLimit = std::exchange(idleThreadLimit_, 0);
+        for (const auto& worker : WorkerThreads) worker->Terminate();
+        ending.splice(ending.end(), WorkerThreads);
+        ending.splice(ending.end(), FinishedThreads);
+    }
+    for (const auto& thread : ending) thread->Join();
+    ending.clear();
+    const std::lock_guard lock(ListLock);
+    idleThreadLimit_ = savedLimit;
+}
+
+int TWebListeningSocket::IdleThreadLimit() const {
+    const std::lock_guard lock(ListLock);
+    return idleThreadLimit_;
+}
+
+std::size_t TWebListeningSocket::WorkerCount() const {
+    const std::lock_guard lock(ListLock);
+    return WorkerThreads.size();
+}
+
+std::size_t TWebListeningSocket::IdleWorkerCount() const {
+    const std::lock_guard lock(ListLock);
+    std::size_t idle = 0;
+    for (const auto& worker : WorkerThreads) idle += worker->HasConnection() ? 0 : 1;
+    return idle;
+}
+
+}  // namespace quillane

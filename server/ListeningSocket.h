@@ -1,0 +1,102 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "RequestHandler.h"
+#include "ServerErrors.h"
+#include "ServerConnection.h"
+#include "UniqueFd.h"
+
+namespace quillane {
+
+class TCustomWebServer;
+class TWebListeningSocket;
+
+// A worker: serves one connection at a time, one request per connection, and then
+// either waits for the next connection or ends.
+class TWebServerThread {
+public:
+    explicit TWebServerThread(TWebListeningSocket& owner);
+    TWebServerThread(const TWebServerThread&) = delete;
+    TWebServerThread& operator=(const TWebServerThread&) = delete;
+
+    // The following run under the owner's ListLock.
+    void Start();
+    void Attach(std::unique_ptr<TServerConnection> connection);
+    bool HasConnection() const { return connection_ != nullptr; }
+    // Asks the thread to end and interrupts what its connection is waiting for.
+    void Terminate();
+
+    // Waits until the thread has ended; outside the lock.
+    void Join();
+
+    bool KeepForReuse = false;
+
+private:
+    void Execute();
+    void ServeConnection();
+    void HandleFailure(const EWebServerException& failure);
+
+    TWebListeningSocket& owner_;
+    TRequestHandler handler_;
+    std::unique_ptr<TServerConnection> connection_;
+    bool wake_ = false;
+    bool terminated_ = false;
+    std::condition_variable wakeEvent_;
+    std::thread thread_;
+};
+
+// The listening socket with its accept thread and its workers.
+class TWebListeningSocket {
+public:
+    explicit TWebListeningSocket(TCustomWebServer& server);
+    ~TWebListeningSocket();
+    TWebListeningSocket(const TWebListeningSocket&) = delete;
+    TWebListeningSocket& operator=(const TWebListeningSocket&) = delete;
+
+    // Listens on 127.0.0.1 and the port (0: one the system chooses) and starts
+    // accepting. Raises ESocketError.
+    void Listen(int port);
+    // Stops accepting, ends every worker and closes everything; returns when every
+    // thread has ended.
+    void Close();
+    bool Listening() const { return listening_; }
+    // The port in use while listening.
+    int BoundPort() const { return boundPort_; }
+
+    // How many workers stay alive for reuse.
+    int IdleThreadLimit() const;
+    // Worker threads alive, and those of them waiting for a connection.
+    std::size_t WorkerCount() const;
+    std::size_t IdleWorkerCount() const;
+
+private:
+    friend class TWebServerThread;
+
+    void AcceptLoop();
+    void HandOver(UniqueFd fd);
+    // Joins and frees the workers that have ended on their own.
+    void ReapFinished();
+    // Called by a worker at its end, under ListLock.
+    void ThreadEnded(TWebServerThread* thread);
+
+    TCustomWebServer& server_;
+    std::mutex socketLock_;
+    UniqueFd listenFd_;
+    std::atomic<bool> listening_ = false;
+    std::atomic<bool> terminateAccept_ = false;
+    int boundPort_ = 0;
+    std::thread acceptThread_;
+
+    mutable std::mutex ListLock;
+    std::list<std::unique_ptr<TWebServerThread>> WorkerThreads;
+    std::list<std::unique_ptr<TWebServerThread>> FinishedThreads;
+    int idleThreadLimit_ = 10;
+};
+
+}  // namespace quillane

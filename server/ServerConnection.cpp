@@ -1,0 +1,144 @@
+#include "ServerConnection.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
+#include "ServerErrors.h"
+#include "ServerLog.h"
+#include "WinSockErrors.h"
+
+namespace quillane {
+
+namespace {
+
+// The longest a closing connection keeps reading what the client still sends.
+constexpr auto kDrainTime = std::chrono::seconds(2);
+
+std::string ErrorText(int code) {
+    std::string text = WinSockErrorText(code);
+    return text.empty() ? std::string(std::strerror(code)) : text;
+}
+
+int PollFor(int fd, short events, int milliseconds) {
+    pollfd entry{fd, events, 0};
+    for (;;) {
+        const int ready = ::poll(&entry, 1, milliseconds);
+        if (ready >= 0 || errno != EINTR) return ready;
+    }
+}
+
+}  // namespace
+
+TServerConnection::TServerConnection(UniqueFd fd, TServerLog& log) : fd_(std::move(fd)), log_(log) {}
+
+int TServerConnection::Descriptor() const {
+    const std::lock_guard lock(lock_);
+    return fd_.get();
+}
+
+void TServerConnection::ReportSocketError(int kind, int code) {
+    if (code != 0) log_.LogError(kind, code, ErrorText(code));
+    const std::lock_guard lock(lock_);
+    fd_.Close();
+}
+
+bool TServerConnection::SendAll(const char* data, std::size_t count) {
+    const int fd = Descriptor();
+    if (fd < 0) return false;
+    while (count > 0) {
+        const ssize_t sent = ::send(fd, data, count, MSG_NOSIGNAL);
+        if (sent >= 0) {
+            data += sent;
+            count -= static_cast<std::size_t>(sent);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        // A send cut off by shutdown is no error of the client's.
+        if (!interrupted_) ReportSocketError(1, WinSockCodeFromErrno(errno));
+        return false;
+    }
+    return true;
+}
+
+std::size_t TServerConnection::Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout) {
+    const int fd = Descriptor();
+    if (fd < 0 || interrupted_ || count == 0) return 0;
+    const int ready = PollFor(fd, POLLIN, static_cast<int>(timeout.count()));
+    if (ready < 0) {
+        const int code = WinSockCodeFromErrno(errno);
+        throw ESocketError("Read error " + std::to_string(code) + ", " + ErrorText(code));
+    }
+    if (ready == 0) return 0;
+    for (;;) {
+        const ssize_t got = ::recv(fd, buffer, count, 0);
+        if (got >= 0) return static_cast<std::size_t>(got);
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || interrupted_) return 0;
+        const int code = WinSockCodeFromErrno(errno);
+        ReportSocketError(2, code);
+        throw ESocketError("Socket error: " + ErrorText(code) + " (" + std::to_string(code) + "), on API 'recv'");
+    }
+}
+
+void TServerConnection::Interrupt() {
+    const std::lock_guard lock(lock_);
+    interrupted_ = true;
+    if (fd_) ::shutdown(fd_.get(), SHUT_RDWR);
+}
+
+void TServerConnection::Close() {
+    const int fd = Descriptor();
+    if (fd < 0) return;
+    // Closing with unread input makes the system reset the connection, which can
+    // destroy the answer before the client has read it.
+    int pending = 0;
+    if (!interrupted_ && ::ioctl(fd, FIONREAD, &pending) == 0 && pending > 0 && ::shutdown(fd, SHUT_WR) == 0) {
+        const auto until = std::chrono::steady_clock::now() + kDrainTime;
+        char discard[4096];
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || PollFor(fd, POLLIN, static_cast<int>(left.count())) <= 0) break;
+            if (::recv(fd, discard, sizeof discard, 0) <= 0) break;
+        }
+    }
+    const std::lock_guard lock(lock_);
+    fd_.Close();
+}
+
+std::string TServerConnection::PeerAddress() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    char text[INET_ADDRSTRLEN] = "";
+    if (::getpeername(Descriptor(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET ||
+        !::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text))
+        return {};
+    return text;
+}
+
+std::string TServerConnection::PeerHostName() const {
+    sockaddr_in peer{};
+    socklen_t length = sizeof peer;
+    char host[NI_MAXHOST] = "";
+    if (::getpeername(Descriptor(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
+        ::getnameinfo(reinterpret_cast<sockaddr*>(&peer), length, host, sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
+        return {};
+    return host;
+}
+
+std::size_t TSocketStream::Read(char* buffer, std::size_t count) {
+    auto wait = timeout_;
+    if (deadline_ != std::chrono::steady_clock::time_point::max()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return 0;
+        wait = std::min(wait, left);
+    }
+    return connection_.Receive(buffer, count, wait);
+}
+
+}  // namespace quillane

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <string>
+
+#include "ClientConnection.h"
+#include "Streams.h"
+#include "UniqueFd.h"
+
+namespace quillane {
+
+class TServerLog;
+
+// One accepted client connection. Its worker reads, writes and closes it; shutdown
+// may interrupt it from another thread at any moment.
+class TServerConnection : public TClientConnection {
+public:
+    TServerConnection(UniqueFd fd, TServerLog& log);
+
+    bool SendAll(const char* data, std::size_t count) override;
+    // Waits at most timeout for data. 0 on time-out, at the end of the data or after
+    // an interrupt; a failing receive is reported and raises ESocketError.
+    std::size_t Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout);
+    // Wakes a blocked read or send at once; later reads find the end of the data.
+    void Interrupt();
+    // Closes; unread input is drained first for a moment, so the client gets the
+    // answer instead of a reset.
+    void Close();
+
+    // The peer's IPv4 address in dotted form, and its name from a reverse lookup;
+    // empty when unknown.
+    std::string PeerAddress() const;
+    std::string PeerHostName() const;
+
+private:
+    // Logs a failing send (kind 1) or receive (kind 2) and closes the connection.
+    void ReportSocketError(int kind, int code);
+    int Descriptor() const;
+
+    mutable std::mutex lock_;
+    UniqueFd fd_;
+    std::atomic<bool> interrupted_ = false;
+    TServerLog& log_;
+};
+
+// Blocking reads from one connection, each waiting at most the read time-out.
+class TSocketStream : public TStream {
+public:
+    TSocketStream(TServerConnection& connection, std::chrono::milliseconds timeout)
+        : connection_(connection), timeout_(timeout) {}
+
+    std::size_t Read(char* buffer, std::size_t count) override;
+    // A socket cannot go back; bytes read stay read.
+    void Seek(std::int64_t) override {}
+    void StartDeadline() override { deadline_ = std::chrono::steady_clock::now() + timeout_; }
+
+private:
+    TServerConnection& connection_;
+    std::chrono::milliseconds timeout_;
+    std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+};
+
+}  // namespace quillane
