@@ -60,7 +60,7 @@ void THttpClient::Get(const std::string& url) {
     header.Close();
 }
 
-ResponseFields THttpClient::Transact(const RequestLine& request, TransferOutput& header) {
+ResponseFields THttpClient::Transact(const GetRequest& request, TransferOutput& header) {
     ResponseFields response;
     try {
         const std::string lines = RequestHeaderLines(request);

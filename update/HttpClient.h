@@ -9,7 +9,7 @@
 namespace quillane {
 
 struct ResponseFields;
-struct RequestLine;
+struct GetRequest;
 class TransferOutput;
 
 // Optional values of the request header. The client fills Cookie itself from
@@ -73,7 +73,7 @@ private:
     // "http://" + Host, with ":" + Port unless it is 80.
     std::string ServerUrl() const;
     // Connect, send, read the answer, close: one request.
-    ResponseFields Transact(const RequestLine& request, TransferOutput& header);
+    ResponseFields Transact(const GetRequest& request, TransferOutput& header);
     ResponseFields ReadResponseHeader(TransferOutput& header);
     void ReadBody();
 

@@ -2,7 +2,7 @@
 
 namespace quillane {
 
-std::string RequestHeaderLines(const RequestLine& request) {
+std::string RequestHeaderLines(const GetRequest& request) {
     std::string lines = "GET " + (request.viaProxy ? request.url : request.path) + " HTTP/1.0\r\n";
     if (request.viaProxy) lines += "Proxy-Connection: Keep-Alive\r\n";
     lines += "Host: " + request.host + "\r\n";

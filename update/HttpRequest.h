@@ -5,7 +5,7 @@
 namespace quillane {
 
 // What one GET request says, and to whom.
-struct RequestLine {
+struct GetRequest {
     std::string path;    // from the URL
     std::string url;     // the whole current URL, sent instead of the path to a proxy
     std::string host;    // the server's name, never with its port
@@ -15,6 +15,6 @@ struct RequestLine {
 
 // The request header lines, each ended by CR LF, without the blank line
 // that closes the header.
-std::string RequestHeaderLines(const RequestLine& request);
+std::string RequestHeaderLines(const GetRequest& request);
 
 }  // namespace quillane

@@ -258,6 +258,18 @@ TEST_F(GetFailures, UrlErrors) {
     EXPECT_EQ(message("/index.htm"), "ESockError Null Remote Address");
 }
 
+TEST_F(GetFailures, AHostNameThatDoesNotResolve) {
+    // An empty label fails inside the resolver, without asking any name server.
+    try {
+        client.Get("http://bad..name/a.qzk");
+        FAIL() << "no exception";
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(), "Null Remote Address");
+        EXPECT_EQ(error.Code(), 11001);
+    }
+    EXPECT_FALSE(std::filesystem::exists(BodyFile()));
+}
+
 TEST_F(GetFailures, AResetConnectionReportsItsWinSockCode) {
     ScriptedServer server({[](ServerConnection& connection) {
         connection.ReadRequest();

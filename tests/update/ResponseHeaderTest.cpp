@@ -1,36 +1,11 @@
-#include "HttpRequest.h"
 #include "HttpResponse.h"
 
 #include <gtest/gtest.h>
 
 using quillane::EndsHeader;
 using quillane::ExamineHeaderLine;
-using quillane::RequestHeaderLines;
-using quillane::RequestLine;
 using quillane::ResponseFields;
 using quillane::StatusFromLine;
-
-TEST(RequestHeaderLines, DirectRequestInItsOrder) {
-    const RequestLine request{"/a/b.qzk", "http://h.example:81/a/b.qzk", "h.example", "", false};
-    EXPECT_EQ(RequestHeaderLines(request),
-              "GET /a/b.qzk HTTP/1.0\r\n"
-              "Host: h.example\r\n"
-              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
-              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
-              "Content-type: application/x-www-form-urlencoded\r\n");
-}
-
-TEST(RequestHeaderLines, ProxyRequestCarriesTheWholeUrlAndACookie) {
-    const RequestLine request{"/b", "http://h.example/b", "h.example", "id=7", true};
-    EXPECT_EQ(RequestHeaderLines(request),
-              "GET http://h.example/b HTTP/1.0\r\n"
-              "Proxy-Connection: Keep-Alive\r\n"
-              "Host: h.example\r\n"
-              "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
-              "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
-              "Cookie: id=7\r\n"
-              "Content-type: application/x-www-form-urlencoded\r\n");
-}
 
 TEST(StatusFromLine, SecondWordAsNumber) {
     EXPECT_EQ(StatusFromLine("HTTP/1.0 200 OK\r\n"), 200);
