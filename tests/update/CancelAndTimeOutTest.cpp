@@ -126,7 +126,7 @@ TEST_F(Disconnecting, WhileConnectingEndsGet) {
 TEST_F(Disconnecting, WhileWaitingForTheHeaderEndsGetNormally) {
     ScriptedServer server({[](ServerConnection& connection) {
         connection.ReadRequest();
-        connection.Send("HTTP/1.0 301 Moved\r\n");
+        connection.Send("HTTP/1.0 301 Moved\r\nLocation: /next\r\n");
         connection.Stall();
     }});
     int pumps = 0;
@@ -136,7 +136,7 @@ TEST_F(Disconnecting, WhileWaitingForTheHeaderEndsGetNormally) {
     client.Get(server.Url("/wait"));
     EXPECT_GE(pumps, 20);
     EXPECT_EQ(client.StatusCode(), 0);
-    EXPECT_EQ(client.Header(), "HTTP/1.0 301 Moved\r\n");
+    EXPECT_EQ(client.Header(), "HTTP/1.0 301 Moved\r\nLocation: /next\r\n");
     // No second request: the redirect is not followed after a Disconnect.
     EXPECT_EQ(server.Connections(), 1);
     EXPECT_EQ(Downloaded(), "");
