@@ -184,7 +184,8 @@ TEST_F(TimingOut, TheTimeOutCountsFromTheLastBlock) {
             connection.Send("+");
         }
     }});
-    client.SetTimeOut(250);
+    // Half a second in all, but never more than a tenth without data.
+    client.SetTimeOut(400);
     client.Get(server.Url("/slow"));
     EXPECT_EQ(Downloaded(), "start+++++");
 }
