@@ -88,6 +88,12 @@ public:
             result.append(buffer, static_cast<std::size_t>(got));
         }
     }
+    // Closes with a reset instead of an orderly end.
+    void Reset() {
+        const linger abort{1, 0};
+        ::setsockopt(fd_.get(), SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
+        fd_.Close();
+    }
     std::string Exchange(const std::string& request) {
         Send(request);
         return ReadAll();
