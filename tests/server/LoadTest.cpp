@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "LoopbackServer.h"
+
+namespace quillane {
+namespace {
+
+using namespace std::chrono_literals;
+
+class ServerLoad : public testing::LoopbackServer {};
+
+// 64 clients at once, 20,000 requests in all, every answer checked byte for byte.
+TEST_F(ServerLoad, ManyConcurrentClients) {
+    constexpr int kClients = 64;
+    constexpr int kRequests = 20000;
+    std::string small(1024, '\0'), pack(200 * 1024, '\0');
+    for (std::size_t i = 0; i < small.size(); ++i) small[i] = static_cast<char>('a' + i % 26);
+    for (std::size_t i = 0; i < pack.size(); ++i) pack[i] = static_cast<char>(i * 131 >> 4);
+    AddFile("small.txt", small);
+    AddFile("pack.cab", pack);
+    const std::string smallAnswer = testing::WithoutDate(Exchange("GET /small.txt HTTP/1.0\r\n\r\n"));
+    const std::string packAnswer = testing::WithoutDate(Exchange("GET /pack.cab HTTP/1.0\r\n\r\n"));
+    ASSERT_EQ(smallAnswer.substr(smallAnswer.size() - small.size()), small);
+    ASSERT_TRUE(packAnswer.substr(packAnswer.size() - pack.size()) == pack);
+
+    std::atomic<int> next = 0, good = 0, bad = 0;
+    const auto start = std::chrono::steady_clock::now();
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c) {
+        clients.emplace_back([&] {
+            for (int n = next++; n < kRequests; n = next++) {
+                // Every tenth request fetches the larger file.
+                const bool large = n % 10 == 0;
+                try {
+                    testing::TTestClient client(port);
+                    const std::string answer = client.Exchange(large ? "GET /pack.cab HTTP/1.0\r\n\r\n"
+                                                                     : "GET /small.txt HTTP/1.1\r\nConnection: close\r\n\r\n");
+                    (testing::WithoutDate(answer) == (large ? packAnswer : smallAnswer) ? good : bad)++;
+                } catch (const std::exception&) {
+                    bad++;
+                }
+                if (std::chrono::steady_clock::now() - start > 240s) return;
+            }
+        });
+    }
+    for (auto& client : clients) client.join();
+    EXPECT_EQ(bad.load(), 0);
+    EXPECT_EQ(good.load(), kRequests);
+    entries.clear();
+    Entries();
+    EXPECT_EQ(entries.size(), 2u * (kRequests + 2));
+
+    EXPECT_TRUE(testing::WaitFor([&] { return server->ListeningSocket().WorkerCount() <= 10; }));
+    server->SetActive(false);
+    EXPECT_EQ(testing::ThreadCount(), baselineThreads);
+    EXPECT_EQ(testing::OpenDescriptorCount(), baselineDescriptors);
+}
+
+}  // namespace
+}  // namespace quillane
