@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "ServerTestSupport.h"
@@ -24,6 +25,9 @@ protected:
         savedZone_ = zone ? std::make_unique<std::string>(zone) : nullptr;
         ::setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
         ::tzset();
+        // Sanitizers start a helper thread with the first thread of the process; make
+        // sure it is part of the baseline.
+        std::thread([] {}).join();
         baselineThreads = ThreadCount();
         baselineDescriptors = OpenDescriptorCount();
         server = std::make_unique<TCustomWebServer>();
