@@ -81,7 +81,7 @@ void TGlobal::RegisterFileType(const std::string& fileType, const std::string& d
     }
 
     // Written last: its presence says that the association is complete.
-    const std::string icon = fs::path(exeName).parent_path().string() + "/quillane.png";
+    const std::string icon = fs::path(exeName).parent_path().string() + "/quillane.svg";
     WriteAssociationFile(DesktopEntryPath(),
                          "[Desktop Entry]\n"
                          "Type=Application\n"

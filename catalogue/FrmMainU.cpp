@@ -1,22 +1,263 @@
+// The main window's construction: actions, menu, toolbar, tree, preview area,
+// status bar and dialogs, then the start-up sequence.
 #include "FrmMainU.h"
 
+#include "CatalogueTreeModel.h"
 #include "ErrorBox.h"
+#include "FlashView.h"
+#include "Pictures.h"
+#include "PreviewArea.h"
 #include "WinksGlobal.h"
 
+#include <QAction>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
 namespace quillane {
+namespace {
+
+QAction* MakeAction(QObject* owner, const char* name, const QString& caption, const QString& hint = {}) {
+    auto* action = new QAction(caption, owner);
+    action->setObjectName(name);
+    if (!hint.isEmpty()) {
+        action->setToolTip(hint);
+        action->setStatusTip(hint);
+    }
+    return action;
+}
+
+QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::AcceptMode mode) {
+    auto* dialog = new QFileDialog(owner);
+    dialog->setObjectName(name);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    return dialog;
+}
+
+}  // namespace
 
 TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName("FrmMain");
     setWindowTitle(kApplicationTitle);
+    setWindowIcon(ProgramIcon());
+    setFont(QFont("MS Sans Serif", 8));
     resize(637, 416);
+    CreateActions();
+    CreateMenu();
+    CreateToolbar();
+    CreateClientArea();
+    CreateDialogs();
     FormCreate();
 }
 
+TFrmMain::~TFrmMain() = default;
+
+void TFrmMain::CreateActions() {
+    actInstall = MakeAction(this, "actInstall", "Install to MSN", "Install pack to your MSN");
+    actInstall->setIcon(ToolbarPicture(0));
+    actInstall->setEnabled(false);
+    actPackMark = MakeAction(this, "actPackMark", "Packs Creator", "Creat a pack of Quillane");
+    actPackMark->setIcon(ToolbarPicture(5));
+    actUpgrade = MakeAction(this, "actUpgrade", "Upgrade", "Get new Quillane List form site");
+    actUpgrade->setIcon(ToolbarPicture(2));
+    actHome = MakeAction(this, "actHome", "HomePage", "Visit Our Web Site");
+    actHome->setIcon(ToolbarPicture(1));
+    actAbout = MakeAction(this, "actAbout", "About", "About Quillane");
+    actAbout->setIcon(ToolbarPicture(8));
+    actNew = MakeAction(this, "actNew", "&New");
+    actNew->setIcon(ToolbarPicture(3));
+    actOpen = MakeAction(this, "actOpen", "&Open");
+    actOpen->setIcon(ToolbarPicture(4));
+    actSaveAs = MakeAction(this, "actSaveAs", "Save &As");
+    actSaveAs->setIcon(ToolbarPicture(6));
+    actUseDefault = MakeAction(this, "actUseDefault", "&Use Default Database");
+    actInstallLocal = MakeAction(this, "actInstallLocal", "Install Pack from Folder",
+                                 "Install pack to your MSN from Local Disk");
+    Exit1 = MakeAction(this, "Exit1", "&Exit");
+    Exit1->setIcon(ToolbarPicture(11));
+    mnuToolbar = MakeAction(this, "mnuToolbar", "&Toolbar");
+    mnuToolbar->setCheckable(true);
+    meuStatusBar = MakeAction(this, "meuStatusBar", "&Status Bar");
+    meuStatusBar->setCheckable(true);
+
+    connect(actNew, &QAction::triggered, this, [this] { Guarded([this] { actNewExecute(); }, this); });
+    connect(actOpen, &QAction::triggered, this, [this] { Guarded([this] { actOpenExecute(); }, this); });
+    connect(actSaveAs, &QAction::triggered, this, [this] { Guarded([this] { actSaveAsExecute(); }, this); });
+    connect(actUseDefault, &QAction::triggered, this, [this] { Guarded([this] { actUseDefaultExecute(); }, this); });
+    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
+    connect(actHome, &QAction::triggered, this, [this] { actHomeExecute(); });
+    connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
+    // A check action has already flipped its mark when it reports the click;
+    // the handlers flip it themselves, so give the mark back first.
+    connect(mnuToolbar, &QAction::triggered, this, [this] {
+        mnuToolbar->setChecked(!mnuToolbar->isChecked());
+        Guarded([this] { mnuToolbarClick(); }, this);
+    });
+    connect(meuStatusBar, &QAction::triggered, this, [this] {
+        meuStatusBar->setChecked(!meuStatusBar->isChecked());
+        Guarded([this] { meuStatusBarClick(); }, this);
+    });
+}
+
+void TFrmMain::CreateMenu() {
+    QMenuBar* mnuMain = menuBar();
+    mnuMain->setObjectName("mnuMain");
+    QMenu* file = mnuMain->addMenu("&File");
+    file->addActions({actNew, actOpen, actSaveAs, actUseDefault});
+    file->addSeparator();
+    file->addAction(actInstall);
+    file->addSeparator();
+    file->addAction(actInstallLocal);
+    file->addSeparator();
+    file->addAction(Exit1);
+    mnuMain->addMenu("&Tools")->addAction(actPackMark);
+    mnuMain->addMenu("&View")->addActions({mnuToolbar, meuStatusBar});
+    QMenu* help = mnuMain->addMenu("&Help");
+    help->addAction(actHome);
+    auto* aboutItem = help->addAction(ToolbarPicture(8), "&About Quillane");
+    aboutItem->setObjectName("mnuAboutQuillane");
+    connect(aboutItem, &QAction::triggered, actAbout, &QAction::trigger);
+}
+
+void TFrmMain::CreateToolbar() {
+    tblMain = new QToolBar("Toolbar", this);
+    tblMain->setObjectName("tblMain");
+    tblMain->setMovable(false);
+    tblMain->setFloatable(false);
+    tblMain->setIconSize(QSize(32, 32));
+    tblMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tblMain->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    addToolBar(Qt::TopToolBarArea, tblMain);
+
+    popSkin = new QMenu(this);
+    popSkin->setObjectName("popSkin");
+    tblSkin = new QToolButton(tblMain);
+    tblSkin->setObjectName("tblSkin");
+    tblSkin->setText("Theme");
+    tblSkin->setToolTip("Theme");
+    tblSkin->setIcon(ToolbarPicture(12));
+    tblSkin->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tblSkin->setMenu(popSkin);
+    tblSkin->setPopupMode(QToolButton::MenuButtonPopup);
+    connect(tblSkin, &QToolButton::clicked, this, [this] { tblSkinClick(); });
+
+    tblMain->addAction(actInstall);
+    tblMain->addAction(actPackMark);
+    tblMain->addWidget(tblSkin);
+    tblMain->addAction(actUpgrade);
+    tblMain->addAction(actHome);
+    tblMain->addAction(actAbout);
+    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) button->setFixedSize(74, 52);
+}
+
+void TFrmMain::CreateClientArea() {
+    auto* client = new QSplitter(Qt::Horizontal, this);
+    client->setObjectName("pnlClient");
+    client->setChildrenCollapsible(false);
+
+    treeModel = new CatalogueTreeModel(TreePicture(0), TreePicture(1), this);
+    treWinksList = new QTreeView(client);
+    treWinksList->setObjectName("treWinksList");
+    treWinksList->setModel(treeModel);
+    treWinksList->setHeaderHidden(true);
+    treWinksList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    treWinksList->setIndentation(19);
+    treWinksList->setUniformRowHeights(true);
+    treWinksList->setIconSize(QSize(16, 16));
+    treWinksList->setMinimumWidth(120);
+
+    pnlPreview = new TPreviewArea(client);
+    flsPreview = pnlPreview->flsPreview;
+    shpImage = pnlPreview->shpImage;
+    gifPrevew = pnlPreview->gifPrevew;
+
+    client->addWidget(treWinksList);
+    client->addWidget(pnlPreview);
+    client->setStretchFactor(1, 1);
+    client->setSizes({192, 445});
+    setCentralWidget(client);
+
+    staOptState = new QStatusBar(this);
+    staOptState->setObjectName("staOptState");
+    staOptState->setSizeGripEnabled(true);
+    statusPanel = new QLabel(staOptState);
+    statusPanel->setObjectName("staOptStatePanel");
+    staOptState->addWidget(statusPanel, 1);
+    setStatusBar(staOptState);
+}
+
+void TFrmMain::CreateDialogs() {
+    savePackList = MakeFileDialog(this, "savePackList", QFileDialog::AcceptSave);
+    savePackList->setNameFilter("*.mpl");
+    openPackList = MakeFileDialog(this, "openPackList", QFileDialog::AcceptOpen);
+    openPackList->setNameFilter("*.mpl");
+    opnPack = MakeFileDialog(this, "opnPack", QFileDialog::AcceptOpen);
+    SetPackFileFilters(*opnPack);
+}
+
 void TFrmMain::FormCreate() {
+    FlashShown = true;
     Guarded([this] {
+        meuStatusBar->setChecked(Global().ShowStatus);
+        staOptState->setVisible(Global().ShowStatus);
+        mnuToolbar->setChecked(Global().ShowToolbar);
+        tblMain->setVisible(Global().ShowToolbar);
+        LoadPackList(Global().AppPath + "content.dat");
+        BuildThemeMenu(Global().AppPath + "Skins/");
         skinMain.ApplyGlobalSkin();
         Global().CheckFileAssociation();
     }, this);
+}
+
+void TFrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TFrmMain::FormResize() {
+    if (FlashShown) FocusFlashView();
+}
+
+void TFrmMain::FocusFlashView() {
+    flsPreview->setFocus(Qt::OtherFocusReason);
+}
+
+QString TFrmMain::StatusText() const {
+    return statusPanel->text();
+}
+
+void TFrmMain::SetStatusText(const QString& text) {
+    statusPanel->setText(text);
+}
+
+void TFrmMain::SetActionsEnabled(bool value) {
+    actInstall->setEnabled(value);
+    actUpgrade->setEnabled(value);
+}
+
+void TFrmMain::ShowFlashView(bool flash) {
+    FlashShown = flash;
+    flsPreview->setVisible(flash);
+    gifPrevew->setVisible(!flash);
+    shpImage->setVisible(!flash);
+    if (flash) {
+        FocusFlashView();
+    } else {
+        flsPreview->Stop();
+    }
+}
+
+void TFrmMain::Exit1Click() {
+    close();
 }
 
 }  // namespace quillane

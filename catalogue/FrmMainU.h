@@ -1,21 +1,118 @@
 #pragma once
 
+#include "CatalogueDocument.h"
 #include "SkinEngine.h"
 
 #include <QMainWindow>
+#include <string>
+
+class QAction;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class QToolButton;
+class QTreeView;
 
 namespace quillane {
 
+class CatalogueTreeModel;
+class TFlashView;
+class TPreviewArea;
+class TShape;
+
 // The catalogue manager: the program's window when it starts without a pack.
+// It shows the default catalogue or a user list as a tree, previews the
+// selected pack, and runs the commands of the menu and the toolbar.
 class TFrmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFrmMain(QWidget* parent = nullptr);
+    ~TFrmMain() override;
 
-    void FormCreate();
+    // The item last previewed or installed; none after every load.
+    CatalogueNode CurrentItem;
+    bool FlashShown = false;
+    std::string ListFileName;
+    bool UsingDefault = false;
+
+    void LoadPackList(const std::string& fileName);
+    void BuildThemeMenu(const std::string& folder);
+    void SetActionsEnabled(bool value);
+    void ShowFlashView(bool flash);
+
+    QString StatusText() const;
+    void SetStatusText(const QString& text);
+
+    // Components, named as the tests and the skins find them.
+    QToolBar* tblMain;
+    QToolButton* tblSkin;
+    QMenu* popSkin;
+    QTreeView* treWinksList;
+    TPreviewArea* pnlPreview;
+    TFlashView* flsPreview;
+    TShape* shpImage;
+    QLabel* gifPrevew;
+    QStatusBar* staOptState;
+    QFileDialog* savePackList;
+    QFileDialog* openPackList;
+    QFileDialog* opnPack;
+
+    QAction* actInstall;
+    QAction* actPackMark;
+    QAction* actUpgrade;
+    QAction* actHome;
+    QAction* actAbout;
+    QAction* actNew;
+    QAction* actOpen;
+    QAction* actSaveAs;
+    QAction* actUseDefault;
+    QAction* actInstallLocal;
+    QAction* Exit1;
+    QAction* mnuToolbar;
+    QAction* meuStatusBar;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void CreateActions();
+    void CreateMenu();
+    void CreateToolbar();
+    void CreateClientArea();
+    void CreateDialogs();
+    void FormCreate();
+    void FormResize();
+
+    void SkinClick(QAction* item);
+    void tblSkinClick();
+    void mnuToolbarClick();
+    void meuStatusBarClick();
+    void actNewExecute();
+    void actOpenExecute();
+    void actSaveAsExecute();
+    void actUseDefaultExecute();
+    void Exit1Click();
+    void actHomeExecute();
+    void actAboutExecute();
+
+    // Runs the save dialog as New and Save As prepare it; empty when cancelled.
+    std::string ChooseListToSave();
+    // Gives the keyboard focus back to the Flash view.
+    void FocusFlashView();
+    // Shows the empty stage that New and Open leave in the preview.
+    void ShowEmptyMovie();
+
+    TCatalogueDocument xmlWinksFile;
+    CatalogueTreeModel* treeModel;
+    QLabel* statusPanel;
     TSkinEngine skinMain{this};
 };
+
+// The vendor's pages, opened by HomePage and the About box.
+inline constexpr const char* kHomePage = "http://www.quillane.example/";
+inline constexpr const char* kSupportAddress = "support@quillane.example";
+inline constexpr const char* kSalesAddress = "sales@quillane.example";
 
 }  // namespace quillane

@@ -17,6 +17,7 @@ private slots:
         data = std::make_unique<testing::TempFolder>();
         app = std::make_unique<testing::TempFolder>();
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data->Path().string()));
+        testing::WriteFile(app->File("content.dat"), "<ContentList><Winks/></ContentList>");
         InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
     }
 

@@ -1,0 +1,20 @@
+// The Help commands of the main window.
+#include "FrmMainU.h"
+
+#include "uAbout.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace quillane {
+
+void TFrmMain::actHomeExecute() {
+    QDesktopServices::openUrl(QUrl(kHomePage));
+}
+
+void TFrmMain::actAboutExecute() {
+    TFrmAbout about(this);
+    about.exec();
+}
+
+}  // namespace quillane

@@ -1,0 +1,126 @@
+// Loading the catalogue into the tree, and the File commands on lists.
+#include "FrmMainU.h"
+
+#include "CatalogueTreeModel.h"
+#include "ErrorBox.h"
+#include "FlashView.h"
+#include "WinksGlobal.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QTreeView>
+#include <filesystem>
+
+namespace quillane {
+namespace {
+
+const char* const kLoadFailed =
+    "Load the Quillane pack list failed.Please click Upgrade button to Get new Quillane list .";
+// The movie New and Open set: nothing creates it, so the stage stays empty.
+const char* const kNoMovie = "c:\\1.swf";
+
+// Shows the hourglass for as long as it lives.
+class HourglassCursor {
+public:
+    HourglassCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~HourglassCursor() { QGuiApplication::restoreOverrideCursor(); }
+    HourglassCursor(const HourglassCursor&) = delete;
+    HourglassCursor& operator=(const HourglassCursor&) = delete;
+};
+
+std::string FileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+}  // namespace
+
+void TFrmMain::LoadPackList(const std::string& fileName) {
+    const bool isDefault = fileName == Global().AppPath + "content.dat";
+    UsingDefault = isDefault;
+    actUseDefault->setEnabled(!isDefault);
+    if (isDefault) {
+        Global().CurrentWinks = 0;
+        setWindowTitle(kApplicationTitle);
+    } else {
+        setWindowTitle(kApplicationTitle + " - " + QString::fromStdString(FileNameOf(fileName)));
+    }
+
+    HourglassCursor hourglass;
+    treeModel->Clear();
+    std::vector<CatalogueTreeModel::Category> categories;
+    int count = 0;
+    try {
+        xmlWinksFile.Load(fileName);
+        try {
+            for (const CatalogueNode category : xmlWinksFile.Children(xmlWinksFile.Root())) {
+                auto& added = categories.emplace_back();
+                added.name = QString::fromStdString(xmlWinksFile.LocalName(category));
+                added.node = category;
+                for (const CatalogueNode item : xmlWinksFile.Children(category)) {
+                    added.packs.push_back({QString::fromStdString(xmlWinksFile.AttributeText(item, "ContentTitle")), item});
+                    ++count;
+                    if (isDefault) ++Global().CurrentWinks;
+                }
+            }
+        } catch (...) {
+            // The tree keeps what was built before the failure.
+            treeModel->SetCategories(std::move(categories));
+            throw;
+        }
+        treeModel->SetCategories(std::move(categories));
+        CurrentItem = {};
+        if (treeModel->rowCount() == 0) throw ECatalogueError("The catalogue has no category");
+        treWinksList->expand(treeModel->index(0, 0));
+        SetStatusText(QString::number(count) + " Quillane pack in the list.");
+    } catch (const std::exception&) {
+        QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, kLoadFailed, QMessageBox::Ok, this);
+        box.setObjectName("LoadFailedBox");
+        box.exec();
+    }
+}
+
+std::string TFrmMain::ChooseListToSave() {
+    savePackList->setDirectory(QString::fromStdString(Global().AppPath));
+    savePackList->selectFile("WinksList.mpl");
+    savePackList->setDefaultSuffix("mpl");
+    if (savePackList->exec() != QDialog::Accepted || savePackList->selectedFiles().isEmpty()) return {};
+    return savePackList->selectedFiles().constFirst().toStdString();
+}
+
+void TFrmMain::ShowEmptyMovie() {
+    ShowFlashView(true);
+    flsPreview->SetMovie(kNoMovie);
+    flsPreview->Play();
+}
+
+void TFrmMain::actNewExecute() {
+    const std::string chosen = ChooseListToSave();
+    if (chosen.empty()) return;
+    ListFileName = chosen;
+    WriteNewListTemplate(ListFileName);
+    LoadPackList(ListFileName);
+    ShowEmptyMovie();
+}
+
+void TFrmMain::actOpenExecute() {
+    if (openPackList->exec() != QDialog::Accepted || openPackList->selectedFiles().isEmpty()) return;
+    const std::string chosen = openPackList->selectedFiles().constFirst().toStdString();
+    ShowEmptyMovie();
+    LoadPackList(chosen);
+    ListFileName = chosen;
+}
+
+void TFrmMain::actSaveAsExecute() {
+    const std::string chosen = ChooseListToSave();
+    if (chosen.empty()) return;
+    xmlWinksFile.Save(chosen);
+    LoadPackList(chosen);
+    ListFileName = chosen;
+}
+
+void TFrmMain::actUseDefaultExecute() {
+    LoadPackList(Global().AppPath + "content.dat");
+}
+
+}  // namespace quillane

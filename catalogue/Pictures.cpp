@@ -1,0 +1,35 @@
+#include "Pictures.h"
+
+#include <QFileDialog>
+#include <QFileSystemModel>
+
+namespace quillane {
+
+QIcon ToolbarPicture(int index) {
+    return QIcon(QString(":/pictures/toolbar/%1.svg").arg(index, 2, 10, QChar('0')));
+}
+
+QIcon TreePicture(int index) {
+    return QIcon(index == 0 ? ":/pictures/tree/category.svg" : ":/pictures/tree/pack.svg");
+}
+
+QIcon ProgramIcon() {
+    return QIcon(":/pictures/quillane.svg");
+}
+
+void SetPackFileFilters(QFileDialog& dialog) {
+    dialog.setNameFilters({"All (*.QZK;*.QZC;*.CAB)", "Quillane pack(*.QZK)", "Quillane pack(*.QZC)",
+                           "Quillane pack(*.CAB)"});
+    // The dialog reads "*.QZK;*.QZC;*.CAB" as one pattern; give its file
+    // model the patterns one by one whenever a filter is chosen.
+    auto apply = [&dialog](const QString& filter) {
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        if (!model) return;
+        const QString patterns = filter.section('(', 1).section(')', 0, 0);
+        model->setNameFilters(patterns.split(';', Qt::SkipEmptyParts));
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, apply);
+    apply(dialog.selectedNameFilter());
+}
+
+}  // namespace quillane

@@ -1,0 +1,34 @@
+#include "PreviewArea.h"
+
+#include "FlashView.h"
+
+#include <QPainter>
+
+namespace quillane {
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+TPreviewArea::TPreviewArea(QWidget* parent)
+    : QWidget(parent), flsPreview(new TFlashView(this)), shpImage(new TShape(this)), gifPrevew(new QLabel(this)) {
+    setObjectName("pnlPreview");
+    flsPreview->setObjectName("flsPreview");
+    shpImage->setObjectName("shpImage");
+    gifPrevew->setObjectName("gifPrevew");
+    gifPrevew->setAttribute(Qt::WA_TranslucentBackground);
+    gifPrevew->move(32, 24);
+    shpImage->hide();
+    gifPrevew->hide();
+    gifPrevew->raise();
+}
+
+void TPreviewArea::resizeEvent(QResizeEvent*) {
+    flsPreview->setGeometry(rect());
+    shpImage->setGeometry(rect());
+}
+
+}  // namespace quillane

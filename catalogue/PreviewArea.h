@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+namespace quillane {
+
+class TFlashView;
+
+// The white rectangle with a black border behind the GIF view.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The right-hand side of the main window: the Flash view filling the area,
+// or the GIF view over its white background.
+class TPreviewArea : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPreviewArea(QWidget* parent = nullptr);
+
+    TFlashView* flsPreview;
+    TShape* shpImage;
+    QLabel* gifPrevew;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+}  // namespace quillane

@@ -1,0 +1,407 @@
+// The main window driven as a user drives it, on real files in temporary folders.
+#include "CatalogueTreeModel.h"
+#include "FlashView.h"
+#include "FrmMainU.h"
+#include "ModalAnswer.h"
+#include "TempFolder.h"
+#include "WinksGlobal.h"
+#include "uAbout.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+#include <filesystem>
+
+using namespace quillane;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A catalogue with the given categories and numbers of packs.
+std::string Catalogue(const std::vector<std::pair<std::string, int>>& categories) {
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n";
+    int number = 0;
+    for (const auto& [name, count] : categories) {
+        xml += "<" + name + ">\n";
+        for (int i = 0; i < count; ++i) {
+            const std::string n = std::to_string(++number);
+            xml += "<Item ContentTitle=\"Pack " + n + "\" DownloadUrl=\"packs/p" + n + ".QZK\" PrePath=\"p.swf\" Rating=\"" +
+                   n + "\"/>\n";
+        }
+        xml += "</" + name + ">\n";
+    }
+    return xml + "</ContentList>\n";
+}
+
+// Answers a file dialog with a path, as if typed and accepted; with
+// `overwrite`, also says Yes to the dialog's question about replacing it.
+void AnswerFileDialog(const std::string& path, bool overwrite = false) {
+    testing::AnswerNextModal([path, overwrite](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->setDirectory(QString::fromStdString(fs::path(path).parent_path().string()));
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        name->setText(QString::fromStdString(fs::path(path).filename().string()));
+        if (overwrite) {
+            testing::AnswerNextModal([dialog](QWidget* question) {
+                auto* box = qobject_cast<QMessageBox*>(question);
+                QVERIFY(box && box != static_cast<QWidget*>(dialog));
+                box->button(QMessageBox::Yes)->click();
+            });
+        }
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) dialog->reject();  // refused: let the test fail instead of hanging
+        QVERIFY(dialog->result() == QDialog::Accepted);
+    });
+}
+
+// Answers a message box with OK and keeps its text and icon.
+struct SeenBox {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool seen = false;
+};
+std::shared_ptr<SeenBox> AnswerMessageBox() {
+    auto seen = std::make_shared<SeenBox>();
+    testing::AnswerNextModal([seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        *seen = {box->text(), box->windowTitle(), box->icon(), true};
+        box->accept();
+    });
+    return seen;
+}
+
+QString Text(QTreeView* tree, const QModelIndex& index) {
+    return tree->model()->data(index, Qt::DisplayRole).toString();
+}
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+}  // namespace
+
+class FrmMainTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::TempFolder> app;
+    std::unique_ptr<testing::TempFolder> data;
+
+    std::string AppFile(const std::string& name) const { return app->Folder() + name; }
+    std::unique_ptr<TFrmMain> NewWindow() {
+        InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
+        return std::make_unique<TFrmMain>();
+    }
+
+private slots:
+    void init() {
+        app = std::make_unique<testing::TempFolder>();
+        data = std::make_unique<testing::TempFolder>();
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data->Path().string()));
+        testing::WriteFile(AppFile("content.dat"), Catalogue({{"Winks", 30}, {"Emoticons", 27}}));
+        testing::WriteFile(AppFile("Skins/MacOS.sui"), "QTreeView { background: #f5f6f8; }");
+    }
+
+    void theDefaultCatalogueIsCountedIntoCurrentWinks() {
+        const auto window = NewWindow();
+        QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+        QCOMPARE(Global().CurrentWinks, 57);
+        QCOMPARE(window->windowTitle(), QString("Quillane"));
+        QVERIFY(window->UsingDefault);
+        QVERIFY(!window->actUseDefault->isEnabled());
+        QVERIFY(!window->actInstall->isEnabled());
+        QVERIFY(window->FlashShown);
+        QTreeView* tree = window->findChild<QTreeView*>("treWinksList");
+        QVERIFY(tree);
+        QCOMPARE(tree->model()->rowCount(), 2);
+        const QModelIndex winks = tree->model()->index(0, 0);
+        QCOMPARE(Text(tree, winks), QString("Winks"));
+        QVERIFY(tree->isExpanded(winks));
+        QVERIFY(!tree->isExpanded(tree->model()->index(1, 0)));
+        QCOMPARE(Text(tree, tree->model()->index(29, 0, winks)), QString("Pack 30"));
+    }
+
+    void openingAListChangesCaptionAndCountButNotCurrentWinks() {
+        const auto window = NewWindow();
+        const std::string mine = app->Folder() + "lists/mine.mpl";
+        testing::WriteFile(mine, Catalogue({{"Winks", 3}}));
+        AnswerFileDialog(mine);
+        window->findChild<QAction*>("actOpen")->trigger();
+        QCOMPARE(window->windowTitle(), QString("Quillane - mine.mpl"));
+        QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
+        QCOMPARE(Global().CurrentWinks, 57);
+        QCOMPARE(window->ListFileName, mine);
+        QVERIFY(!window->UsingDefault);
+        QVERIFY(window->actUseDefault->isEnabled());
+        QCOMPARE(window->flsPreview->Movie(), QString("c:\\1.swf"));
+
+        window->actUseDefault->trigger();
+        QCOMPARE(window->windowTitle(), QString("Quillane"));
+        QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+        QCOMPARE(window->ListFileName, mine);
+    }
+
+    void onlyTheExactPathIsTheDefaultCatalogue() {
+        const auto window = NewWindow();
+        testing::WriteFile(AppFile("Content.dat"), Catalogue({{"Winks", 2}}));
+        window->LoadPackList(AppFile("Content.dat"));
+        QVERIFY(!window->UsingDefault);
+        QCOMPARE(window->windowTitle(), QString("Quillane - Content.dat"));
+        QCOMPARE(Global().CurrentWinks, 57);
+    }
+
+    void aNamespacePrefixIsNotShown() {
+        const auto window = NewWindow();
+        testing::WriteFile(AppFile("ns.mpl"),
+                           "<r xmlns:m=\"urn:x\"><m:Winks><Item ContentTitle=\"A\"/></m:Winks></r>");
+        window->LoadPackList(AppFile("ns.mpl"));
+        QCOMPARE(Text(window->treWinksList, window->treWinksList->model()->index(0, 0)), QString("Winks"));
+    }
+
+    void aLoadFailureShowsOneMessageAndKeepsTheNodesBuiltSoFar() {
+        const auto window = NewWindow();
+        testing::WriteFile(AppFile("broken.mpl"),
+                           "<r><Winks><Item ContentTitle=\"A\"/><Item ContentTitle=\"B\"/></Winks>"
+                           "<Emoticons><Item ContentTitle=\"C\"/><Item PrePath=\"x\"/><Item ContentTitle=\"D\"/></Emoticons></r>");
+        const auto box = AnswerMessageBox();
+        window->LoadPackList(AppFile("broken.mpl"));
+        QVERIFY(box->seen);
+        QCOMPARE(box->text,
+                 QString("Load the Quillane pack list failed.Please click Upgrade button to Get new Quillane list ."));
+        QCOMPARE(box->title, QString("Quillane"));
+        QCOMPARE(box->icon, QMessageBox::NoIcon);
+        QAbstractItemModel* model = window->treWinksList->model();
+        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->rowCount(model->index(0, 0)), 2);
+        QCOMPARE(model->rowCount(model->index(1, 0)), 1);
+        QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+        QCOMPARE(window->windowTitle(), QString("Quillane - broken.mpl"));
+
+        for (const std::string content : {std::string("<r></r>"), std::string("<r><Winks>"), std::string("")}) {
+            testing::WriteFile(AppFile("bad.mpl"), content);
+            const auto again = AnswerMessageBox();
+            window->LoadPackList(AppFile("bad.mpl"));
+            QVERIFY2(again->seen, content.c_str());
+        }
+        const auto missing = AnswerMessageBox();
+        window->LoadPackList(AppFile("missing.mpl"));
+        QVERIFY(missing->seen);
+    }
+
+    void theThemeMenuListsTheSkinsFolder() {
+        testing::WriteFile(AppFile("Skins/Blue.sui"), "QTreeView { background: #2050a0; }");
+        testing::WriteFile(AppFile("Skins/readme.txt"), "not a skin, listed all the same");
+        fs::create_directories(AppFile("Skins/folder.sui"));
+        std::vector<QString> expected;
+        for (const auto& entry : fs::directory_iterator(AppFile("Skins"))) {
+            if (!entry.is_directory()) {
+                expected.push_back(QString::fromStdString(entry.path().filename().string()).section('.', 0, 0));
+            }
+        }
+        const auto window = NewWindow();
+        const QList<QAction*> items = window->popSkin->actions();
+        QCOMPARE(items.size(), int(expected.size()) + 2);
+        for (size_t i = 0; i < expected.size(); ++i) {
+            QCOMPARE(items[int(i)]->text(), expected[i]);
+            QCOMPARE(items[int(i)]->isChecked(), expected[i] == "MacOS");
+        }
+        QVERIFY(items[int(expected.size())]->isSeparator());
+        QAction* normal = items.last();
+        QCOMPARE(normal->text(), QString("Normal"));
+        QVERIFY(!normal->isChecked());
+        QCOMPARE(window->styleSheet(), QString("QTreeView { background: #f5f6f8; }"));
+
+        QAction* blue = *std::find_if(items.begin(), items.end(), [](QAction* a) { return a->text() == "Blue"; });
+        blue->trigger();
+        QVERIFY(blue->isChecked());
+        QCOMPARE(std::count_if(items.begin(), items.end(), [](QAction* a) { return a->isChecked(); }), 1);
+        QCOMPARE(Global().SkinFile, std::string("Blue.sui"));
+        QCOMPARE(Global().SkinPath, AppFile("Skins/Blue.sui"));
+        QVERIFY(testing::ReadFile(AppFile("Config.ini")).find("SkinFile=Blue.sui\r\n") != std::string::npos);
+        QCOMPARE(window->styleSheet(), QString("QTreeView { background: #2050a0; }"));
+
+        QAction* readme = *std::find_if(items.begin(), items.end(), [](QAction* a) { return a->text() == "readme"; });
+        readme->trigger();
+        QCOMPARE(Global().SkinFile, std::string("readme.sui"));
+
+        normal->trigger();
+        QCOMPARE(Global().SkinFile, std::string("Normal"));
+        QCOMPARE(Global().SkinPath, AppFile("Skins/Normal"));
+        QCOMPARE(window->styleSheet(), QString());
+        QVERIFY(testing::ReadFile(AppFile("Config.ini")).find("SkinFile=Normal\r\n") != std::string::npos);
+
+        const auto reopened = NewWindow();
+        QCOMPARE(reopened->styleSheet(), QString());
+        QVERIFY(!reopened->popSkin->actions().last()->isChecked());
+    }
+
+    void anEmptyOrMissingSkinsFolder() {
+        fs::remove_all(AppFile("Skins"));
+        QVERIFY(NewWindow()->popSkin->actions().isEmpty());
+        fs::create_directories(AppFile("Skins"));
+        const auto window = NewWindow();
+        const QList<QAction*> items = window->popSkin->actions();
+        QCOMPARE(items.size(), 2);
+        QVERIFY(items[0]->isSeparator());
+        QCOMPARE(items[1]->text(), QString("Normal"));
+    }
+
+    void theViewTogglesStoreTheirKeys() {
+        const auto window = NewWindow();
+        QVERIFY(window->mnuToolbar->isChecked());
+        window->ShowFlashView(false);
+        window->mnuToolbar->trigger();
+        QVERIFY(window->tblMain->isHidden());
+        QVERIFY(!window->mnuToolbar->isChecked());
+        QCOMPARE(testing::ReadFile(AppFile("Config.ini")),
+                 std::string("[Config]\r\nCurrentWinks=57\r\nSkinFile=MacOS.sui\r\nDownAfterInstall=1\r\n"
+                             "ShowToolbar=0\r\nShowStatus=1\r\n"));
+        window->meuStatusBar->trigger();
+        QVERIFY(window->staOptState->isHidden());
+        QVERIFY(testing::ReadFile(AppFile("Config.ini")).find("ShowStatus=0\r\n") != std::string::npos);
+
+        const auto reopened = NewWindow();
+        QVERIFY(reopened->tblMain->isHidden());
+        QVERIFY(reopened->staOptState->isHidden());
+        QVERIFY(!reopened->meuStatusBar->isChecked());
+        reopened->mnuToolbar->trigger();
+        QVERIFY(!reopened->tblMain->isHidden());
+        QVERIFY(testing::ReadFile(AppFile("Config.ini")).find("ShowToolbar=1\r\n") != std::string::npos);
+    }
+
+    void aSettingThatCannotBeSavedShowsTheErrorBoxAndStaysOnScreen() {
+        const auto window = NewWindow();
+        testing::WriteFile(AppFile("blocker"), "");
+        Global().ConfigFile = AppFile("blocker") + "/Config.ini";
+        const auto box = AnswerMessageBox();
+        window->mnuToolbar->trigger();
+        QVERIFY(box->seen);
+        QCOMPARE(box->text, QString::fromStdString("Unable to write to " + Global().ConfigFile + "."));
+        QCOMPARE(box->icon, QMessageBox::Critical);
+        QCOMPARE(box->title, QString("Quillane"));
+        QVERIFY(window->tblMain->isHidden());
+        QVERIFY(!Global().ShowToolbar);
+    }
+
+    void newWritesTheTemplateOverAnExistingList() {
+        const auto window = NewWindow();
+        const std::string list = AppFile("WinksList.mpl");
+        testing::WriteFile(list, Catalogue({{"Winks", 4}}));
+        window->ShowFlashView(false);
+        AnswerFileDialog(list, true);
+        window->actNew->trigger();
+        QCOMPARE(testing::ReadFile(list),
+                 std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ContentList>\r\n<Winks>\r\n</Winks>\r\n"
+                             "</ContentList>\r\n"));
+        QCOMPARE(window->windowTitle(), QString("Quillane - WinksList.mpl"));
+        QCOMPARE(window->StatusText(), QString("0 Quillane pack in the list."));
+        QCOMPARE(window->ListFileName, list);
+        QVERIFY(window->FlashShown);
+        QVERIFY(!window->flsPreview->isHidden());
+        QVERIFY(window->gifPrevew->isHidden());
+        QCOMPARE(window->flsPreview->Movie(), QString("c:\\1.swf"));
+    }
+
+    void newIntoAFolderThatCannotBeWrittenShowsTheErrorBox() {
+        const auto window = NewWindow();
+        testing::WriteFile(AppFile("blocker"), "");
+        AnswerFileDialog(AppFile("blocker") + "/WinksList.mpl");
+        const auto box = std::make_shared<SeenBox>();
+        QTimer::singleShot(300, [box] {
+            testing::AnswerNextModal([box](QWidget* modal) {
+                auto* message = qobject_cast<QMessageBox*>(modal);
+                if (!message) return;
+                *box = {message->text(), message->windowTitle(), message->icon(), true};
+                message->accept();
+            });
+        });
+        window->actNew->trigger();
+        if (!box->seen) {
+            // The file dialog refused the path below a file itself; that loses nothing either.
+            QVERIFY(window->UsingDefault);
+        } else {
+            QCOMPARE(box->icon, QMessageBox::Critical);
+            QVERIFY(window->UsingDefault);
+        }
+    }
+
+    void saveAsOfTheDefaultCatalogueMakesAListWithEveryPack() {
+        const auto window = NewWindow();
+        const std::string list = AppFile("all.mpl");
+        AnswerFileDialog(list);
+        window->actSaveAs->trigger();
+        QVERIFY(!window->UsingDefault);
+        QCOMPARE(window->ListFileName, list);
+        QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+        QCOMPARE(window->windowTitle(), QString("Quillane - all.mpl"));
+        TCatalogueDocument saved;
+        saved.Load(list);
+        QCOMPARE(saved.Count(saved.Child(saved.Root(), 0)) + saved.Count(saved.Child(saved.Root(), 1)), 57);
+        QVERIFY2(testing::ReadFile(list).find("Rating=\"57\"") != std::string::npos, testing::ReadFile(list).substr(0, 300).c_str());
+        QCOMPARE(Global().CurrentWinks, 57);
+    }
+
+    void theAboutBoxLinksOpenTheVendorsAddresses() {
+        const auto window = NewWindow();
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler("http", &recorder, "open");
+        QDesktopServices::setUrlHandler("mailto", &recorder, "open");
+        window->actHome->trigger();
+        testing::AnswerNextModal([](QWidget* modal) {
+            auto* about = qobject_cast<TFrmAbout*>(modal);
+            QVERIFY(about);
+            QCOMPARE(about->windowTitle(), QString("About Quillane"));
+            QCOMPARE(about->size(), QSize(370, 172));
+            auto* home = about->findChild<TLinkLabel*>("labHomePage");
+            auto* sales = about->findChild<TLinkLabel*>("labSales");
+            QVERIFY(home && sales);
+            QCOMPARE(home->palette().color(QPalette::WindowText), QColor(Qt::blue));
+            QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+            QCoreApplication::sendEvent(home, &enter);
+            QCOMPARE(home->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+            QCOMPARE(about->cursor().shape(), Qt::PointingHandCursor);
+            QEvent leave(QEvent::Leave);
+            QCoreApplication::sendEvent(home, &leave);
+            QCOMPARE(home->palette().color(QPalette::WindowText), QColor(Qt::blue));
+            QCOMPARE(home->font().family(), QFont("Tahoma").family());
+            QCOMPARE(about->cursor().shape(), Qt::ArrowCursor);
+            QTest::mouseClick(home, Qt::LeftButton);
+            QTest::mouseClick(sales, Qt::LeftButton);
+            about->close();
+        });
+        window->actAbout->trigger();
+        QDesktopServices::unsetUrlHandler("http");
+        QDesktopServices::unsetUrlHandler("mailto");
+        QCOMPARE(recorder.opened, (QList<QUrl>{QUrl("http://www.quillane.example/"), QUrl("http://www.quillane.example/"),
+                                               QUrl("mailto:sales@quillane.example")}));
+    }
+
+    void aFailedFileAssociationIsReportedAndTheWindowStillOpens() {
+        testing::WriteFile(data->File("applications"), "a file where the folder should be");
+        const auto box = AnswerMessageBox();
+        const auto window = NewWindow();
+        QVERIFY(box->seen);
+        QVERIFY(box->text.startsWith("Failed to set data for '"));
+        QCOMPARE(box->icon, QMessageBox::Critical);
+        QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+    }
+};
+
+QTEST_MAIN(FrmMainTest)
+#include "FrmMainTest.moc"
