@@ -20,9 +20,17 @@ public:
     std::string_view CompressBlock(std::string_view input);
 
 private:
+    void UseStrategy(int strategy);
+    void Deflate(std::string_view input, int flush);
+    // The output buffer's free part handed to zlib, and what zlib wrote into it.
+    void PointOutput();
+    void TakeOutput();
+
     struct Stream;
     std::unique_ptr<Stream> stream_;
+    int strategy_;
     std::string output_;
+    size_t produced_ = 0;
 };
 
 }  // namespace quillane
