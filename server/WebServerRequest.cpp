@@ -111,7 +111,10 @@ std::size_t TWebServerRequest::ReadContent(char* buffer, std::size_t count) {
 }
 
 std::string TWebServerRequest::ReadContentText(std::size_t count) {
-    std::string text(count, '\0');
+    // Room for what has arrived only: the announced length may be far more.
+    const std::size_t arrived = bufferedContent_.size() - contentReadPos_ +
+                                (contentStore_ ? contentStore_->Size() - contentStore_->Position() : 0);
+    std::string text(std::min(count, arrived), '\0');
     text.resize(ReadContent(text.data(), count));
     return text;
 }
