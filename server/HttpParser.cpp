@@ -102,11 +102,12 @@ void THTTPParser::RefillBuffer() {
         // Scan whole lines only: stop after the last line feed, keeping the rest for later.
         std::size_t pos = BufferSize - 1;
         while (pos > 0 && buffer_[pos - 1] != '\n') --pos;
-        if (pos == 0) Fail("Line too long");
         scanEnd_ = pos;
     }
     savedChar_ = buffer_[scanEnd_];
     buffer_[scanEnd_] = 0;
+    // With no line end in a full buffer there is nothing to scan; the state stays whole.
+    if (scanEnd_ == 0 && dataEnd_ == BufferSize) Fail("Line too long");
 }
 
 int THTTPParser::Advance() {
