@@ -1,0 +1,56 @@
+#include "FrmModContentU.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <limits>
+
+namespace quillane {
+namespace {
+
+template <typename Control>
+Control* Place(Control* control, const char* name, int x, int y, int width, int height) {
+    control->setObjectName(name);
+    control->setGeometry(x, y, width, height);
+    return control;
+}
+
+}  // namespace
+
+TFrmModContent::TFrmModContent(QWidget* parent) : QDialog(parent) {
+    setObjectName("FrmModContent");
+    setWindowTitle("Quillane Modify");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(360, 221);
+    setFont(QFont("MS Sans Serif", 8));
+
+    labName = Place(new QLabel("Name:", this), "labName", 40, 40, 60, 21);
+    edtName = Place(new QLineEdit(this), "edtName", 104, 40, 161, 21);
+    labKey = Place(new QLabel("Keyboard:", this), "labKey", 40, 72, 60, 21);
+    edtKey = Place(new QLineEdit(this), "edtKey", 104, 72, 161, 21);
+    btnOk = Place(new QPushButton("Save", this), "btnOk", 152, 186, 90, 25);
+    btnCaption = Place(new QPushButton("Cancel", this), "btnCaption", 256, 186, 90, 25);
+    // Names and shortcuts of any length.
+    edtName->setMaxLength(std::numeric_limits<int>::max());
+    edtKey->setMaxLength(std::numeric_limits<int>::max());
+    btnOk->setDefault(true);
+    connect(btnOk, &QPushButton::clicked, this, &TFrmModContent::btnOkClick);
+    connect(btnCaption, &QPushButton::clicked, this, &TFrmModContent::btnCaptionClick);
+    FormCreate();
+}
+
+void TFrmModContent::FormCreate() {
+    skinModContent.ApplyGlobalSkin();
+}
+
+void TFrmModContent::btnOkClick() {
+    EnteredName = edtName->text();
+    EnteredKey = edtKey->text();
+    accept();
+}
+
+void TFrmModContent::btnCaptionClick() {
+    reject();
+}
+
+}  // namespace quillane

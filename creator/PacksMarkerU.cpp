@@ -1,0 +1,289 @@
+#include "PacksMarkerU.h"
+
+#include "CabOpt.h"
+#include "DialogFilters.h"
+#include "ErrorBox.h"
+#include "FrmModContentU.h"
+#include "PackManifest.h"
+#include "WinksGlobal.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <memory>
+
+namespace quillane {
+namespace {
+
+const char* const kPictureFilter =
+    "ALL (*.jpg;*.jpeg;*.png;*.bmp;*.gif)|*.jpg;*.jpeg;*.png;*.bmp;*.gif|Jpeg Image File (*.jpeg)|*.jpeg|"
+    "Jpeg Image File (*.jpg)|*.jpg|Portable  Network Graphics (*.png)|*.png|Bitmaps (*.bmp)|*.bmp|"
+    "GIF Image (*.gif)|*.gif";
+const char* const kPackFilter =
+    "Quillane Pack (*.QZK)|*.QZK|Quillane pack (*.QZC)|*.QZC|Quillane pack (*.CAB)|*.CAB";
+
+// Columns of both lists; the last one holds the full path and is not shown.
+constexpr int kNameColumn = 2;
+constexpr int kKeyColumn = 3;
+
+struct Column {
+    const char* title;
+    int width;
+};
+
+int PathColumn(const QTreeWidget* list) {
+    return list->columnCount() - 1;
+}
+
+QTreeWidget* MakeList(QWidget* page, const char* name, std::initializer_list<Column> columns) {
+    auto* list = new QTreeWidget(page);
+    list->setObjectName(name);
+    list->setGeometry(8, 8, 409, 267);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setColumnCount(static_cast<int>(columns.size()));
+    QStringList titles;
+    for (const Column& column : columns) titles.append(column.title);
+    list->setHeaderLabels(titles);
+    list->header()->setStretchLastSection(false);
+    int index = 0;
+    for (const Column& column : columns) list->setColumnWidth(index++, column.width);
+    list->setColumnHidden(PathColumn(list), true);
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* owner, const char* name, const QString& caption, int x, int y) {
+    auto* button = new QPushButton(caption, owner);
+    button->setObjectName(name);
+    button->setGeometry(x, y, 90, 25);
+    return button;
+}
+
+QTreeWidgetItem* SelectedRow(const QTreeWidget* list) {
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+std::string Text(const QTreeWidgetItem* row, int column) {
+    return row->text(column).toStdString();
+}
+
+void LetPendingInputRun() {
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
+TFrmPacksCreator::TFrmPacksCreator(QWidget* parent) : QDialog(parent) {
+    setObjectName("FrmPacksCreator");
+    setWindowTitle("Packs Creator");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(557, 364);
+    setFont(QFont("MS Sans Serif", 8));
+    CreateLists();
+    CreateButtons();
+    CreateDialogs();
+    FormCreate();
+}
+
+TFrmPacksCreator::~TFrmPacksCreator() = default;
+
+void TFrmPacksCreator::CreateLists() {
+    tabContent = new QTabWidget(this);
+    tabContent->setObjectName("tabContent");
+    tabContent->setTabPosition(QTabWidget::South);
+    tabContent->setGeometry(0, 0, 557, 313);
+    tabEmoticons = new QWidget;
+    tabEmoticons->setObjectName("tabEmoticons");
+    tabDipPicture = new QWidget;
+    tabDipPicture->setObjectName("tabDipPicture");
+    tabContent->addTab(tabEmoticons, "Emoticons");
+    tabContent->addTab(tabDipPicture, "Display Pictures");
+    lstEmoticons = MakeList(tabEmoticons, "lstEmoticons", {{"FileName", 100}, {"Type", 80}, {"Name", 100}, {"Key", 100}, {"", 0}});
+    lstDisPictures = MakeList(tabDipPicture, "lstDisPictures", {{"FileName", 120}, {"Type", 160}, {"Name", 120}, {"", 0}});
+    for (QTreeWidget* list : {lstEmoticons, lstDisPictures}) {
+        connect(list, &QTreeWidget::itemClicked, this, [this, list] { Guarded([this, list] { lstEmoticonsClick(list); }, this); });
+        connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { Guarded([this] { btnModfiyClick(); }, this); });
+    }
+}
+
+void TFrmPacksCreator::CreateButtons() {
+    btnAdd = MakeButton(this, "btnAdd", "Add", 440, 16);
+    btnRemove = MakeButton(this, "btnRemove", "Remove", 440, 48);
+    btnRemoveAll = MakeButton(this, "btnRemoveAll", "Remove All", 440, 80);
+    btnModfiy = MakeButton(this, "btnModfiy", "Modify", 440, 112);
+    btnExport = MakeButton(this, "btnExport", "Generate", 352, 328);
+    btnExport->setToolTip("Generate a Pack");
+    btnCancel = MakeButton(this, "btnCancel", "Cancel", 456, 328);
+    btnCancel->setToolTip("Cancel");
+
+    pnlImage = new QFrame(this);
+    pnlImage->setObjectName("pnlImage");
+    pnlImage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    pnlImage->setGeometry(434, 147, 105, 121);
+    Image1 = new QLabel(pnlImage);
+    Image1->setObjectName("Image1");
+    Image1->setScaledContents(true);
+    Image1->setGeometry(pnlImage->contentsRect());
+
+    connect(btnAdd, &QPushButton::clicked, this, [this] { Guarded([this] { btnAddClick(); }, this); });
+    connect(btnRemove, &QPushButton::clicked, this, [this] { Guarded([this] { btnRemoveClick(); }, this); });
+    connect(btnRemoveAll, &QPushButton::clicked, this, [this] { Guarded([this] { btnRemoveAllClick(); }, this); });
+    connect(btnModfiy, &QPushButton::clicked, this, [this] { Guarded([this] { btnModfiyClick(); }, this); });
+    connect(btnExport, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportClick(); }, this); });
+    connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([this] { btnCancelClick(); }, this); });
+}
+
+void TFrmPacksCreator::CreateDialogs() {
+    opnImage = new QFileDialog(this);
+    opnImage->setObjectName("opnImage");
+    opnImage->setOption(QFileDialog::DontUseNativeDialog);
+    opnImage->setAcceptMode(QFileDialog::AcceptOpen);
+    opnImage->setFileMode(QFileDialog::ExistingFiles);
+    SetDialogFilter(*opnImage, kPictureFilter);
+
+    savPack = new QFileDialog(this);
+    savPack->setObjectName("savPack");
+    savPack->setOption(QFileDialog::DontUseNativeDialog);
+    savPack->setAcceptMode(QFileDialog::AcceptSave);
+    savPack->setFileMode(QFileDialog::AnyFile);
+    savPack->setDefaultSuffix("QZK");
+    SetDialogFilter(*savPack, kPackFilter);
+}
+
+void TFrmPacksCreator::FormCreate() {
+    skinPacksCreator.ApplyGlobalSkin();
+    tabContent->setCurrentWidget(tabEmoticons);
+}
+
+bool TFrmPacksCreator::EmoticonsPageActive() const {
+    return tabContent->currentWidget() == tabEmoticons;
+}
+
+QTreeWidget* TFrmPacksCreator::ActiveList() const {
+    return EmoticonsPageActive() ? lstEmoticons : lstDisPictures;
+}
+
+void TFrmPacksCreator::btnAddClick() {
+    if (opnImage->exec() != QDialog::Accepted) return;
+    const bool emoticons = EmoticonsPageActive();
+    for (const QString& path : opnImage->selectedFiles()) {
+        const std::string fileName = FileNameOf(path.toStdString());
+        const QString name = QString::fromStdString(DefaultName(fileName));
+        QStringList values = {QString::fromStdString(fileName), emoticons ? "Emoticon" : "Display Picture", name};
+        if (emoticons) values.append("/" + name);
+        values.append(path);
+        new QTreeWidgetItem(ActiveList(), values);
+    }
+}
+
+void TFrmPacksCreator::btnRemoveClick() {
+    QTreeWidget* list = ActiveList();
+    if (QTreeWidgetItem* row = SelectedRow(list)) {
+        std::unique_ptr<QTreeWidgetItem> removed(list->takeTopLevelItem(list->indexOfTopLevelItem(row)));
+    }
+}
+
+void TFrmPacksCreator::btnRemoveAllClick() {
+    ActiveList()->clear();
+}
+
+void TFrmPacksCreator::btnModfiyClick() {
+    TFrmModContent dialog(this);
+    const bool emoticons = EmoticonsPageActive();
+    QTreeWidgetItem* row = SelectedRow(ActiveList());
+    if (!row) return;
+    dialog.edtName->setText(row->text(kNameColumn));
+    if (emoticons) {
+        dialog.edtKey->setText(row->text(kKeyColumn));
+    } else {
+        dialog.edtKey->hide();
+        dialog.labKey->hide();
+    }
+    if (dialog.exec() != QDialog::Accepted) return;
+    row->setText(kNameColumn, dialog.EnteredName);
+    if (emoticons) row->setText(kKeyColumn, dialog.EnteredKey);
+}
+
+void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
+    if (!SelectedRow(list)) return;
+    const QString path = SelectedRow(ActiveList())->text(PathColumn(ActiveList()));
+    QImageReader reader(path);
+    const QImage picture = reader.read();
+    if (picture.isNull()) {
+        QMessageBox::critical(this, kApplicationTitle, "Invalid file format:" + reader.errorString() + " Please remove it.");
+        return;
+    }
+    Image1->setPixmap(QPixmap::fromImage(picture));
+}
+
+std::string TFrmPacksCreator::WriteManifest() {
+    return quillane::WriteManifest(Contents(), Global().AppPath, LetPendingInputRun);
+}
+
+void TFrmPacksCreator::btnExportClick() {
+    savPack->selectFile("pack.QZK");
+    if (savPack->exec() != QDialog::Accepted) return;
+    const std::string chosen = savPack->selectedFiles().value(0).toStdString();
+    SetEditable(false);
+    try {
+        GeneratePack(chosen);
+    } catch (...) {
+        SetEditable(true);
+        throw;
+    }
+    SetEditable(true);
+}
+
+void TFrmPacksCreator::GeneratePack(const std::string& chosen) {
+    const std::string manifest = WriteManifest();
+    const std::vector<std::string> skipped = BuildCabinet(chosen, Contents(), manifest, LetPendingInputRun);
+    if (skipped.empty()) return;
+    QString names;
+    for (const std::string& path : skipped) names += "\n" + QString::fromStdString(path);
+    QMessageBox::warning(this, kApplicationTitle,
+                         "The pack was written without these pictures, which could not be read:" + names);
+}
+
+void TFrmPacksCreator::btnCancelClick() {
+    reject();
+}
+
+TPackContents TFrmPacksCreator::Contents() const {
+    TPackContents contents;
+    for (int i = 0; i < lstEmoticons->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = lstEmoticons->topLevelItem(i);
+        contents.Emoticons.push_back({Text(row, kNameColumn), Text(row, kKeyColumn), Text(row, PathColumn(lstEmoticons))});
+    }
+    for (int i = 0; i < lstDisPictures->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = lstDisPictures->topLevelItem(i);
+        contents.DisplayPictures.push_back({Text(row, kNameColumn), "", Text(row, PathColumn(lstDisPictures))});
+    }
+    return contents;
+}
+
+void TFrmPacksCreator::SetEditable(bool editable) {
+    for (QWidget* control : std::initializer_list<QWidget*>{lstEmoticons, lstDisPictures, btnAdd, btnRemove,
+                                                            btnRemoveAll, btnModfiy, btnExport}) {
+        control->setEnabled(editable);
+    }
+}
+
+void RunPacksCreator(QWidget* owner) {
+    TFrmPacksCreator window(owner);
+    window.exec();
+}
+
+}  // namespace quillane

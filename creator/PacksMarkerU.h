@@ -1,0 +1,74 @@
+#pragma once
+
+#include "PackContents.h"
+#include "SkinEngine.h"
+
+#include <QDialog>
+#include <string>
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+
+namespace quillane {
+
+// The Packs Creator: the user collects emoticons (name and shortcut) and
+// display pictures (name) in two lists, edits them, and generates a pack.
+class TFrmPacksCreator : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFrmPacksCreator(QWidget* parent = nullptr);
+    ~TFrmPacksCreator() override;
+
+    // Writes content.xml for the lists as they stand and returns its path.
+    std::string WriteManifest();
+
+    QTabWidget* tabContent;
+    QWidget* tabEmoticons;
+    QWidget* tabDipPicture;
+    QTreeWidget* lstEmoticons;
+    QTreeWidget* lstDisPictures;
+    QPushButton* btnAdd;
+    QPushButton* btnRemove;
+    QPushButton* btnRemoveAll;
+    QPushButton* btnModfiy;
+    QFrame* pnlImage;
+    QLabel* Image1;
+    QPushButton* btnExport;
+    QPushButton* btnCancel;
+    QFileDialog* opnImage;
+    QFileDialog* savPack;
+
+private:
+    void CreateLists();
+    void CreateButtons();
+    void CreateDialogs();
+    void FormCreate();
+
+    void btnAddClick();
+    void btnRemoveClick();
+    void btnRemoveAllClick();
+    void btnModfiyClick();
+    void lstEmoticonsClick(QTreeWidget* list);
+    void btnExportClick();
+    void btnCancelClick();
+    // The manifest and the cabinet at the chosen path; tells of pictures left out.
+    void GeneratePack(const std::string& chosen);
+
+    bool EmoticonsPageActive() const;
+    QTreeWidget* ActiveList() const;
+    TPackContents Contents() const;
+    // Generation reads the lists between pictures: they take no edits meanwhile.
+    void SetEditable(bool editable);
+
+    TSkinEngine skinPacksCreator{this};
+};
+
+// What the main window's Packs Creator command runs: a new window with
+// empty lists, shown modally and freed when it closes.
+void RunPacksCreator(QWidget* owner);
+
+}  // namespace quillane
