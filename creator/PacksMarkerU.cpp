@@ -218,8 +218,10 @@ void TFrmPacksCreator::btnModfiyClick() {
 }
 
 void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
-    if (!SelectedRow(list)) return;
-    const QString path = SelectedRow(ActiveList())->text(PathColumn(ActiveList()));
+    // Only the active page's list can be clicked.
+    const QTreeWidgetItem* row = SelectedRow(list);
+    if (!row) return;
+    const QString path = row->text(PathColumn(list));
     QImageReader reader(path);
     const QImage picture = reader.read();
     if (picture.isNull()) {
