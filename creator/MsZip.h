@@ -20,7 +20,9 @@ public:
     std::string_view CompressBlock(std::string_view input);
 
 private:
-    void UseStrategy(int strategy);
+    std::string_view StoreBlock(std::string_view input);
+    void StartOutput(size_t inputSize);
+    void UseSettings(int level, int strategy);
     void Deflate(std::string_view input, int flush);
     // The output buffer's free part handed to zlib, and what zlib wrote into it.
     void PointOutput();
@@ -28,6 +30,7 @@ private:
 
     struct Stream;
     std::unique_ptr<Stream> stream_;
+    int level_;
     int strategy_;
     std::string output_;
     size_t produced_ = 0;

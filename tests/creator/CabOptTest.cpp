@@ -152,6 +152,24 @@ TEST_F(CabOptTest, CompressibleDataIsCompressed) {
     EXPECT_TRUE(CabextractVerifies(cab));
 }
 
+TEST_F(CabOptTest, LaterBlocksReferBackIntoStoredOnes) {
+    // The first file looks like noise and is stored; the second repeats
+    // pieces of it between runs of one letter, and packs small only through
+    // references back into the stored blocks.
+    const std::string noise = RandomBytes(70000, 9);
+    std::string again;
+    for (size_t piece = 0; piece < 4; ++piece) again += noise.substr(45000 + piece * 2048, 2048) + std::string(2048, 'z');
+    AddEmoticon("noise.jpg", noise);
+    AddEmoticon("again.bmp", again);
+    const std::string cab = out.File("pack.CAB");
+    Build(cab);
+    EXPECT_LT(fs::file_size(cab), noise.size() + 3000);
+    TempFolder extracted;
+    CabextractInto(cab, extracted.Folder());
+    EXPECT_EQ(ReadFile(extracted.File("again.bmp")), again);
+    EXPECT_EQ(ReadFile(extracted.File("noise.jpg")), noise);
+}
+
 TEST_F(CabOptTest, AWrongChecksumIsCaughtByCabextract) {
     AddEmoticon("big.bin", RandomBytes(40000, 6));
     const std::string cab = out.File("pack.CAB");
