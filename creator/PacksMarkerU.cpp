@@ -255,8 +255,10 @@ void TFrmPacksCreator::GeneratePack(const std::string& chosen) {
     if (skipped.empty()) return;
     QString names;
     for (const std::string& path : skipped) names += "\n" + QString::fromStdString(path);
+    // The manifest still lists them, so the pack is not complete until they are removed.
     QMessageBox::warning(this, kApplicationTitle,
-                         "The pack was written without these pictures, which could not be read:" + names);
+                         "These pictures could not be read and are missing from the pack. "
+                         "Please remove them and generate the pack again:" + names);
 }
 
 void TFrmPacksCreator::btnCancelClick() {
