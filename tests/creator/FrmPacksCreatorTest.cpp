@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -46,6 +47,11 @@ void AnswerFileDialog(const std::string& folder, const QStringList& names, FileA
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         QVERIFY(dialog);
         dialog->setDirectory(QString::fromStdString(folder));
+        // The dialog keeps the files picked last time selected in its view; a
+        // user typing into the name field drops them, as the field has the focus.
+        auto* view = dialog->findChild<QListView*>("listView");
+        QVERIFY(view);
+        view->clearSelection();
         auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(edit);
         if (how.seenName) *how.seenName = edit->text();
