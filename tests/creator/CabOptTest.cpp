@@ -230,20 +230,17 @@ TEST_F(CabOptTest, AQzkPackIsTheCabinetWithoutItsFirstByteAndLeavesNoTemporaryFi
     EXPECT_TRUE(CabextractVerifies(restored));
 }
 
-TEST_F(CabOptTest, QzkAnywhereInThePathUpperCasedMakesAQzkFile) {
+TEST_F(CabOptTest, QzkAnywhereInThePathOrNoDotAtAllMakesAQzkFile) {
     AddEmoticon("smile.gif", "GIF89a");
-    Build(out.File("pack.qzk"));
+    fs::create_directories(out.Path() / "old.qzk.d");
+    for (const std::string name : {"pack.qzk", "old.qzk.d/pack.CAB", "mypack"}) Build(out.File(name));
     EXPECT_EQ(ReadFile(out.File("pack.qzk")).substr(0, 3), "SCF");
+    EXPECT_EQ(ReadFile(out.File("old.qzk.d/pack.CAB")).substr(0, 3), "SCF");
+    EXPECT_EQ(ReadFile(out.File("mypack.QZK")).substr(0, 3), "SCF");
+    EXPECT_FALSE(fs::exists(out.File("mypack")));
+    EXPECT_EQ(PackPathFor("/a.b/pack"), "/a.b/pack");
     Build(out.File("pack.QZC"));
     EXPECT_EQ(ReadFile(out.File("pack.QZC")).substr(0, 4), "MSCF");
-}
-
-TEST_F(CabOptTest, APathWithoutADotGetsQzk) {
-    AddEmoticon("smile.gif", "GIF89a");
-    Build(out.File("mypack"));
-    EXPECT_EQ(FolderEntries(out), (std::vector<std::string>{"mypack.QZK"}));
-    EXPECT_EQ(ReadFile(out.File("mypack.QZK")).substr(0, 3), "SCF");
-    EXPECT_EQ(PackPathFor("/a.b/pack"), "/a.b/pack");
 }
 
 TEST_F(CabOptTest, ALongerOldFileLeavesNoTail) {
