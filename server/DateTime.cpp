@@ -115,7 +115,8 @@ TDateTime LocalNow() {
 }
 
 bool StandardTimeBias(int& minutes) {
-    // The offset of a moment this year that is outside daylight saving time.
+    // The offset of a moment this year that is outside daylight saving time; the
+    // moments are worked out in UTC, so no time-zone lookup is needed for them.
     const std::time_t now = std::time(nullptr);
     std::tm today{};
     if (!localtime_r(&now, &today)) return false;
@@ -125,8 +126,7 @@ bool StandardTimeBias(int& minutes) {
         probe.tm_mon = month;
         probe.tm_mday = 1;
         probe.tm_hour = 12;
-        probe.tm_isdst = -1;
-        const std::time_t moment = std::mktime(&probe);
+        const std::time_t moment = timegm(&probe);
         std::tm local{};
         if (moment == -1 || !localtime_r(&moment, &local)) return false;
         if (local.tm_isdst == 0) {

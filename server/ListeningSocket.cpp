@@ -31,14 +31,13 @@ void TWebServerThread::Start() { thread_ = std::thread(&TWebServerThread::Execut
 void TWebServerThread::Attach(std::unique_ptr<TServerConnection> connection) {
     connection_ = std::move(connection);
     wake_ = true;
-    wakeEvent_.notify_one();
 }
 
 void TWebServerThread::Terminate() {
     terminated_ = true;
     KeepForReuse = false;
     wake_ = true;
-    wakeEvent_.notify_one();
+    Wake();
     if (connection_) connection_->Interrupt();
 }
 
@@ -110,7 +109,8 @@ void TWebListeningSocket::Listen(int port) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) throw SocketError(errno, "bind");
-    if (::listen(fd.get(), 5) != 0) throw SocketError(errno, "listen");
+    // A short queue makes the system drop or reset connections that arrive in a burst.
+    if (::listen(fd.get(), SOMAXCONN) != 0) throw SocketError(errno, "listen");
     socklen_t length = sizeof address;
     ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&address), &length);
     boundPort_ = ntohs(address.sin_port);
@@ -129,8 +129,10 @@ void TWebListeningSocket::AcceptLoop() {
             if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
+        // The head and the 4096-byte body pieces leave in full segments; closing the
+        // connection after its one answer sends the rest at once.
         const int on = 1;
-        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_CORK, &on, sizeof on);
         HandOver(std::move(fd));
         ReapFinished();
     }
@@ -138,23 +140,34 @@ void TWebListeningSocket::AcceptLoop() {
 
 void TWebListeningSocket::HandOver(UniqueFd fd) {
     auto connection = std::make_unique<TServerConnection>(std::move(fd), server_.Log());
-    const std::lock_guard lock(ListLock);
-    for (const auto& worker : WorkerThreads) {
-        if (!worker->HasConnection() && worker->KeepForReuse) {
+    TWebServerThread* idle = nullptr;
+    {
+        const std::lock_guard lock(ListLock);
+        for (const auto& worker : WorkerThreads) {
+            if (!worker->HasConnection() && worker->KeepForReuse) {
+                idle = worker.get();
+                break;
+            }
+        }
+        if (!idle) {
+            auto worker = std::make_unique<TWebServerThread>(*this);
+            worker->KeepForReuse = static_cast<std::size_t>(idleThreadLimit_) >= WorkerThreads.size() + 1;
             worker->Attach(std::move(connection));
+            try {
+                worker->Start();
+            } catch (const std::system_error&) {
+                // No thread to be had: the connection closes unanswered.
+                return;
+            }
+            WorkerThreads.push_back(std::move(worker));
             return;
         }
+        idle->Attach(std::move(connection));
     }
-    auto worker = std::make_unique<TWebServerThread>(*this);
-    worker->KeepForReuse = static_cast<std::size_t>(idleThreadLimit_) >= WorkerThreads.size() + 1;
-    worker->Attach(std::move(connection));
-    try {
-        worker->Start();
-    } catch (const std::system_error&) {
-        // No thread to be had: the connection closes unanswered.
-        return;
-    }
-    WorkerThreads.push_back(std::move(worker));
+    // Woken after the lock is released, so that it does not wake only to wait for it.
+    // It stays alive until it has served the connection; only this thread frees workers
+    // while the server listens.
+    idle->Wake();
 }
 
 void TWebListeningSocket::ThreadEnded(TWebServerThread* thread) {

@@ -27,11 +27,13 @@ public:
 
     // The following run under the owner's ListLock.
     void Start();
+    // Hands the connection over; Wake then lets the thread go, best after the lock is released.
     void Attach(std::unique_ptr<TServerConnection> connection);
     bool HasConnection() const { return connection_ != nullptr; }
     // Asks the thread to end and interrupts what its connection is waiting for.
     void Terminate();
 
+    void Wake() { wakeEvent_.notify_one(); }
     // Waits until the thread has ended; outside the lock.
     void Join();
 

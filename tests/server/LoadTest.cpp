@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "LoopbackServer.h"
@@ -27,6 +28,13 @@ TEST_F(ServerLoad, ManyConcurrentClients) {
     ASSERT_TRUE(packAnswer.substr(packAnswer.size() - pack.size()) == pack);
 
     std::atomic<int> next = 0, good = 0, bad = 0;
+    std::mutex failuresLock;
+    std::vector<std::string> failures;
+    const auto fail = [&](std::string what) {
+        bad++;
+        const std::lock_guard lock(failuresLock);
+        if (failures.size() < 5) failures.push_back(std::move(what));
+    };
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::thread> clients;
     for (int c = 0; c < kClients; ++c) {
@@ -38,16 +46,17 @@ TEST_F(ServerLoad, ManyConcurrentClients) {
                     testing::TTestClient client(port);
                     const std::string answer = client.Exchange(large ? "GET /pack.cab HTTP/1.0\r\n\r\n"
                                                                      : "GET /small.txt HTTP/1.1\r\nConnection: close\r\n\r\n");
-                    (testing::WithoutDate(answer) == (large ? packAnswer : smallAnswer) ? good : bad)++;
-                } catch (const std::exception&) {
-                    bad++;
+                    if (testing::WithoutDate(answer) == (large ? packAnswer : smallAnswer)) good++;
+                    else fail("answer of " + std::to_string(answer.size()) + " bytes: " + answer.substr(0, 40));
+                } catch (const std::exception& error) {
+                    fail(error.what());
                 }
                 if (std::chrono::steady_clock::now() - start > 240s) return;
             }
         });
     }
     for (auto& client : clients) client.join();
-    EXPECT_EQ(bad.load(), 0);
+    EXPECT_EQ(bad.load(), 0) << ::testing::PrintToString(failures);
     EXPECT_EQ(good.load(), kRequests);
     entries.clear();
     Entries();

@@ -64,11 +64,11 @@ public:
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = htons(static_cast<std::uint16_t>(port));
         if (!fd_ || ::connect(fd_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            throw std::runtime_error("cannot connect to port " + std::to_string(port));
+            throw std::runtime_error("cannot connect to port " + std::to_string(port) + ": " + std::strerror(errno));
     }
     void Send(const std::string& bytes) {
         if (::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(bytes.size()))
-            throw std::runtime_error("send failed");
+            throw std::runtime_error(std::string("send failed: ") + std::strerror(errno));
     }
     // Everything until the server closes, or what arrived when the time is up.
     std::string ReadAll(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
