@@ -1,9 +1,11 @@
+#include "FlashView.h"
 #include "StartWindow.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    quillane::PrepareFlashPlayer();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillane"));
 

@@ -1,25 +1,155 @@
 #include "FlashView.h"
 
+#include "PlayerSchemeHandler.h"
+#include "WinksGlobal.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPainter>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+#include <unistd.h>
 
 namespace quillane {
+namespace {
+
+// The largest movie the view takes in; winks and display pictures are far smaller.
+constexpr qint64 kLargestMovie = 64 * 1024 * 1024;
+constexpr int kDownloadTimeOutMs = 30000;
+
+bool IsWebAddress(const QString& movie) {
+    return movie.startsWith("http://", Qt::CaseInsensitive) || movie.startsWith("https://", Qt::CaseInsensitive);
+}
+
+}  // namespace
+
+bool LooksLikeFlashMovie(const QByteArray& bytes) {
+    return bytes.size() > 8 && (bytes.startsWith("FWS") || bytes.startsWith("CWS") || bytes.startsWith("ZWS"));
+}
+
+void PrepareFlashPlayer() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QWebEngineUrlScheme scheme(kPlayerScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+    QWebEngineUrlScheme::registerScheme(scheme);
+    // The web engine's sandbox refuses to run for root, and these machines
+    // often have no usable GPU; ordinary users keep both.
+    if (geteuid() == 0) {
+        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+        flags += " --no-sandbox --disable-gpu";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+}
 
 TFlashView::TFlashView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
+TFlashView::~TFlashView() {
+    // The page must go before the profile it was made with.
+    delete view_;
+}
+
 void TFlashView::SetMovie(const QString& movie) {
     movie_ = movie;
-    playing_ = false;
-    update();
+    shown_ = false;
+    if (!view_) StartEngine();
+    LoadMovie();
 }
 
 void TFlashView::Play() {
     playing_ = true;
+    if (view_) RunOnPage("setPlaying(true);");
 }
 
 void TFlashView::Stop() {
     playing_ = false;
+    if (view_) RunOnPage("setPlaying(false);");
+}
+
+void TFlashView::StartEngine() {
+    profile_ = new QWebEngineProfile(this);
+    profile_->setHttpCacheType(QWebEngineProfile::NoCache);
+    handler_ = new TPlayerSchemeHandler(QString::fromStdString(Global().AppPath) + "ruffle/", this);
+    profile_->installUrlSchemeHandler(kPlayerScheme, handler_);
+
+    view_ = new QWebEngineView(this);
+    view_->setObjectName("flsPreviewStage");
+    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    auto* page = new QWebEnginePage(profile_, view_);
+    page->setBackgroundColor(Qt::white);
+    QWebEngineSettings* settings = page->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+    view_->setPage(page);
+    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
+        pageReady_ = true;
+        if (!pendingScript_.isEmpty()) view_->page()->runJavaScript(std::exchange(pendingScript_, QString()));
+    });
+    view_->setGeometry(rect());
+    view_->show();
+    view_->load(QUrl(kPlayerPage));
+}
+
+void TFlashView::LoadMovie() {
+    if (download_) {
+        download_->disconnect(this);
+        download_->abort();
+        download_->deleteLater();
+        download_ = nullptr;
+    }
+    if (!IsWebAddress(movie_)) {
+        QFile file(movie_);
+        const bool readable = file.open(QIODevice::ReadOnly) && file.size() <= kLargestMovie;
+        Present(readable ? file.readAll() : QByteArray());
+        return;
+    }
+    if (!network_) network_ = new QNetworkAccessManager(this);
+    QNetworkRequest request{QUrl(movie_)};
+    request.setTransferTimeout(kDownloadTimeOutMs);
+    download_ = network_->get(request);
+    connect(download_, &QNetworkReply::finished, this, [this, reply = download_] {
+        download_ = nullptr;
+        reply->deleteLater();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const bool good = reply->error() == QNetworkReply::NoError && status >= 200 && status <= 299;
+        Present(good ? reply->read(kLargestMovie) : QByteArray());
+    });
+}
+
+void TFlashView::Present(const QByteArray& bytes) {
+    QString script;
+    if (LooksLikeFlashMovie(bytes)) {
+        script = QString("setPlaying(%1); showMovie('%2');").arg(playing_ ? "true" : "false", handler_->SetMovieBytes(bytes));
+        shown_ = true;
+    } else {
+        script = "clearStage();";
+        shown_ = false;
+    }
+    RunOnPage(script);
+    emit StageReady();
+}
+
+void TFlashView::RunOnPage(const QString& script) {
+    if (pageReady_) {
+        view_->page()->runJavaScript(script);
+    } else {
+        pendingScript_ += script;
+    }
+}
+
+void TFlashView::resizeEvent(QResizeEvent*) {
+    if (view_) view_->setGeometry(rect());
 }
 
 void TFlashView::paintEvent(QPaintEvent*) {

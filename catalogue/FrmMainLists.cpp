@@ -17,8 +17,6 @@ namespace {
 
 const char* const kLoadFailed =
     "Load the Quillane pack list failed.Please click Upgrade button to Get new Quillane list .";
-// The movie New and Open set: nothing creates it, so the stage stays empty.
-const char* const kNoMovie = "c:\\1.swf";
 
 // Shows the hourglass for as long as it lives.
 class HourglassCursor {

@@ -156,7 +156,11 @@ void TFrmMain::CreateToolbar() {
     tblMain->addAction(actUpgrade);
     tblMain->addAction(actHome);
     tblMain->addAction(actAbout);
-    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) button->setFixedSize(74, 52);
+    // At least the classic 74 x 52; wider where a caption would not fit in this font.
+    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) {
+        button->setMinimumSize(74, 52);
+        button->setMaximumHeight(52);
+    }
 }
 
 void TFrmMain::CreateClientArea() {
@@ -174,6 +178,7 @@ void TFrmMain::CreateClientArea() {
     treWinksList->setUniformRowHeights(true);
     treWinksList->setIconSize(QSize(16, 16));
     treWinksList->setMinimumWidth(120);
+    connect(treWinksList, &QTreeView::clicked, this, [this] { Guarded([this] { treWinksListClick(); }, this); });
 
     pnlPreview = new TPreviewArea(client);
     flsPreview = pnlPreview->flsPreview;

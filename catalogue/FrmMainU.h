@@ -42,6 +42,12 @@ public:
     void SetActionsEnabled(bool value);
     void ShowFlashView(bool flash);
 
+    void treWinksListClick();
+    void PreviewItem(const std::string& categoryName);
+    void PreviewFlashItem(CatalogueNode item, bool isWink);
+    void PreviewPackFile(const std::string& packPath);
+    void PreviewEmoticonPack(CatalogueNode item);
+
     QString StatusText() const;
     void SetStatusText(const QString& text);
 
@@ -109,6 +115,10 @@ private:
     QLabel* statusPanel;
     TSkinEngine skinMain{this};
 };
+
+// The movie that New, Open and a wink without any preview set: nothing
+// creates it, so the Flash view shows an empty stage.
+inline constexpr const char* kNoMovie = "c:\\1.swf";
 
 // The vendor's pages, opened by HomePage and the About box.
 inline constexpr const char* kHomePage = "http://www.quillane.example/";

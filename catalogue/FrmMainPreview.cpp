@@ -1,0 +1,135 @@
+// Previewing the pack clicked in the tree: winks and display pictures in the
+// Flash view, emoticon packs as an animated picture.
+#include "FrmMainU.h"
+
+#include "CatalogueTreeModel.h"
+#include "FlashView.h"
+#include "WinksGlobal.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMovie>
+#include <QTreeView>
+#include <filesystem>
+
+namespace quillane {
+namespace {
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string UpperExtension(const std::string& path) {
+    return Upper(std::filesystem::path(path).extension().string());
+}
+
+
+}  // namespace
+
+void TFrmMain::treWinksListClick() {
+    const QModelIndex selected = treWinksList->currentIndex();
+    if (!selected.isValid()) return;
+    if (treeModel->IsCategory(selected)) {
+        actInstall->setEnabled(false);
+        return;
+    }
+    actInstall->setEnabled(true);
+    PreviewItem(treeModel->data(selected.parent(), Qt::DisplayRole).toString().toStdString());
+}
+
+void TFrmMain::PreviewItem(const std::string& categoryName) {
+    SetStatusText("Previewing...");
+    const CatalogueNode item = treeModel->NodeAt(treWinksList->currentIndex());
+    if (categoryName.find("Winks") != std::string::npos) {
+        ShowFlashView(true);
+        PreviewFlashItem(item, true);
+    } else if (categoryName.find("Display") != std::string::npos) {
+        ShowFlashView(true);
+        PreviewFlashItem(item, false);
+    } else if (categoryName.find("Emoticons") != std::string::npos) {
+        ShowFlashView(false);
+        PreviewEmoticonPack(item);
+    }
+}
+
+void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
+    CurrentItem = item;
+    const std::string downloadUrl = xmlWinksFile.AttributeText(item, "DownloadUrl");
+    const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
+    std::string pack = downloadUrl;
+    if (!FileExists(pack)) {
+        pack = Global().AppPath + "msnpack/" + downloadUrl.substr(static_cast<size_t>(Global().LastCharPos("/", downloadUrl)));
+    }
+    if (isWink && FileExists(pack)) {
+        PreviewPackFile(pack);
+    } else if (FileExists(Global().PreviewDir + prePath)) {
+        flsPreview->SetMovie(QString::fromStdString(Global().PreviewDir + prePath));
+    } else if (isWink) {
+        flsPreview->SetMovie(kNoMovie);
+    } else {
+        flsPreview->SetMovie(QString::fromStdString(Global().DownloadBase + "preview/" + prePath));
+    }
+    flsPreview->Play();
+}
+
+void TFrmMain::PreviewPackFile(const std::string& packPath) {
+    try {
+        TGlobal& global = Global();
+        std::string cabinet = packPath;
+        if (UpperExtension(packPath) == ".QZK") {
+            cabinet = global.AppPath + "msnpack/temp.cab";
+            global.RestoreCabinet(packPath, cabinet);
+        }
+        const std::string folder = global.TempDir + "~Quillane/";
+        std::filesystem::create_directories(folder);
+        global.DeleteFiles(folder, "*.*");
+        std::filesystem::create_directories(folder);
+
+        const auto extract = [&](const std::string& source) {
+            global.RunAndWait("\"" + global.AppPath + kCabinetTool + "\" -o X \"" + source + "\" *.* " + folder, SW_HIDE);
+        };
+        extract(cabinet);
+        const std::string inner = global.FindNonXmlFile(folder);
+        if (inner.empty()) return;
+        global.DeleteFiles(folder, "*.XML");
+        extract(folder + inner);
+        const std::string movie = global.FindSwfFile(folder);
+        if (!movie.empty() && FileExists(folder + movie)) {
+            flsPreview->SetMovie(QString::fromStdString(folder + movie));
+            flsPreview->Play();
+        }
+    } catch (const std::exception& error) {
+        SetStatusText(QString::fromStdString(error.what()));
+    }
+}
+
+void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
+    CurrentItem = item;
+    // A picture that cannot be shown leaves the status at "Previewing...", without a message.
+    try {
+        const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
+        const QString source = Upper(prePath).find(".GIF") != std::string::npos
+                                   ? QString::fromStdString(Global().PreviewDir + prePath)
+                                   : ":/gif/" + QString::fromStdString(Upper(prePath));
+        auto* movie = new QMovie(source, QByteArray(), gifPrevew);
+        if (!movie->isValid()) {
+            delete movie;
+            return;
+        }
+        if (QMovie* old = gifPrevew->movie()) old->deleteLater();
+        gifPrevew->setMovie(movie);
+        movie->jumpToFrame(0);
+        gifPrevew->resize(movie->currentImage().size());
+        movie->start();
+        SetStatusText(QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount")) + " emoticons in pack.");
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace quillane
