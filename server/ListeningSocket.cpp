@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -46,6 +47,12 @@ void TWebServerThread::Join() {
 }
 
 void TWebServerThread::Execute() {
+    // A file body goes out with sendfile, which cannot be told to spare the process a
+    // SIGPIPE when the client has gone; blocked here, the send just fails.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     try {
         std::unique_lock lock(owner_.ListLock);
         for (;;) {

@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/sendfile.h>
 #include <sys/socket.h>
 
 #include "ServerErrors.h"
@@ -64,6 +65,18 @@ bool TServerConnection::SendAll(const char* data, std::size_t count) {
         return false;
     }
     return true;
+}
+
+std::size_t TServerConnection::SendFilePiece(TFileStream& file, std::size_t count) {
+    const int fd = Descriptor();
+    if (fd < 0) return 0;
+    for (;;) {
+        const ssize_t sent = ::sendfile(fd, file.Descriptor(), nullptr, count);
+        if (sent >= 0) return static_cast<std::size_t>(sent);
+        if (errno == EINTR) continue;
+        if (!interrupted_) ReportSocketError(1, WinSockCodeFromErrno(errno));
+        return 0;
+    }
 }
 
 std::size_t TServerConnection::Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout) {

@@ -20,6 +20,8 @@ public:
     TServerConnection(UniqueFd fd, TServerLog& log);
 
     bool SendAll(const char* data, std::size_t count) override;
+    // Straight from the file to the socket, without a copy through this process.
+    std::size_t SendFilePiece(TFileStream& file, std::size_t count) override;
     // Waits at most timeout for data. 0 on time-out, at the end of the data or after
     // an interrupt; a failing receive is reported and raises ESocketError.
     std::size_t Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout);

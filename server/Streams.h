@@ -50,6 +50,7 @@ public:
     std::size_t Read(char* buffer, std::size_t count) override;
     void Seek(std::int64_t offset) override;
     std::int64_t Size() const { return size_; }
+    int Descriptor() const { return fd_.get(); }
 
 private:
     UniqueFd fd_;

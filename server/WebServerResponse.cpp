@@ -120,11 +120,10 @@ void TWebServerResponse::WriteResponse() {
 
 void TWebServerResponse::SendContentStream() {
     // The file goes out piece by piece from where it stands; it is never held whole.
+    // A piece sent in part is continued from its first byte not sent.
     const std::unique_ptr<TFileStream> stream = std::move(contentStream_);
-    char piece[BodyPieceSize];
-    for (;;) {
-        const std::size_t got = stream->Read(piece, sizeof piece);
-        if (got == 0 || !connection_ || !connection_->SendAll(piece, got)) break;
+    if (!connection_) return;
+    while (connection_->SendFilePiece(*stream, BodyPieceSize) > 0) {
     }
 }
 

@@ -178,6 +178,23 @@ TEST_F(ServerAnswers, FolderGetsTheServerErrorPageWithItsPath) {
     EXPECT_NE(answer.find("HTTP error message: Cannot open file " + path + "</BODY>"), std::string::npos);
 }
 
+TEST_F(ServerAnswers, ClientLeavingDuringAFileBodyHarmsNothing) {
+    AddFile("big.bin", std::string(16 * 1024 * 1024, 'b'));
+    AddFile("a.txt", "abc");
+    for (int i = 0; i < 3; ++i) {
+        TTestClient leaving(port);
+        leaving.Send("GET /big.bin HTTP/1.0\r\n\r\n");
+        std::this_thread::sleep_for(50ms);
+        leaving.Reset();
+    }
+    // The server goes on; each send failure was logged once and closed its connection.
+    EXPECT_NE(Exchange("GET /a.txt HTTP/1.0\r\n\r\n").find("\r\n\r\nabc"), std::string::npos);
+    std::size_t sendErrors = 0;
+    for (const auto& entry : Entries())
+        if (const auto* error = dynamic_cast<const TErrorTransaction*>(entry.get())) sendErrors += error->Kind == 1;
+    EXPECT_EQ(sendErrors, 3u);
+}
+
 TEST_F(ServerAnswers, PostIsServedLikeGetAndPutGetsNoAnswer) {
     AddFile("temppack11.cab", "abc");
     const std::string post = Exchange("POST /temppack11.cab HTTP/1.0\r\nContent-Length: 4\r\n\r\nbody");
