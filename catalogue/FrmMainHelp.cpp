@@ -1,6 +1,7 @@
-// The Help commands of the main window.
+// The Help and Tools commands of the main window.
 #include "FrmMainU.h"
 
+#include "PacksMarkerU.h"
 #include "uAbout.h"
 
 #include <QDesktopServices>
@@ -10,6 +11,10 @@ namespace quillane {
 
 void TFrmMain::actHomeExecute() {
     QDesktopServices::openUrl(QUrl(kHomePage));
+}
+
+void TFrmMain::actPackMarkExecute() {
+    RunPacksCreator(this);
 }
 
 void TFrmMain::actAboutExecute() {

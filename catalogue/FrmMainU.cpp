@@ -95,6 +95,9 @@ void TFrmMain::CreateActions() {
     connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
     connect(actHome, &QAction::triggered, this, [this] { actHomeExecute(); });
     connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
+    connect(actInstall, &QAction::triggered, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
+    connect(actInstallLocal, &QAction::triggered, this, [this] { Guarded([this] { actInstallLocalExecute(); }, this); });
+    connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });
     // A check action has already flipped its mark when it reports the click;
     // the handlers flip it themselves, so give the mark back first.
     connect(mnuToolbar, &QAction::triggered, this, [this] {

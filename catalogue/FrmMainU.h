@@ -48,6 +48,10 @@ public:
     void PreviewPackFile(const std::string& packPath);
     void PreviewEmoticonPack(CatalogueNode item);
 
+    void actInstallExecute();
+    void InstallItem(CatalogueNode item);
+    void actInstallLocalExecute();
+
     QString StatusText() const;
     void SetStatusText(const QString& text);
 
@@ -102,7 +106,9 @@ private:
     void Exit1Click();
     void actHomeExecute();
     void actAboutExecute();
+    void actPackMarkExecute();
 
+    void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.
     std::string ChooseListToSave();
     // Gives the keyboard focus back to the Flash view.

@@ -2,6 +2,7 @@
 #include "FrmMainU.h"
 #include "StartWindow.h"
 #include "TempFolder.h"
+#include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
@@ -41,5 +42,5 @@ private:
     std::unique_ptr<testing::TempFolder> app;
 };
 
-QTEST_MAIN(StartWindowTest)
+QUILLANE_WINDOW_TEST_MAIN(StartWindowTest)
 #include "StartWindowTest.moc"

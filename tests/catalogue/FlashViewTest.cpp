@@ -1,6 +1,7 @@
 // The Flash view plays real movies through the web engine and its player.
 #include "FlashView.h"
 #include "TempFolder.h"
+#include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
@@ -104,11 +105,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    PrepareFlashPlayer();
-    QApplication application(argc, argv);
-    FlashViewTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+QUILLANE_WINDOW_TEST_MAIN(FlashViewTest)
 
 #include "FlashViewTest.moc"

@@ -4,6 +4,7 @@
 #include "FrmMainU.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
+#include "WindowTestMain.h"
 #include "WinksGlobal.h"
 #include "uAbout.h"
 
@@ -403,5 +404,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FrmMainTest)
+QUILLANE_WINDOW_TEST_MAIN(FrmMainTest)
 #include "FrmMainTest.moc"

@@ -1,0 +1,188 @@
+// Previewing packs from the main window, on real packs and the real cabarc.
+#include "CatalogueTreeModel.h"
+#include "FlashView.h"
+#include "FrmMainU.h"
+#include "ModalAnswer.h"
+#include "PreviewArea.h"
+#include "TempFolder.h"
+#include "WindowTestMain.h"
+#include "WinksGlobal.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMovie>
+#include <QTreeView>
+#include <filesystem>
+
+using namespace quillane;
+namespace fs = std::filesystem;
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::TempFolder> app;
+    std::unique_ptr<testing::TempFolder> temp;
+    std::unique_ptr<TFrmMain> window;
+
+    std::string AppFile(const std::string& name) const { return app->Folder() + name; }
+    std::string Extracted(const std::string& name) const { return temp->Folder() + "~Quillane/" + name; }
+
+    // Clicks a pack (or a category when pack is -1) as the user does.
+    void Click(int category, int pack) {
+        QAbstractItemModel* model = window->treWinksList->model();
+        const QModelIndex parent = model->index(category, 0);
+        window->treWinksList->expand(parent);
+        const QModelIndex target = pack < 0 ? parent : model->index(pack, 0, parent);
+        QVERIFY(target.isValid());
+        window->treWinksList->scrollTo(target);
+        const QRect place = window->treWinksList->visualRect(target);
+        QTest::mouseClick(window->treWinksList->viewport(), Qt::LeftButton, {}, place.center());
+        QCOMPARE(window->treWinksList->currentIndex(), target);
+    }
+
+private slots:
+    void init() {
+        app = std::make_unique<testing::TempFolder>();
+        temp = std::make_unique<testing::TempFolder>();
+        qputenv("TMPDIR", QByteArray::fromStdString(temp->Path().string()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(temp->Folder() + "data"));
+        fs::create_symlink(testing::AppFolder() + "cabarc", AppFile("cabarc"));
+        fs::create_symlink(testing::AppFolder() + "ruffle", AppFile("ruffle"));
+        fs::create_directories(AppFile("msnpack"));
+        fs::copy_file(testing::AppFolder() + "msnpack/heart.QZK", AppFile("msnpack/heart.QZK"));
+        fs::copy_file(testing::AppFolder() + "msnpack/robot.QZC", AppFile("msnpack/robot.QZC"));
+        testing::WriteFile(AppFile("Preview/star.swf"), testing::ReadFile(testing::AppFolder() + "Preview/star.swf"));
+        testing::WriteFile(AppFile("Preview/party.gif"), testing::ReadFile(testing::AppFolder() + "Preview/party.gif"));
+        testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nDownloadBase=http://127.0.0.1:9/site/\r\n");
+        testing::WriteFile(AppFile("content.dat"),
+                           "<ContentList>"
+                           "<Winks>"
+                           "<Item ContentTitle=\"Heart\" DownloadUrl=\"packs/winks/heart.QZK\" PrePath=\"heart.swf\"/>"
+                           "<Item ContentTitle=\"Star\" DownloadUrl=\"packs/winks/star.QZK\" PrePath=\"star.swf\"/>"
+                           "<Item ContentTitle=\"Nothing\" DownloadUrl=\"packs/none.QZK\" PrePath=\"none.swf\"/>"
+                           "</Winks>"
+                           "<DisplayPictures>"
+                           "<Item ContentTitle=\"Robot\" DownloadUrl=\"packs/robot.QZC\" PrePath=\"robot.swf\"/>"
+                           "</DisplayPictures>"
+                           "<Emoticons>"
+                           "<Item ContentTitle=\"Faces\" DownloadUrl=\"x\" PrePath=\"MYFACE\" EmoticonsCount=\"16\"/>"
+                           "<Item ContentTitle=\"Party\" DownloadUrl=\"x\" PrePath=\"party.gif\" EmoticonsCount=\"6\"/>"
+                           "<Item ContentTitle=\"Gone\" DownloadUrl=\"x\" PrePath=\"gone.gif\" EmoticonsCount=\"3\"/>"
+                           "<Item ContentTitle=\"Lower\" DownloadUrl=\"x\" PrePath=\"myface\" EmoticonsCount=\"4\"/>"
+                           "</Emoticons>"
+                           "<funnywinks><Item ContentTitle=\"Lower case\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></funnywinks>"
+                           "<WinksAndEmoticons><Item ContentTitle=\"Both\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></WinksAndEmoticons>"
+                           "</ContentList>");
+        InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
+        window = std::make_unique<TFrmMain>();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    void cleanup() {
+        window.reset();
+        qunsetenv("TMPDIR");
+    }
+
+    void clickingACategoryOrAPackSwitchesInstall() {
+        Click(1, -1);
+        QVERIFY(!window->actInstall->isEnabled());
+        Click(0, 1);
+        QVERIFY(window->actInstall->isEnabled());
+        Click(0, -1);
+        QVERIFY(!window->actInstall->isEnabled());
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(AppFile("Preview/star.swf")));
+    }
+
+    void aWinkIsPreviewedFromItsPackThroughCabarc() {
+        testing::WriteFile(Extracted("stale.swf"), "left from an earlier preview");
+        Click(0, 0);
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(Extracted("heart.swf")));
+        QVERIFY(window->flsPreview->Playing());
+        QVERIFY(window->flsPreview->MovieShown());
+        QVERIFY(testing::ReadFile(Extracted("heart.swf")).rfind("FWS", 0) == 0);
+        QVERIFY(!fs::exists(Extracted("stale.swf")));
+        QVERIFY(!fs::exists(Extracted("content.xml")));
+        QVERIFY(testing::ReadFile(AppFile("msnpack/temp.cab")).rfind("MSCF", 0) == 0);
+        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->CurrentItem.attribute("ContentTitle").value(), std::string("Heart"));
+    }
+
+    void aWinkWithoutAPackFallsBackToItsPreviewAndThenToNothing() {
+        Click(0, 1);
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(AppFile("Preview/star.swf")));
+        Click(0, 2);
+        QCOMPARE(window->flsPreview->Movie(), QString("c:\\1.swf"));
+        QVERIFY(window->flsPreview->Playing());
+        QVERIFY(!window->flsPreview->MovieShown());
+    }
+
+    void aDisplayPictureAlwaysPlaysItsPreviewFromTheSite() {
+        Click(1, 0);
+        QCOMPARE(window->flsPreview->Movie(), QString("http://127.0.0.1:9/site/preview/robot.swf"));
+        QVERIFY(!fs::exists(AppFile("msnpack/temp.cab")));
+    }
+
+    void theCategoryNameDecidesThePreview() {
+        Click(3, 0);
+        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->flsPreview->Movie(), QString());
+        Click(4, 0);
+        QVERIFY(window->FlashShown);
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(AppFile("Preview/star.swf")));
+    }
+
+    void emoticonPacksAnimateTheirPicture() {
+        Click(2, 0);
+        QVERIFY(!window->FlashShown);
+        QVERIFY(window->flsPreview->isHidden());
+        QVERIFY(!window->gifPrevew->isHidden() && !window->shpImage->isHidden());
+        QCOMPARE(window->StatusText(), QString("16 emoticons in pack."));
+        QMovie* builtIn = window->gifPrevew->movie();
+        QVERIFY(builtIn && builtIn->isValid());
+        QCOMPARE(builtIn->fileName(), QString(":/gif/MYFACE"));
+        QCOMPARE(builtIn->state(), QMovie::Running);
+        QVERIFY(builtIn->frameCount() > 1);
+        QCOMPARE(window->gifPrevew->size(), builtIn->currentImage().size());
+        QCOMPARE(window->gifPrevew->pos(), QPoint(32, 24));
+
+        Click(2, 1);
+        QCOMPARE(window->StatusText(), QString("6 emoticons in pack."));
+        QCOMPARE(window->gifPrevew->movie()->fileName(), QString::fromStdString(AppFile("Preview/party.gif")));
+
+        Click(2, 3);
+        QCOMPARE(window->StatusText(), QString("4 emoticons in pack.")) ;
+
+        Click(2, 2);
+        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->gifPrevew->movie()->fileName(), QString(":/gif/MYFACE"));
+    }
+
+    void aQzcPackIsExtractedWhereItLies() {
+        const std::string qzk = testing::ReadFile(AppFile("msnpack/heart.QZK"));
+        testing::WriteFile(AppFile("elsewhere/heart.QZC"), "M" + qzk);
+        window->PreviewPackFile(AppFile("elsewhere/heart.QZC"));
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(Extracted("heart.swf")));
+        QVERIFY(!fs::exists(AppFile("msnpack/temp.cab")));
+    }
+
+    void anOuterCabinetWithOnlyXmlEndsTheLookQuietly() {
+        Click(0, 1);
+        const std::string pack = testing::ReadFile(AppFile("msnpack/robot.QZC"));
+        testing::WriteFile(AppFile("only-xml.QZC"), pack);
+        // The display picture pack holds a picture besides its manifest; strip to the manifest alone.
+        const std::string folder = temp->Folder() + "strip/";
+        fs::create_directories(folder);
+        QCOMPARE(Global().RunAndWait("\"" + AppFile("cabarc") + "\" -o X \"" + AppFile("only-xml.QZC") + "\" content.xml " + folder,
+                                     SW_HIDE),
+                 0);
+        QCOMPARE(std::system(("cd '" + folder + "' && gcab -c '" + AppFile("xml.cab") + "' content.xml").c_str()), 0);
+        window->PreviewPackFile(AppFile("xml.cab"));
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(AppFile("Preview/star.swf")));
+        QVERIFY(fs::exists(Extracted("content.xml")));
+        QCOMPARE(window->StatusText(), QString("Previewing..."));
+    }
+};
+
+QUILLANE_WINDOW_TEST_MAIN(PreviewTest)
+#include "PreviewTest.moc"
