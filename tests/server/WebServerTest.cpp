@@ -189,10 +189,15 @@ TEST_F(ServerAnswers, ClientLeavingDuringAFileBodyHarmsNothing) {
     }
     // The server goes on; each send failure was logged once and closed its connection.
     EXPECT_NE(Exchange("GET /a.txt HTTP/1.0\r\n\r\n").find("\r\n\r\nabc"), std::string::npos);
-    std::size_t sendErrors = 0;
-    for (const auto& entry : Entries())
-        if (const auto* error = dynamic_cast<const TErrorTransaction*>(entry.get())) sendErrors += error->Kind == 1;
-    EXPECT_EQ(sendErrors, 3u);
+    const auto sendErrors = [&] {
+        std::size_t count = 0;
+        for (const auto& entry : Entries())
+            if (const auto* error = dynamic_cast<const TErrorTransaction*>(entry.get())) count += error->Kind == 1;
+        return count;
+    };
+    EXPECT_TRUE(testing::WaitFor([&] { return sendErrors() >= 3; }));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(sendErrors(), 3u);
 }
 
 TEST_F(ServerAnswers, PostIsServedLikeGetAndPutGetsNoAnswer) {
