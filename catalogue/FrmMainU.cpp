@@ -3,6 +3,7 @@
 #include "FrmMainU.h"
 
 #include "CatalogueTreeModel.h"
+#include "HttpClient.h"
 #include "ErrorBox.h"
 #include "FlashView.h"
 #include "Pictures.h"
@@ -10,6 +11,7 @@
 #include "WinksGlobal.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -44,7 +46,8 @@ QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::Accep
 
 }  // namespace
 
-TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent) {
+TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make_unique<THttpClient>()) {
+    httpUpgrade->Pump = [] { QCoreApplication::processEvents(); };
     setObjectName("FrmMain");
     setWindowTitle(kApplicationTitle);
     setWindowIcon(ProgramIcon());
@@ -97,6 +100,7 @@ void TFrmMain::CreateActions() {
     connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
     connect(actInstall, &QAction::triggered, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
     connect(actInstallLocal, &QAction::triggered, this, [this] { Guarded([this] { actInstallLocalExecute(); }, this); });
+    connect(actUpgrade, &QAction::triggered, this, [this] { Guarded([this] { actUpgradeExecute(); }, this); });
     connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });
     // A check action has already flipped its mark when it reports the click;
     // the handlers flip it themselves, so give the mark back first.

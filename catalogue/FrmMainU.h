@@ -4,6 +4,7 @@
 #include "SkinEngine.h"
 
 #include <QMainWindow>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -18,6 +19,7 @@ class QTreeView;
 namespace quillane {
 
 class CatalogueTreeModel;
+class THttpClient;
 class TFlashView;
 class TPreviewArea;
 class TShape;
@@ -107,6 +109,7 @@ private:
     void actHomeExecute();
     void actAboutExecute();
     void actPackMarkExecute();
+    void actUpgradeExecute();
 
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.
@@ -117,6 +120,7 @@ private:
     void ShowEmptyMovie();
 
     TCatalogueDocument xmlWinksFile;
+    std::unique_ptr<THttpClient> httpUpgrade;
     CatalogueTreeModel* treeModel;
     QLabel* statusPanel;
     TSkinEngine skinMain{this};

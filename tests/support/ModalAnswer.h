@@ -23,3 +23,30 @@ inline void AnswerNextModal(std::function<void(QWidget*)> answer) {
 }
 
 }  // namespace quillane::testing
+
+#include <QMessageBox>
+#include <QStringList>
+
+namespace quillane::testing {
+
+// While it lives, closes every message box that opens and keeps its text,
+// so that a test sees what the user would have read.
+class MessageBoxRecorder {
+public:
+    MessageBoxRecorder() {
+        QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts_.append(box->text());
+                box->accept();
+            }
+        });
+        timer_.start(10);
+    }
+    const QStringList& Texts() const { return texts_; }
+
+private:
+    QTimer timer_;
+    QStringList texts_;
+};
+
+}  // namespace quillane::testing
