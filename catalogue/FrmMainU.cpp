@@ -58,6 +58,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateToolbar();
     CreateClientArea();
     CreateDialogs();
+    CreateEditMenu();
     FormCreate();
 }
 

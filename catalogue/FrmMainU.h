@@ -61,6 +61,9 @@ public:
     QToolBar* tblMain;
     QToolButton* tblSkin;
     QMenu* popSkin;
+    QMenu* popModItem;
+    QAction* Addnewitem1;
+    QAction* deleteitem1;
     QTreeView* treWinksList;
     TPreviewArea* pnlPreview;
     TFlashView* flsPreview;
@@ -87,6 +90,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
@@ -94,6 +98,7 @@ private:
     void CreateToolbar();
     void CreateClientArea();
     void CreateDialogs();
+    void CreateEditMenu();
     void FormCreate();
     void FormResize();
 
@@ -110,6 +115,10 @@ private:
     void actAboutExecute();
     void actPackMarkExecute();
     void actUpgradeExecute();
+
+    void treWinksListMouseUp(const QPoint& position);
+    void Addnewitem1Click();
+    void deleteitem1Click();
 
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.

@@ -43,29 +43,6 @@ std::string Catalogue(const std::vector<std::pair<std::string, int>>& categories
     return xml + "</ContentList>\n";
 }
 
-// Answers a file dialog with a path, as if typed and accepted; with
-// `overwrite`, also says Yes to the dialog's question about replacing it.
-void AnswerFileDialog(const std::string& path, bool overwrite = false) {
-    testing::AnswerNextModal([path, overwrite](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        QVERIFY(dialog);
-        dialog->setDirectory(QString::fromStdString(fs::path(path).parent_path().string()));
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        QVERIFY(name);
-        name->setText(QString::fromStdString(fs::path(path).filename().string()));
-        if (overwrite) {
-            testing::AnswerNextModal([dialog](QWidget* question) {
-                auto* box = qobject_cast<QMessageBox*>(question);
-                QVERIFY(box && box != static_cast<QWidget*>(dialog));
-                box->button(QMessageBox::Yes)->click();
-            });
-        }
-        QMetaObject::invokeMethod(dialog, "accept");
-        if (dialog->isVisible()) dialog->reject();  // refused: let the test fail instead of hanging
-        QVERIFY(dialog->result() == QDialog::Accepted);
-    });
-}
-
 // Answers a message box with OK and keeps its text and icon.
 struct SeenBox {
     QString text;
@@ -142,7 +119,7 @@ private slots:
         const auto window = NewWindow();
         const std::string mine = app->Folder() + "lists/mine.mpl";
         testing::WriteFile(mine, Catalogue({{"Winks", 3}}));
-        AnswerFileDialog(mine);
+        testing::AnswerFileDialog(mine);
         window->findChild<QAction*>("actOpen")->trigger();
         QCOMPARE(window->windowTitle(), QString("Quillane - mine.mpl"));
         QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
@@ -305,7 +282,7 @@ private slots:
         const std::string list = AppFile("WinksList.mpl");
         testing::WriteFile(list, Catalogue({{"Winks", 4}}));
         window->ShowFlashView(false);
-        AnswerFileDialog(list, true);
+        testing::AnswerFileDialog(list, true);
         window->actNew->trigger();
         QCOMPARE(testing::ReadFile(list),
                  std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<ContentList>\r\n<Winks>\r\n</Winks>\r\n"
@@ -322,7 +299,7 @@ private slots:
     void newIntoAFolderThatCannotBeWrittenShowsTheErrorBox() {
         const auto window = NewWindow();
         testing::WriteFile(AppFile("blocker"), "");
-        AnswerFileDialog(AppFile("blocker") + "/WinksList.mpl");
+        testing::AnswerFileDialog(AppFile("blocker") + "/WinksList.mpl");
         const auto box = std::make_shared<SeenBox>();
         QTimer::singleShot(300, [box] {
             testing::AnswerNextModal([box](QWidget* modal) {
@@ -345,7 +322,7 @@ private slots:
     void saveAsOfTheDefaultCatalogueMakesAListWithEveryPack() {
         const auto window = NewWindow();
         const std::string list = AppFile("all.mpl");
-        AnswerFileDialog(list);
+        testing::AnswerFileDialog(list);
         window->actSaveAs->trigger();
         QVERIFY(!window->UsingDefault);
         QCOMPARE(window->ListFileName, list);

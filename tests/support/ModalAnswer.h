@@ -50,3 +50,40 @@ private:
 };
 
 }  // namespace quillane::testing
+
+#include <QAbstractItemView>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <filesystem>
+#include <string>
+
+namespace quillane::testing {
+
+// Answers the next file dialog with a path, as if typed and accepted; with
+// `overwrite`, also says Yes to the dialog's question about replacing it.
+inline void AnswerFileDialog(const std::string& path, bool overwrite = false) {
+    AnswerNextModal([path, overwrite](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->setDirectory(QString::fromStdString(std::filesystem::path(path).parent_path().string()));
+        // Files picked in an earlier use of the dialog would come along with the typed name.
+        if (auto* list = dialog->findChild<QAbstractItemView*>("listView")) list->clearSelection();
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        name->setText(QString::fromStdString(std::filesystem::path(path).filename().string()));
+        if (overwrite) {
+            AnswerNextModal([dialog](QWidget* question) {
+                auto* box = qobject_cast<QMessageBox*>(question);
+                QVERIFY(box && box != static_cast<QWidget*>(dialog));
+                box->button(QMessageBox::Yes)->click();
+            });
+        }
+        QMetaObject::invokeMethod(dialog, "accept");
+        if (dialog->isVisible()) dialog->reject();  // refused: let the test fail instead of hanging
+        QVERIFY(dialog->result() == QDialog::Accepted);
+    });
+}
+
+}  // namespace quillane::testing
