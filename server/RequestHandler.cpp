@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "ComponentDispatch.h"
 #include "ContentTypes.h"
 #include "RequestReader.h"
 #include "SearchPath.h"
@@ -87,6 +88,13 @@ bool TRequestHandler::ServeRequest(TWebServerRequest& request, bool headOnly) {
     }
     SendNotFound(request);
     return false;
+}
+
+bool TRequestHandler::AnsweredByComponent(TWebServerRequest& request) {
+    const std::optional<TClassId> classId = FindComponentClass(request);
+    if (!classId) return false;
+    RunComponent(request, *classId, server_.Log());
+    return true;
 }
 
 void TRequestHandler::SendFile(TWebServerRequest& request, const std::string& file, bool headOnly) {

@@ -30,9 +30,8 @@ public:
     std::string ContentTypeFor(const std::string& fileName) const;
 
 private:
-    // Web-application components answer the paths they are registered for; component
-    // dispatch plugs in here, and until it exists no path names one.
-    bool AnsweredByComponent(TWebServerRequest&) { return false; }
+    // Web-application components answer the paths that name them; true when one did.
+    bool AnsweredByComponent(TWebServerRequest& request);
     void SendFile(TWebServerRequest& request, const std::string& file, bool headOnly);
     void SendPage(TWebServerRequest& request, int statusCode, std::string page);
 

@@ -37,6 +37,19 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Data handed to the server that is of no kind it can send.
+class EVariantError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A component class that cannot be made, offers no web-application interface, or whose
+// answer failed; carries the failure's text.
+class EComponentError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // A failure while one request was read or served; knows that request (may be none).
 class EWebServerException : public std::runtime_error {
 public:
