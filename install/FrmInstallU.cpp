@@ -1,18 +1,245 @@
 #include "FrmInstallU.h"
 
 #include "ErrorBox.h"
+#include "FrmInstallPaths.h"
+#include "HttpClient.h"
+#include "MessengerContentInstaller.h"
+#include "TextFile.h"
+#include "WinksGlobal.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+namespace fs = std::filesystem;
 
 namespace quillane {
+namespace {
+
+constexpr const char* kFailed = "installed unsuccessfully.";
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+bool IsUrlSource(const std::string& source) { return Upper(source).find("HTTP") != std::string::npos; }
+
+bool FileExists(const std::string& path) {
+    std::error_code error;
+    return fs::exists(path, error);
+}
+
+// The text after the last "/" before the final character, as for every URL name.
+std::string NameInUrl(const std::string& source) {
+    return source.substr(static_cast<size_t>(Global().LastCharPos("/", source)));
+}
+
+std::string CabinetTarget() { return InstallPackFolder() + "temppack11.cab"; }
+
+// An answer that is not a pack must not become one in the cache.
+void RequireSuccess(const THttpClient& client) {
+    const int status = client.StatusCode();
+    if (status >= 200 && status <= 299) return;
+    if (status == 0) throw std::runtime_error("HTTP error: the server sent no complete answer");
+    throw std::runtime_error("HTTP error " + std::to_string(status));
+}
+
+}  // namespace
 
 TFrmInstall::TFrmInstall(QWidget* parent) : QDialog(parent) {
     setObjectName("FrmInstall");
     setWindowTitle(kApplicationTitle);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     resize(356, 188);
+
+    Label1 = new QLabel("Progress:", this);
+    Label1->setObjectName("Label1");
+    Label1->move(17, 24);
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setGeometry(16, 51, 311, 16);
+    labInstallState = new QLabel("Installing,Please wait..", this);
+    labInstallState->setObjectName("labInstallState");
+    labInstallState->setGeometry(17, 80, 312, 32);
+    labInstallState->setWordWrap(true);
+    btnOk = new QPushButton("Cancel", this);
+    btnOk->setObjectName("btnOk");
+    btnOk->setGeometry(248, 120, 81, 25);
+    btnOk->setAutoDefault(false);
+    connect(btnOk, &QPushButton::clicked, this, [this] { Guarded([this] { btnOkClick(); }, this); });
+
+    httpDownFile = std::make_unique<THttpClient>();
+    httpDownFile->SetInputFileMode(true);
+    httpDownFile->SetOutputFileMode(false);
+    httpDownFile->SetPort(0);
+    httpDownFile->SetProxyPort(0);
+    httpDownFile->SetReportLevel(0);
+    httpDownFile->Pump = [] { QCoreApplication::processEvents(); };
+    httpDownFile->OnPacketRecvd = [this](THttpClient& sender) { httpDownFilePacketRecvd(sender); };
+
+    msnInstallPack = new TMessengerContentInstaller(this);
+    msnInstallPack->SetAutoConnect(false);
+    msnInstallPack->SetConnectKind(TMessengerContentInstaller::ckRunningOrNew);
+    msnInstallPack->OnContentInstalled = [this](TMessengerContentInstaller& sender, int lhrResult) {
+        msnInstallPackContentInstalled(sender, lhrResult);
+    };
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }, this); });
+
     FormCreate();
 }
 
-void TFrmInstall::FormCreate() {
+// The server goes first: its threads end before the window they report to.
+TFrmInstall::~TFrmInstall() { Server.reset(); }
+
+void TFrmInstall::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TFrmInstall::FormShow() {
     skinForm.ApplyGlobalSkin();
+    Timer1->start();
+    labInstallState->setText("Installing,Please wait..");
+    btnOk->setText("Cancel");
+    ProgressBar1->setValue(0);
+}
+
+void TFrmInstall::Timer1Timer() {
+    Timer1->stop();
+    const std::string source = Global().PackToInstall;
+    if (!IsUrlSource(source)) {
+        // A missing file leaves the window waiting for the user.
+        if (FileExists(source)) {
+            InstallPack(source);
+            ProgressBar1->setValue(100);
+        }
+        return;
+    }
+    const std::string name = NameInUrl(source);
+    // Otherwise a URL stands for a local path, and no file has such a name.
+    if (Global().DownAfterInstall != 1) return;
+    const std::string cache = InstallPackFolder() + name;
+    try {
+        if (FileExists(cache)) {
+            InstallPack(name);
+            ProgressBar1->setValue(100);
+        } else {
+            DownloadAndInstall(source, cache);
+        }
+    } catch (const std::exception& error) {
+        labInstallState->setText(QString::fromStdString(kFailed + std::string(error.what()) + "code:10001."));
+    }
+}
+
+void TFrmInstall::DownloadAndInstall(const std::string& source, const std::string& cache) {
+    const std::string downloaded = Global().AppPath + "DownPack.Temp";
+    httpDownFile->SetBody(downloaded);
+    Cancelled = false;
+    httpDownFile->Get(source);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (!Cancelled) {
+        RequireSuccess(*httpDownFile);
+        const auto body = ReadTextFile(downloaded);
+        // A cached copy is used for good: it must be whole.
+        if (!body || !ReplaceFileAtomically(cache, *body)) throw std::runtime_error("Cannot write " + cache);
+        InstallPack(source);
+    }
+    Cancelled = false;
+}
+
+void TFrmInstall::InstallPack(const std::string& pack) {
+    try {
+        UrlCache1.DeleteEntry(kLoopbackUrl);
+        StartServer();
+        std::string prepared;
+        if (IsUrlSource(Global().PackToInstall)) {
+            // A pack from a URL is a .QZK pack, whatever its name says.
+            prepared = PrepareCabinet(InstallPackFolder() + NameInUrl(Global().PackToInstall));
+        } else if (Upper(pack).find(".QZK") != std::string::npos) {
+            prepared = PrepareCabinet(pack);
+        } else {
+            const std::string target = CabinetTarget();
+            std::error_code error;
+            fs::remove(target, error);
+            // Without the copy Messenger would be sent to fetch nothing.
+            if (fs::copy_file(pack, target, fs::copy_options::none, error)) prepared = target;
+        }
+        if (!prepared.empty()) {
+            CallInstaller(kLoopbackUrl);
+        } else {
+            ShowResult(kFailed + std::string("Error code:10003."));
+        }
+    } catch (const std::exception& error) {
+        ShowResult(kFailed + std::string(error.what()) + "code:10002.");
+    }
+}
+
+std::string TFrmInstall::PrepareCabinet(const std::string& source) {
+    const std::string target = CabinetTarget();
+    return Global().RestoreCabinet(source, target) ? target : std::string();
+}
+
+void TFrmInstall::CallInstaller(const std::string& url) {
+    try {
+        msnInstallPack->RequestInstall(url);
+    } catch (const std::exception& error) {
+        ShowResult(kFailed + std::string(error.what()) + "Code:10004");
+    }
+}
+
+void TFrmInstall::httpDownFilePacketRecvd(THttpClient& sender) {
+    if (sender.ContentLength() == 0) return;
+    const double share = static_cast<double>(sender.ReceivedBytes()) / static_cast<double>(sender.ContentLength());
+    ProgressBar1->setValue(static_cast<int>(std::lround(share * 100)));
+}
+
+void TFrmInstall::msnInstallPackContentInstalled(TMessengerContentInstaller&, int lhrResult) {
+    if (lhrResult == 0) {
+        labInstallState->setText("installed successfully.");
+        Installed = true;
+        close();
+    } else {
+        labInstallState->setText("installed unsuccessfully.Error code:10005.");
+    }
+    btnOk->setText("Ok");
+}
+
+void TFrmInstall::btnOkClick() {
+    Cancelled = true;
+    httpDownFile->Disconnect();
+    close();
+}
+
+void TFrmInstall::done(int result) {
+    Guarded([this] { FormClose(); }, this);
+    QDialog::done(result);
+}
+
+void TFrmInstall::FormClose() {
+    if (httpDownFile->Connected()) httpDownFile->Disconnect();
+    StopServer();
+}
+
+void TFrmInstall::ShowResult(const std::string& text) {
+    labInstallState->setText(QString::fromStdString(text));
+    btnOk->setText("Ok");
 }
 
 }  // namespace quillane

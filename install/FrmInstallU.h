@@ -1,24 +1,80 @@
 #pragma once
 
 #include "SkinEngine.h"
+#include "UrlCache.h"
 
 #include <QDialog>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
 
 namespace quillane {
 
-// Installs one pack, Global().PackToInstall, into Messenger.
+class TCustomWebServer;
+class THttpClient;
+class TMessengerContentInstaller;
+
+// Installs one pack, Global().PackToInstall, into Messenger: brings it into
+// the form of a plain cabinet in msnpack/, serves that folder on the loopback
+// port and asks Messenger's installer to fetch it from there.
 class TFrmInstall : public QDialog {
     Q_OBJECT
 public:
     explicit TFrmInstall(QWidget* parent = nullptr);
+    ~TFrmInstall() override;
+
+    // The one address handed to Messenger.
+    static constexpr const char* kLoopbackUrl = "http://127.0.0.1:21888/temppack11.cab";
+    static constexpr int kServerPort = 21888;
 
     bool Installed = false;
     bool Cancelled = false;
 
+    // Every way of closing passes here.
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void FormCreate();
+    void FormShow();
+    void Timer1Timer();
+    void InstallPack(const std::string& pack);
+    std::string PrepareCabinet(const std::string& source);
+    void CallInstaller(const std::string& url);
+    void httpDownFilePacketRecvd(THttpClient& sender);
+    void msnInstallPackContentInstalled(TMessengerContentInstaller& sender, int lhrResult);
+    void btnOkClick();
+    void FormClose();
+    // The server's share of the work: serving msnpack/ on the loopback port, and stopping.
+    void StartServer();
+    void StopServer();
 
+    // Downloads a URL source into msnpack/<name> and installs it from there.
+    void DownloadAndInstall(const std::string& source, const std::string& cache);
+    // An attempt has ended: the text, and the button reads "Ok".
+    void ShowResult(const std::string& text);
+
+    QLabel* Label1;
+    QProgressBar* ProgressBar1;
+    QLabel* labInstallState;
+    QPushButton* btnOk;
+    QTimer* Timer1;
+    std::unique_ptr<THttpClient> httpDownFile;
+    TMessengerContentInstaller* msnInstallPack;
+    TUrlCache UrlCache1;
     TSkinEngine skinForm{this};
+    // Freed where the server is known: its headers and the download client's
+    // cannot meet in one file, as both declare an EConvertError.
+    struct ServerDeleter {
+        void operator()(TCustomWebServer* server) const;
+    };
+    std::unique_ptr<TCustomWebServer, ServerDeleter> Server;
 };
 
 }  // namespace quillane

@@ -1,0 +1,220 @@
+#include "ContentStore.h"
+
+#include "CabinetExtractor.h"
+#include "ContentManifest.h"
+#include "TextFile.h"
+#include "WorkFolder.h"
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace quillane {
+namespace {
+
+constexpr const char* kIndexName = "index.xml";
+constexpr const char* kCabinetSignature = "MSCF";
+
+// Ends the install with a result other than kInstalled.
+struct InstallFailure {
+    TInstallResult result;
+};
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+bool StartsLikeCabinet(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char head[4] = {};
+    return in.read(head, sizeof head) && std::string_view(head, sizeof head) == kCabinetSignature;
+}
+
+// The files extracted from the cabinet by their names in capitals: cabinets
+// come from Windows, where names differ in more than their letter case.
+std::map<std::string, fs::path> ExtractedFiles(const std::string& folder) {
+    std::map<std::string, fs::path> files;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->is_regular_file(error)) files.emplace(Upper(fs::relative(it->path(), folder).string()), it->path());
+    }
+    return files;
+}
+
+void Extract(const std::string& cabinet, const std::string& folder) {
+    if (!StartsLikeCabinet(cabinet)) throw InstallFailure{kNotACabinet};
+    try {
+        const ExtractionReport report = ExtractCabinet(cabinet, "*.*", folder, [](const std::string&) {});
+        if (report.failed > 0 || report.skipped > 0) throw InstallFailure{kNotACabinet};
+    } catch (const std::runtime_error&) {
+        throw InstallFailure{kNotACabinet};
+    }
+}
+
+TManifest ReadPackManifest(const std::map<std::string, fs::path>& files) {
+    const auto found = files.find("CONTENT.XML");
+    if (found == files.end()) throw InstallFailure{kNoManifest};
+    auto manifest = ReadManifest(found->second.string());
+    if (!manifest) throw InstallFailure{kBadManifest};
+    return std::move(*manifest);
+}
+
+// Moves every listed file into the pack folder and tells where each went.
+std::vector<TStoredItem> LayOutItems(const TManifest& manifest, const std::map<std::string, fs::path>& files,
+                                     const std::string& packFolder, const std::string& storedFolder) {
+    std::vector<TStoredItem> items;
+    for (const auto& listed : manifest.items) {
+        const std::string relative = SafeRelativePath(listed.file);
+        if (relative.empty()) throw InstallFailure{kBadManifest};
+        const auto found = files.find(Upper(relative));
+        if (found == files.end()) throw InstallFailure{kItemMissing};
+        if (listed.type == "wink" && !StartsLikeCabinet(found->second.string())) throw InstallFailure{kNotACabinet};
+        const fs::path target = fs::path(packFolder) / relative;
+        std::error_code error;
+        fs::create_directories(target.parent_path(), error);
+        // Two items may share a file: the first of them copied it already.
+        if (!fs::exists(target, error)) fs::copy_file(found->second, target, error);
+        if (error) throw InstallFailure{kStoreNotWritable};
+        items.push_back({listed.type, storedFolder + relative, listed.name, listed.shortcut, listed.contentId});
+    }
+    return items;
+}
+
+void LoadIndex(const std::string& path, pugi::xml_document& index) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        index.append_child("store");
+        return;
+    }
+    // A damaged index is never replaced by one that forgets what it held.
+    if (!index.load_file(path.c_str()) || std::string_view(index.document_element().name()) != "store") {
+        throw InstallFailure{kStoreNotWritable};
+    }
+}
+
+int NextPackId(const pugi::xml_node store, const std::string& packsFolder) {
+    int id = 0;
+    for (const auto pack : store.children("pack")) id = std::max(id, pack.attribute("id").as_int());
+    std::error_code error;
+    do {
+        ++id;
+    } while (fs::exists(packsFolder + std::to_string(id), error));
+    return id;
+}
+
+void AddPack(pugi::xml_node store, int id, const std::string& source, const TManifest& manifest,
+             const std::vector<TStoredItem>& items) {
+    auto pack = store.append_child("pack");
+    pack.append_attribute("id") = id;
+    pack.append_attribute("source") = source.c_str();
+    pack.append_attribute("type") = manifest.packageType.c_str();
+    for (const auto& item : items) {
+        auto node = pack.append_child("item");
+        node.append_attribute("type") = item.type.c_str();
+        node.append_attribute("file") = item.file.c_str();
+        node.append_attribute("name") = item.name.c_str();
+        node.append_attribute("shortcut") = item.shortcut.c_str();
+        node.append_attribute("contentid") = item.contentId.c_str();
+    }
+}
+
+std::string IndexText(const pugi::xml_document& index) {
+    std::ostringstream text;
+    index.save(text, "  ", pugi::format_default, pugi::encoding_utf8);
+    return text.str();
+}
+
+}  // namespace
+
+TContentStore::TContentStore(std::string folder) : folder_(std::move(folder)) {
+    std::error_code error;
+    fs::create_directories(folder_ + "packs", error);
+    if (error) throw EContentStoreError("Cannot open the content store " + folder_ + ": " + error.message());
+    try {
+        TWorkFolder probe(folder_, "open");
+    } catch (const std::runtime_error& failure) {
+        throw EContentStoreError(std::string("Cannot open the content store: ") + failure.what());
+    }
+}
+
+std::string TContentStore::DefaultFolder() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    std::string base;
+    if (data && *data == '/') {
+        base = data;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::string(home ? home : "") + "/.local/share";
+    }
+    if (base.back() != '/') base += '/';
+    return base + "Quillane/Messenger/";
+}
+
+TInstallResult TContentStore::Install(const std::string& cabinet, const std::string& source) {
+    const std::lock_guard lock(storeLock_);
+    try {
+        std::unique_ptr<TWorkFolder> work;
+        try {
+            work = std::make_unique<TWorkFolder>(folder_, "install");
+        } catch (const std::runtime_error&) {
+            throw InstallFailure{kStoreNotWritable};
+        }
+        const std::string extracted = work->Path() + "cabinet/";
+        Extract(cabinet, extracted);
+        const auto files = ExtractedFiles(extracted);
+        const TManifest manifest = ReadPackManifest(files);
+
+        pugi::xml_document index;
+        const std::string indexPath = folder_ + kIndexName;
+        LoadIndex(indexPath, index);
+        const std::string packsFolder = folder_ + "packs/";
+        const int id = NextPackId(index.document_element(), packsFolder);
+        const std::string storedFolder = "packs/" + std::to_string(id) + "/";
+
+        const std::string laidOut = work->Path() + "pack/";
+        const auto items = LayOutItems(manifest, files, laidOut, storedFolder);
+        AddPack(index.document_element(), id, source, manifest, items);
+
+        std::error_code error;
+        const std::string packFolder = folder_ + storedFolder;
+        fs::rename(laidOut, packFolder, error);
+        if (error) throw InstallFailure{kStoreNotWritable};
+        if (!ReplaceFileAtomically(indexPath, IndexText(index))) {
+            fs::remove_all(packFolder, error);
+            throw InstallFailure{kStoreNotWritable};
+        }
+        return kInstalled;
+    } catch (const InstallFailure& failure) {
+        return failure.result;
+    }
+}
+
+std::vector<TStoredPack> TContentStore::Packs() const {
+    const std::lock_guard lock(storeLock_);
+    std::vector<TStoredPack> packs;
+    pugi::xml_document index;
+    if (!index.load_file((folder_ + kIndexName).c_str())) return packs;
+    for (const auto pack : index.document_element().children("pack")) {
+        TStoredPack stored{pack.attribute("id").as_int(), pack.attribute("source").value(),
+                           pack.attribute("type").value(), {}};
+        for (const auto item : pack.children("item")) {
+            stored.items.push_back({item.attribute("type").value(), item.attribute("file").value(),
+                                    item.attribute("name").value(), item.attribute("shortcut").value(),
+                                    item.attribute("contentid").value()});
+        }
+        packs.push_back(std::move(stored));
+    }
+    return packs;
+}
+
+}  // namespace quillane

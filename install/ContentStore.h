@@ -1,0 +1,70 @@
+#pragma once
+
+#include "InstallResult.h"
+
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace quillane {
+
+// The store cannot be opened: its folder cannot be made or written.
+class EContentStoreError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An item as the store keeps it; File is relative to the store folder.
+struct TStoredItem {
+    std::string type;
+    std::string file;
+    std::string name;
+    std::string shortcut;
+    std::string contentId;
+};
+
+struct TStoredPack {
+    int id = 0;
+    std::string source;
+    std::string packageType;
+    std::vector<TStoredItem> items;
+};
+
+// The content that Messenger would keep, in a folder of its own:
+//
+//   <store>/index.xml         every installed pack and its items:
+//                             <store><pack id source type><item type file name shortcut contentid/>...
+//   <store>/packs/<id>/<file> the items' files as the cabinet holds them; a
+//                             wink's file is its inner cabinet, kept whole,
+//                             since Messenger plays a wink from that cabinet
+//   <store>/.install-*/       work of an install in progress (removed after it)
+//
+// An install is all or nothing: its files are laid out in a work folder, then
+// moved to packs/<id>/ with one rename, and the index is replaced atomically
+// last; any failure before that leaves the store as it was.
+class TContentStore {
+public:
+    // Opens the folder (ending in "/"), creating it; raises EContentStoreError
+    // when it cannot be made or written.
+    explicit TContentStore(std::string folder);
+
+    // $XDG_DATA_HOME/Quillane/Messenger/, or ~/.local/share/Quillane/Messenger/.
+    static std::string DefaultFolder();
+
+    const std::string& Folder() const { return folder_; }
+
+    // Installs the pack in the cabinet file, recording where it came from.
+    // Safe to call from several threads: installs take turns.
+    TInstallResult Install(const std::string& cabinet, const std::string& source);
+
+    // The packs installed so far, in the order of their installs.
+    std::vector<TStoredPack> Packs() const;
+
+private:
+    std::string folder_;
+    // Installs read and replace index.xml; they run one at a time.
+    mutable std::mutex storeLock_;
+};
+
+}  // namespace quillane

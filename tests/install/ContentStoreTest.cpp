@@ -1,0 +1,171 @@
+#include "ContentStore.h"
+#include "PackFixtures.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace quillane;
+namespace support = quillane::testing;
+using quillane::testing::MakeCabinetOf;
+using quillane::testing::ReadFile;
+using quillane::testing::TempFolder;
+
+namespace {
+
+class ContentStoreTest : public ::testing::Test {
+protected:
+    std::string StoreFolder() const { return temp.Folder() + "store/"; }
+
+    // What the store holds on disk, every entry and its bytes.
+    std::map<std::string, std::string> Snapshot() const {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(StoreFolder())) {
+            entries[fs::relative(entry.path(), StoreFolder()).string()] =
+                entry.is_regular_file() ? ReadFile(entry.path().string()) : "<folder>";
+        }
+        return entries;
+    }
+
+    TempFolder temp;
+};
+
+TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcuts) {
+    TContentStore store(StoreFolder());
+    support::SampleCabinet("faces.QZK", temp.File("faces.cab"));
+    support::SampleCabinet("robot.QZC", temp.File("robot.cab"));
+    support::SampleCabinet("heart.QZK", temp.File("heart.cab"));
+
+    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source"), kInstalled);
+    EXPECT_EQ(store.Install(temp.File("robot.cab"), "robot source"), kInstalled);
+    EXPECT_EQ(store.Install(temp.File("heart.cab"), "heart source"), kInstalled);
+
+    const auto packs = store.Packs();
+    ASSERT_EQ(packs.size(), 3u);
+    EXPECT_EQ(packs[0].source, "faces source");
+    ASSERT_EQ(packs[0].items.size(), 4u);
+    EXPECT_EQ(packs[0].items[0].type, "emoticon");
+    EXPECT_EQ(packs[0].items[0].name, "Smile");
+    EXPECT_EQ(packs[0].items[0].shortcut, ":)");
+    EXPECT_EQ(packs[0].items[3].name, "Wow");
+    EXPECT_EQ(packs[0].items[3].shortcut, ":O");
+    for (const auto& item : packs[0].items) EXPECT_EQ(ReadFile(StoreFolder() + item.file).substr(0, 3), "GIF");
+
+    ASSERT_EQ(packs[1].items.size(), 1u);
+    EXPECT_EQ(packs[1].items[0].type, "usertile");
+    EXPECT_EQ(packs[1].items[0].name, "Blue Robot");
+
+    ASSERT_EQ(packs[2].items.size(), 1u);
+    EXPECT_EQ(packs[2].items[0].type, "wink");
+    EXPECT_EQ(packs[2].items[0].name, "Bouncing Heart");
+    EXPECT_EQ(packs[2].items[0].file, "packs/3/heart.cab");
+    EXPECT_EQ(ReadFile(StoreFolder() + packs[2].items[0].file).substr(0, 4), "MSCF");
+
+    EXPECT_NE(packs[0].id, packs[1].id);
+    // No work is left behind beside the content.
+    for (const auto& entry : fs::directory_iterator(StoreFolder())) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
+}
+
+TEST_F(ContentStoreTest, ThePackIsReadFromTheStoreAgainByANewOpening) {
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(TContentStore(StoreFolder()).Install(temp.File("pack.cab"), "first"), kInstalled);
+
+    TContentStore reopened(StoreFolder());
+    ASSERT_EQ(reopened.Install(temp.File("pack.cab"), "second"), kInstalled);
+    const auto packs = reopened.Packs();
+    ASSERT_EQ(packs.size(), 2u);
+    EXPECT_EQ(packs[0].items[1].shortcut, ":D");
+    EXPECT_EQ(packs[1].id, packs[0].id + 1);
+    EXPECT_EQ(ReadFile(StoreFolder() + packs[1].items[0].file), "GIF89a smile");
+}
+
+TEST_F(ContentStoreTest, NamesAndShortcutsKeepTheirCharactersThroughTheIndex) {
+    TContentStore store(StoreFolder());
+    MakeCabinetOf(temp.File("pack.cab"),
+                  {{"content.xml", support::EmoticonManifest(support::EmoticonItem(
+                                       "a.gif", "L&#228;cheln &amp; &lt;mehr&gt;", "&lt;3&quot;"))},
+                   {"a.gif", "GIF89a"}});
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "a&b"), kInstalled);
+    const auto packs = store.Packs();
+    ASSERT_EQ(packs.size(), 1u);
+    EXPECT_EQ(packs[0].source, "a&b");
+    EXPECT_EQ(packs[0].items[0].name, "L\xC3\xA4" "cheln & <mehr>");
+    EXPECT_EQ(packs[0].items[0].shortcut, "<3\"");
+}
+
+struct BrokenPack {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;
+    TInstallResult expected;
+};
+
+TEST_F(ContentStoreTest, EveryBrokenPackHasItsCodeAndLeavesTheStoreAsItWas) {
+    TContentStore store(StoreFolder());
+    support::MakeEmoticonCabinet(temp.File("good.cab"));
+    ASSERT_EQ(store.Install(temp.File("good.cab"), "good"), kInstalled);
+    const auto before = Snapshot();
+
+    const std::string gif = "GIF89a";
+    const std::vector<BrokenPack> cases = {
+        {"no manifest", {{"smile.gif", gif}}, kNoManifest},
+        {"manifest not well-formed", {{"content.xml", "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\">"
+                                                      "<item file=\"a.gif\"></package>"},
+                                      {"a.gif", gif}}, kBadManifest},
+        {"no content namespace", {{"content.xml", "<package><item type=\"emoticon\" file=\"a.gif\"/></package>"},
+                                  {"a.gif", gif}}, kBadManifest},
+        {"an item without a file", {{"content.xml", support::EmoticonManifest("<item type=\"emoticon\"/>")}}, kBadManifest},
+        {"nothing listed", {{"content.xml", support::EmoticonManifest("")}}, kBadManifest},
+        {"a name leaving the store", {{"content.xml", support::EmoticonManifest(support::EmoticonItem("../a.gif", "A", "a"))},
+                                      {"a.gif", gif}}, kBadManifest},
+        {"a listed file missing", {{"content.xml", support::EmoticonManifest(support::EmoticonItem("a.gif", "A", "a") +
+                                                                             support::EmoticonItem("b.gif", "B", "b"))},
+                                   {"a.gif", gif}}, kItemMissing},
+        {"a wink without an inner cabinet",
+         {{"content.xml", support::EmoticonManifest("<item type=\"wink\" file=\"w.cab\" displayname=\"W\"/>")},
+          {"w.cab", "not a cabinet"}}, kNotACabinet},
+    };
+    for (const auto& broken : cases) {
+        MakeCabinetOf(temp.File("broken.cab"), broken.files);
+        EXPECT_EQ(store.Install(temp.File("broken.cab"), broken.what), broken.expected) << broken.what;
+        EXPECT_EQ(Snapshot(), before) << broken.what;
+    }
+
+    support::WriteFile(temp.File("text.cab"), "<html>Not found</html>");
+    EXPECT_EQ(store.Install(temp.File("text.cab"), "text"), kNotACabinet);
+    const std::string good = ReadFile(temp.File("good.cab"));
+    support::WriteFile(temp.File("cut.cab"), good.substr(0, good.size() / 2));
+    EXPECT_EQ(store.Install(temp.File("cut.cab"), "cut"), kNotACabinet);
+    EXPECT_EQ(store.Install(temp.File("missing.cab"), "missing"), kNotACabinet);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(store.Packs().size(), 1u);
+}
+
+TEST_F(ContentStoreTest, AnIndexThatCannotBeReplacedFailsTheInstallWithoutATrace) {
+    TContentStore store(StoreFolder());
+    fs::create_directories(StoreFolder() + "index.xml");
+    const auto before = Snapshot();
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    EXPECT_EQ(store.Install(temp.File("pack.cab"), "pack"), kStoreNotWritable);
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {
+    support::WriteFile(temp.File("file"), "a file, not a folder");
+    EXPECT_THROW(TContentStore(temp.File("file") + "/store/"), EContentStoreError);
+}
+
+TEST(ContentStoreFolder, FollowsXdgDataHomeElseHome) {
+    setenv("XDG_DATA_HOME", "/data/home", 1);
+    EXPECT_EQ(TContentStore::DefaultFolder(), "/data/home/Quillane/Messenger/");
+    setenv("XDG_DATA_HOME", "relative/ignored", 1);
+    setenv("HOME", "/home/user", 1);
+    EXPECT_EQ(TContentStore::DefaultFolder(), "/home/user/.local/share/Quillane/Messenger/");
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(TContentStore::DefaultFolder(), "/home/user/.local/share/Quillane/Messenger/");
+}
+
+}  // namespace
