@@ -3,6 +3,7 @@
 #include "FrmMainU.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
+#include "WindowTestFolders.h"
 #include "UFrmAddPack.h"
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
@@ -19,13 +20,12 @@ namespace fs = std::filesystem;
 class EditListTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testing::TempFolder> app;
-    std::unique_ptr<testing::TempFolder> temp;
+    std::unique_ptr<testing::WindowTestFolders> folders;
     std::unique_ptr<TFrmMain> window;
     std::string list;
     std::string pack;
 
-    std::string AppFile(const std::string& name) const { return app->Folder() + name; }
+    std::string AppFile(const std::string& name) const { return folders->AppFile(name); }
 
     // Fills the Add dialog as a user does and accepts it.
     void AnswerAdd(const QString& displayName) {
@@ -64,22 +64,16 @@ class EditListTest : public QObject {
 
 private slots:
     void init() {
-        app = std::make_unique<testing::TempFolder>();
-        temp = std::make_unique<testing::TempFolder>();
-        qputenv("TMPDIR", QByteArray::fromStdString(temp->Path().string()));
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(temp->Folder() + "data"));
-        fs::create_symlink(testing::AppFolder() + "cabarc", AppFile("cabarc"));
-        fs::create_symlink(testing::AppFolder() + "ruffle", AppFile("ruffle"));
-        fs::create_directories(AppFile("msnpack"));
+        folders = std::make_unique<testing::WindowTestFolders>();
         testing::WriteFile(AppFile("content.dat"), "<ContentList><Winks><Item ContentTitle=\"Default\"/></Winks></ContentList>");
-        pack = temp->Folder() + "packs/cool.QZK";
+        pack = folders->temp.Folder() + "packs/cool.QZK";
         testing::WriteFile(pack, testing::ReadFile(testing::AppFolder() + "msnpack/heart.QZK"));
         list = AppFile("lists/mine.mpl");
         testing::WriteFile(list, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ContentList><Emoticons>"
                                  "<Item ContentTitle=\"First\" DownloadUrl=\"a\" Rating=\"1\"/>"
                                  "<Item ContentTitle=\"Second\" DownloadUrl=\"b\" Rating=\"2\"/>"
                                  "</Emoticons><Winks/></ContentList>");
-        InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
+        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
         window = std::make_unique<TFrmMain>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -87,7 +81,7 @@ private slots:
 
     void cleanup() {
         window.reset();
-        qunsetenv("TMPDIR");
+        folders.reset();
     }
 
     void theMenuIsOfferedOnlyForUserLists() {
@@ -135,7 +129,7 @@ private slots:
                 std::string::npos);
         QVERIFY(text.find("Rating=\"2\"") != std::string::npos);
         QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
-        QVERIFY(fs::exists(temp->Folder() + "~Quillane/heart.swf"));
+        QVERIFY(fs::exists(folders->Extracted("heart.swf")));
     }
 
     void aSecondCopyGetsTheTimeAndNeverReplacesAFile() {

@@ -43,23 +43,6 @@ std::string Catalogue(const std::vector<std::pair<std::string, int>>& categories
     return xml + "</ContentList>\n";
 }
 
-// Answers a message box with OK and keeps its text and icon.
-struct SeenBox {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool seen = false;
-};
-std::shared_ptr<SeenBox> AnswerMessageBox() {
-    auto seen = std::make_shared<SeenBox>();
-    testing::AnswerNextModal([seen](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        *seen = {box->text(), box->windowTitle(), box->icon(), true};
-        box->accept();
-    });
-    return seen;
-}
 
 QString Text(QTreeView* tree, const QModelIndex& index) {
     return tree->model()->data(index, Qt::DisplayRole).toString();
@@ -157,7 +140,7 @@ private slots:
         testing::WriteFile(AppFile("broken.mpl"),
                            "<r><Winks><Item ContentTitle=\"A\"/><Item ContentTitle=\"B\"/></Winks>"
                            "<Emoticons><Item ContentTitle=\"C\"/><Item PrePath=\"x\"/><Item ContentTitle=\"D\"/></Emoticons></r>");
-        const auto box = AnswerMessageBox();
+        const auto box = testing::AnswerMessageBox();
         window->LoadPackList(AppFile("broken.mpl"));
         QVERIFY(box->seen);
         QCOMPARE(box->text,
@@ -171,13 +154,13 @@ private slots:
         QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
         QCOMPARE(window->windowTitle(), QString("Quillane - broken.mpl"));
 
-        for (const std::string content : {std::string("<r></r>"), std::string("<r><Winks>"), std::string("")}) {
+        for (const std::string& content : {std::string("<r></r>"), std::string("<r><Winks>"), std::string("")}) {
             testing::WriteFile(AppFile("bad.mpl"), content);
-            const auto again = AnswerMessageBox();
+            const auto again = testing::AnswerMessageBox();
             window->LoadPackList(AppFile("bad.mpl"));
             QVERIFY2(again->seen, content.c_str());
         }
-        const auto missing = AnswerMessageBox();
+        const auto missing = testing::AnswerMessageBox();
         window->LoadPackList(AppFile("missing.mpl"));
         QVERIFY(missing->seen);
     }
@@ -267,7 +250,7 @@ private slots:
         const auto window = NewWindow();
         testing::WriteFile(AppFile("blocker"), "");
         Global().ConfigFile = AppFile("blocker") + "/Config.ini";
-        const auto box = AnswerMessageBox();
+        const auto box = testing::AnswerMessageBox();
         window->mnuToolbar->trigger();
         QVERIFY(box->seen);
         QCOMPARE(box->text, QString::fromStdString("Unable to write to " + Global().ConfigFile + "."));
@@ -300,7 +283,7 @@ private slots:
         const auto window = NewWindow();
         testing::WriteFile(AppFile("blocker"), "");
         testing::AnswerFileDialog(AppFile("blocker") + "/WinksList.mpl");
-        const auto box = std::make_shared<SeenBox>();
+        const auto box = std::make_shared<testing::SeenBox>();
         QTimer::singleShot(300, [box] {
             testing::AnswerNextModal([box](QWidget* modal) {
                 auto* message = qobject_cast<QMessageBox*>(modal);
@@ -372,7 +355,7 @@ private slots:
 
     void aFailedFileAssociationIsReportedAndTheWindowStillOpens() {
         testing::WriteFile(data->File("applications"), "a file where the folder should be");
-        const auto box = AnswerMessageBox();
+        const auto box = testing::AnswerMessageBox();
         const auto window = NewWindow();
         QVERIFY(box->seen);
         QVERIFY(box->text.startsWith("Failed to set data for '"));

@@ -5,6 +5,7 @@
 #include "ModalAnswer.h"
 #include "PreviewArea.h"
 #include "TempFolder.h"
+#include "WindowTestFolders.h"
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
@@ -20,12 +21,11 @@ namespace fs = std::filesystem;
 class PreviewTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<testing::TempFolder> app;
-    std::unique_ptr<testing::TempFolder> temp;
+    std::unique_ptr<testing::WindowTestFolders> folders;
     std::unique_ptr<TFrmMain> window;
 
-    std::string AppFile(const std::string& name) const { return app->Folder() + name; }
-    std::string Extracted(const std::string& name) const { return temp->Folder() + "~Quillane/" + name; }
+    std::string AppFile(const std::string& name) const { return folders->AppFile(name); }
+    std::string Extracted(const std::string& name) const { return folders->Extracted(name); }
 
     // Clicks a pack (or a category when pack is -1) as the user does.
     void Click(int category, int pack) {
@@ -42,13 +42,7 @@ class PreviewTest : public QObject {
 
 private slots:
     void init() {
-        app = std::make_unique<testing::TempFolder>();
-        temp = std::make_unique<testing::TempFolder>();
-        qputenv("TMPDIR", QByteArray::fromStdString(temp->Path().string()));
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(temp->Folder() + "data"));
-        fs::create_symlink(testing::AppFolder() + "cabarc", AppFile("cabarc"));
-        fs::create_symlink(testing::AppFolder() + "ruffle", AppFile("ruffle"));
-        fs::create_directories(AppFile("msnpack"));
+        folders = std::make_unique<testing::WindowTestFolders>();
         fs::copy_file(testing::AppFolder() + "msnpack/heart.QZK", AppFile("msnpack/heart.QZK"));
         fs::copy_file(testing::AppFolder() + "msnpack/robot.QZC", AppFile("msnpack/robot.QZC"));
         testing::WriteFile(AppFile("Preview/star.swf"), testing::ReadFile(testing::AppFolder() + "Preview/star.swf"));
@@ -73,7 +67,7 @@ private slots:
                            "<funnywinks><Item ContentTitle=\"Lower case\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></funnywinks>"
                            "<WinksAndEmoticons><Item ContentTitle=\"Both\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></WinksAndEmoticons>"
                            "</ContentList>");
-        InstallGlobal(std::make_unique<TGlobal>(app->Folder()));
+        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
         window = std::make_unique<TFrmMain>();
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -81,7 +75,7 @@ private slots:
 
     void cleanup() {
         window.reset();
-        qunsetenv("TMPDIR");
+        folders.reset();
     }
 
     void clickingACategoryOrAPackSwitchesInstall() {
@@ -171,7 +165,7 @@ private slots:
         const std::string pack = testing::ReadFile(AppFile("msnpack/robot.QZC"));
         testing::WriteFile(AppFile("only-xml.QZC"), pack);
         // The display picture pack holds a picture besides its manifest; strip to the manifest alone.
-        const std::string folder = temp->Folder() + "strip/";
+        const std::string folder = folders->temp.Folder() + "strip/";
         fs::create_directories(folder);
         QCOMPARE(Global().RunAndWait("\"" + AppFile("cabarc") + "\" -o X \"" + AppFile("only-xml.QZC") + "\" content.xml " + folder,
                                      SW_HIDE),

@@ -92,7 +92,7 @@ private slots:
 
     void nothingNewFetchesNothingElse() {
         OpenWindow(server->Base());
-        for (const std::string count : {std::string("57"), std::string("12"), std::string("0"), std::string("three")}) {
+        for (const std::string& count : {std::string("57"), std::string("12"), std::string("0"), std::string("three")}) {
             testing::WriteFile(SiteFile("contentcount.txt"), count + "\r\n" + server->Base() + "preview/x.swf\r\n");
             testing::MessageBoxRecorder boxes;
             window->actUpgrade->trigger();

@@ -77,27 +77,11 @@ void CancelFileDialog() {
     });
 }
 
-struct SeenBox {
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool seen = false;
-};
-std::shared_ptr<SeenBox> AnswerMessageBox() {
-    auto seen = std::make_shared<SeenBox>();
-    testing::AnswerNextModal([seen](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        QVERIFY(box);
-        *seen = {box->text(), box->windowTitle(), box->icon(), true};
-        box->accept();
-    });
-    return seen;
-}
 
 // A file dialog's answer followed by the answer to the message box that comes next.
-FileAnswer ThenAnswerMessageBox(std::shared_ptr<SeenBox>& box) {
+FileAnswer ThenAnswerMessageBox(std::shared_ptr<testing::SeenBox>& box) {
     FileAnswer how;
-    how.afterwards = [&box] { box = AnswerMessageBox(); };
+    how.afterwards = [&box] { box = testing::AnswerMessageBox(); };
     return how;
 }
 
@@ -285,7 +269,7 @@ private slots:
 
         fs::remove(Picture("photo.jpeg"));
         for (const int bad : {4, 5}) {
-            const auto box = AnswerMessageBox();
+            const auto box = testing::AnswerMessageBox();
             Click(window->lstEmoticons, bad);
             QTRY_VERIFY(box->seen);
             QVERIFY2(box->text.startsWith("Invalid file format:") && box->text.endsWith(" Please remove it."),
@@ -486,7 +470,7 @@ private slots:
     void aMissingPictureIsLeftOutAndNamed() {
         AddEach({"smile.png", "me.jpg"});
         fs::remove(Picture("me.jpg"));
-        std::shared_ptr<SeenBox> box;
+        std::shared_ptr<testing::SeenBox> box;
         Generate("pack.CAB", ThenAnswerMessageBox(box));
         QVERIFY(box && box->seen);
         QCOMPARE(box->icon, QMessageBox::Warning);
@@ -498,7 +482,7 @@ private slots:
     void aManifestThatCannotBeWrittenIsReportedAndNoPackIsMade() {
         Add({"smile.png"});
         fs::remove_all(app->Path() / "Preview");
-        std::shared_ptr<SeenBox> box;
+        std::shared_ptr<testing::SeenBox> box;
         Generate("pack.QZK", ThenAnswerMessageBox(box));
         QVERIFY(box && box->seen);
         QCOMPARE(box->title, QString("Quillane"));

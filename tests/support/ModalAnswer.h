@@ -87,3 +87,29 @@ inline void AnswerFileDialog(const std::string& path, bool overwrite = false) {
 }
 
 }  // namespace quillane::testing
+
+#include <memory>
+
+namespace quillane::testing {
+
+// What a message box showed the user.
+struct SeenBox {
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool seen = false;
+};
+
+// Answers the next message box with OK and keeps what it showed.
+inline std::shared_ptr<SeenBox> AnswerMessageBox() {
+    auto seen = std::make_shared<SeenBox>();
+    AnswerNextModal([seen](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        *seen = {box->text(), box->windowTitle(), box->icon(), true};
+        box->accept();
+    });
+    return seen;
+}
+
+}  // namespace quillane::testing
