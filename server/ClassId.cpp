@@ -32,17 +32,4 @@ std::optional<TClassId> ClassIdFromText(std::string_view text) {
     return id;
 }
 
-std::string ClassIdText(const TClassId& id) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(kLayout);
-    std::size_t digits = 0;
-    for (char& c : text) {
-        if (c != 'X') continue;
-        const std::uint8_t byte = id.Bytes[digits / 2];
-        c = kDigits[digits % 2 == 0 ? byte >> 4 : byte & 15];
-        ++digits;
-    }
-    return text;
-}
-
 }  // namespace quillane

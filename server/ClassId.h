@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace quillane {
@@ -18,7 +17,5 @@ struct TClassId {
 // Reads the text form in braces, "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with hexadecimal
 // digits of either case; anything else is no class identifier.
 std::optional<TClassId> ClassIdFromText(std::string_view text);
-// The text form in braces, upper-case digits.
-std::string ClassIdText(const TClassId& id);
 
 }  // namespace quillane
