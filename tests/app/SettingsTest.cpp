@@ -77,3 +77,18 @@ TEST(Settings, SaveFailsWithThePathWhenTheFolderCannotBeWritten) {
     }
     EXPECT_EQ(global.SkinFile, "Blue.sui") << "the new value stays in memory";
 }
+
+TEST(Settings, SaveFailsOnAReadOnlyFileSystemAndKeepsTheFile) {
+    TempFolder folder;
+    WriteFile(folder.File("Config.ini"), "[Config]\r\nSkinFile=Blue.sui\r\n");
+    // A read-only mount refuses writes even to root, who ignores permission bits.
+    const std::string mount = "mount --bind '" + folder.Path().string() + "' '" + folder.Path().string() +
+                              "' && mount -o remount,bind,ro '" + folder.Path().string() + "'";
+    if (std::system((mount + " 2>/dev/null").c_str()) != 0) GTEST_SKIP() << "this machine cannot mount file systems";
+    TGlobal global(folder.Folder());
+    global.SkinFile = "Normal";
+    EXPECT_THROW(global.SaveSettings(), std::runtime_error);
+    std::system(("umount '" + folder.Path().string() + "'").c_str());
+    EXPECT_EQ(ReadFile(folder.File("Config.ini")), "[Config]\r\nSkinFile=Blue.sui\r\n");
+    EXPECT_EQ(global.SkinFile, "Normal");
+}

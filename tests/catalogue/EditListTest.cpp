@@ -132,7 +132,26 @@ private slots:
         QVERIFY(fs::exists(folders->Extracted("heart.swf")));
     }
 
-    void aSecondCopyGetsTheTimeAndNeverReplacesAFile() {
+    void aSecondCopyGetsTheTimeOfDay() {
+        window->LoadPackList(list);
+        window->ListFileName = list;
+        testing::WriteFile(AppFile("userpack/cool.QZK"), "an earlier copy");
+        const QTime before = QTime::currentTime();
+        AnswerAdd("Cool again");
+        window->Addnewitem1->trigger();
+        TCatalogueDocument document;
+        document.Load(list);
+        const std::string destination =
+            document.AttributeText(document.Child(document.Child(document.Root(), 0), 2), "DownloadUrl");
+        const std::string name = fs::path(destination).filename().string();
+        QCOMPARE(name.size(), std::string("hhnnsscool.QZK").size());
+        const QTime stamped = QTime::fromString(QString::fromStdString(name.substr(0, 6)), "hhmmss");
+        QVERIFY2(stamped.isValid() && before.secsTo(stamped) >= 0 && before.secsTo(stamped) <= 5, name.c_str());
+        QCOMPARE(testing::ReadFile(destination), testing::ReadFile(pack));
+        QCOMPARE(testing::ReadFile(AppFile("userpack/cool.QZK")), std::string("an earlier copy"));
+    }
+
+    void aThirdCopyInTheSameSecondGetsANumberAndNeverReplacesAFile() {
         window->LoadPackList(list);
         window->ListFileName = list;
         testing::WriteFile(AppFile("userpack/cool.QZK"), "an earlier copy");
