@@ -47,12 +47,15 @@ std::string NameInUrl(const std::string& source) {
 
 std::string CabinetTarget() { return InstallPackFolder() + "temppack11.cab"; }
 
-// An answer that is not a pack must not become one in the cache.
-void RequireSuccess(const THttpClient& client) {
+// An answer that is not a whole pack must not become one in the cache.
+void RequireWholePack(const THttpClient& client) {
     const int status = client.StatusCode();
-    if (status >= 200 && status <= 299) return;
     if (status == 0) throw std::runtime_error("HTTP error: the server sent no complete answer");
-    throw std::runtime_error("HTTP error " + std::to_string(status));
+    if (status < 200 || status > 299) throw std::runtime_error("HTTP error " + std::to_string(status));
+    if (client.ReceivedBytes() < client.ContentLength()) {
+        throw std::runtime_error("HTTP error: the download ended after " + std::to_string(client.ReceivedBytes()) +
+                                 " of " + std::to_string(client.ContentLength()) + " bytes");
+    }
 }
 
 }  // namespace
@@ -155,7 +158,7 @@ void TFrmInstall::DownloadAndInstall(const std::string& source, const std::strin
     httpDownFile->Get(source);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (!Cancelled) {
-        RequireSuccess(*httpDownFile);
+        RequireWholePack(*httpDownFile);
         const auto body = ReadTextFile(downloaded);
         // A cached copy is used for good: it must be whole.
         if (!body || !ReplaceFileAtomically(cache, *body)) throw std::runtime_error("Cannot write " + cache);
