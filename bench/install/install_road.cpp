@@ -1,0 +1,99 @@
+// Times the install road for a 1 MiB pack: from the moment the install
+// window's start timer fires to the result event that closes the window
+// (server on the install port, the store's download, check and copy), and
+// prints the median of 20 runs. Needs gcab to make the pack.
+#include "FlashView.h"
+#include "FrmInstallU.h"
+#include "WinksGlobal.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+using namespace quillane;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 20;
+constexpr std::size_t kPictureBytes = 1024 * 1024;
+
+void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A display picture pack whose one picture is 1 MiB that does not compress.
+void MakePack(const fs::path& work, const fs::path& pack) {
+    std::string picture = "GIF89a";
+    std::mt19937 random(8);
+    while (picture.size() < kPictureBytes) picture += static_cast<char>(random());
+    Write(work / "big.gif", picture);
+    Write(work / "content.xml",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+          "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\" version=\"1.0\" type=\"theme\">\r\n"
+          "<item xmlns:usertile=\"http://messenger.msn.com/usertile/1.0\" contentid=\"big.gif\" type=\"usertile\" "
+          "file=\"big.gif\" usertile:displayname=\"Big\" />\r\n</package>\r\n");
+    const std::string command = "cd '" + work.string() + "' && gcab -c -z '" + pack.string() + "' content.xml big.gif";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("gcab failed");
+}
+
+// Notes when the timer fires, before the window's own handler runs.
+class TimerWatch : public QObject {
+public:
+    Clock::time_point fired;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Timer) fired = Clock::now();
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    PrepareFlashPlayer();
+    QApplication application(argc, argv);
+    const fs::path root = fs::temp_directory_path() / ("quillane-install-bench-" + std::to_string(getpid()));
+    fs::create_directories(root / "app/msnpack");
+    fs::create_directories(root / "work");
+    setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    const fs::path pack = root / "big.QZC";
+    MakePack(root / "work", pack);
+    InstallGlobal(std::make_unique<TGlobal>((root / "app").string() + "/"));
+
+    std::vector<double> milliseconds;
+    for (int run = 0; run < kRuns; ++run) {
+        Global().PackToInstall = pack.string();
+        TFrmInstall window;
+        TimerWatch watch;
+        window.findChild<QTimer*>("Timer1")->installEventFilter(&watch);
+        QEventLoop loop;
+        Clock::time_point result;
+        QObject::connect(&window, &QDialog::finished, &loop, [&] {
+            result = Clock::now();
+            loop.quit();
+        });
+        window.show();
+        loop.exec();
+        if (!window.Installed) {
+            std::fprintf(stderr, "run %d: not installed\n", run + 1);
+            return 1;
+        }
+        milliseconds.push_back(std::chrono::duration<double, std::milli>(result - watch.fired).count());
+    }
+    std::sort(milliseconds.begin(), milliseconds.end());
+    std::printf("install road, 1 MiB pack, %d runs: median %.1f ms (fastest %.1f, slowest %.1f; goal < 100)\n", kRuns,
+                (milliseconds[kRuns / 2 - 1] + milliseconds[kRuns / 2]) / 2, milliseconds.front(), milliseconds.back());
+    fs::remove_all(root);
+    return 0;
+}
