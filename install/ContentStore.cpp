@@ -97,7 +97,7 @@ void LoadIndex(const std::string& path, pugi::xml_document& index) {
         return;
     }
     // A damaged index is never replaced by one that forgets what it held.
-    if (!index.load_file(path.c_str()) || std::string_view(index.document_element().name()) != "store") {
+    if (!fs::is_regular_file(path, error) || !index.load_file(path.c_str()) || std::string_view(index.document_element().name()) != "store") {
         throw InstallFailure{kStoreNotWritable};
     }
 }
@@ -203,7 +203,9 @@ std::vector<TStoredPack> TContentStore::Packs() const {
     const std::lock_guard lock(storeLock_);
     std::vector<TStoredPack> packs;
     pugi::xml_document index;
-    if (!index.load_file((folder_ + kIndexName).c_str())) return packs;
+    const std::string path = folder_ + kIndexName;
+    std::error_code error;
+    if (!fs::is_regular_file(path, error) || !index.load_file(path.c_str())) return packs;
     for (const auto pack : index.document_element().children("pack")) {
         TStoredPack stored{pack.attribute("id").as_int(), pack.attribute("source").value(),
                            pack.attribute("type").value(), {}};
