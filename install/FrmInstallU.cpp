@@ -236,7 +236,11 @@ void TFrmInstall::done(int result) {
 }
 
 void TFrmInstall::FormClose() {
-    if (httpDownFile->Connected()) httpDownFile->Disconnect();
+    // A download dropped by closing is as incomplete as one cancelled: it must not be cached.
+    if (httpDownFile->Connected()) {
+        Cancelled = true;
+        httpDownFile->Disconnect();
+    }
     StopServer();
 }
 

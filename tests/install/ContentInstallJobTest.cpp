@@ -56,6 +56,7 @@ protected:
         return names;
     }
 
+    support::IsolatedEnvironment environment;
     TempFolder temp;
     TempFolder site;
     TContentStore store{temp.Folder() + "store/"};

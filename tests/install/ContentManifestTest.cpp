@@ -1,16 +1,19 @@
 #include "ContentManifest.h"
+#include "PackFixtures.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace quillane;
 namespace support = quillane::testing;
+namespace support = quillane::testing;
 using quillane::testing::TempFolder;
 
 namespace {
 
 std::optional<TManifest> Read(const std::string& text) {
-    TempFolder temp;
+    const support::IsolatedEnvironment environment;
+    const TempFolder temp;
     support::WriteFile(temp.File("content.xml"), text);
     return ReadManifest(temp.File("content.xml"));
 }

@@ -29,6 +29,7 @@ protected:
         return entries;
     }
 
+    support::IsolatedEnvironment environment;
     TempFolder temp;
 };
 
@@ -159,6 +160,7 @@ TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {
 }
 
 TEST(ContentStoreFolder, FollowsXdgDataHomeElseHome) {
+    const support::IsolatedEnvironment environment;
     setenv("XDG_DATA_HOME", "/data/home", 1);
     EXPECT_EQ(TContentStore::DefaultFolder(), "/data/home/Quillane/Messenger/");
     setenv("XDG_DATA_HOME", "relative/ignored", 1);

@@ -212,6 +212,33 @@ private slots:
         QVERIFY(driver.StoredPacks().empty());
     }
 
+    void closingTheWindowDuringADownloadCachesNothing() {
+        support::InstallWindowDriver driver;
+        // No Content-Length: only the window knows that the body is not whole.
+        support::ScriptedServer server({[](support::ServerConnection& connection) {
+            connection.ReadRequest();
+            connection.Send("HTTP/1.0 200 OK\r\n\r\nSCF partial body");
+            connection.Stall();
+        }});
+        Global().PackToInstall = server.Url("/closed.QZK");
+        driver.window = std::make_unique<TFrmInstall>();
+        driver.window->show();
+        QTimer user;
+        connect(&user, &QTimer::timeout, this, [&] {
+            if (!Exists(driver.AppFile("DownPack.Temp")) || support::ReadFile(driver.AppFile("DownPack.Temp")).empty()) {
+                return;
+            }
+            user.stop();
+            driver.window->close();
+        });
+        user.start(10);
+        QVERIFY(QTest::qWaitFor([&] { return !driver.window->isVisible(); }, 10000));
+        QTest::qWait(300);
+        QVERIFY(!driver.window->Installed);
+        QVERIFY(!Exists(driver.AppFile("msnpack/closed.QZK")));
+        QVERIFY(driver.StoredPacks().empty());
+    }
+
     void aMissingLocalSourceLeavesTheWindowWaitingForCancel() {
         support::InstallWindowDriver driver;
         const auto outcome = driver.Run(driver.AppFile("missing.QZK"), 1800);

@@ -65,6 +65,7 @@ class InstallCommandsTest : public QObject {
 private slots:
     void init() {
         folders = std::make_unique<support::WindowTestFolders>();
+        qputenv("HOME", QByteArray::fromStdString(folders->temp.Folder() + "home"));
         site = std::make_unique<support::TempFolder>();
         fs::create_directories(site->File("packs"));
         fs::copy_file(support::AppFolder() + "msnpack/heart.QZK", site->File("packs/heart.QZK"));

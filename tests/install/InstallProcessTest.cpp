@@ -2,6 +2,7 @@
 // the install port and the content store, with nothing in between faked.
 #include "ContentStore.h"
 #include "LocalSite.h"
+#include "PackFixtures.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -71,6 +72,7 @@ protected:
         return TContentStore(data.Folder() + "Quillane/Messenger/").Packs();
     }
 
+    support::IsolatedEnvironment environment;
     support::TempFolder app;
     support::TempFolder home;
     support::TempFolder data;

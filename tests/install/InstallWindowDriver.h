@@ -25,7 +25,10 @@ struct InstallOutcome {
 // An install window on a fresh application folder and store, run as the user would see it.
 class InstallWindowDriver {
 public:
-    InstallWindowDriver() { InstallGlobal(std::make_unique<TGlobal>(folders.app.Folder())); }
+    InstallWindowDriver() {
+        qputenv("HOME", QByteArray::fromStdString(folders.temp.Folder() + "home"));
+        InstallGlobal(std::make_unique<TGlobal>(folders.app.Folder()));
+    }
 
     std::string AppFile(const std::string& name) const { return folders.AppFile(name); }
     std::string StoreFolder() const { return folders.temp.Folder() + "data/Quillane/Messenger/"; }
