@@ -239,6 +239,27 @@ private slots:
         QVERIFY(driver.StoredPacks().empty());
     }
 
+    void aLocalPathWithHttpInItIsTakenForAUrlAndItsCachedCopyInstalled() {
+        support::InstallWindowDriver driver;
+        std::filesystem::copy_file(SamplePack("gifts.QZK"), driver.AppFile("msnpack/gifts.QZK"));
+        const auto outcome = driver.Run(driver.folders.temp.File("HttpPacks/gifts.QZK"));
+        QVERIFY2(outcome.installed, qPrintable(outcome.label));
+        QCOMPARE(outcome.progress, 100);
+        QCOMPARE(driver.StoredPacks().at(0).items.at(0).name, std::string("Gift"));
+    }
+
+    void aUrlIsNotFetchedWhenDownloadsAreSwitchedOff() {
+        support::InstallWindowDriver driver;
+        Global().DownAfterInstall = 0;
+        support::TempFolder site;
+        support::WriteFile(site.File("star.QZK"), support::ReadFile(SamplePack("star.QZK")));
+        support::LocalSite server(site.Path().string());
+        const auto outcome = driver.Run(server.Base() + "star.QZK", 1800);
+        QCOMPARE(outcome.label, QString("Installing,Please wait.."));
+        QVERIFY(!outcome.closed);
+        QVERIFY(server.Requests().empty());
+    }
+
     void aMissingLocalSourceLeavesTheWindowWaitingForCancel() {
         support::InstallWindowDriver driver;
         const auto outcome = driver.Run(driver.AppFile("missing.QZK"), 1800);
