@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConvertError.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -13,11 +15,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A text that is not a number, or values that make no valid date or time.
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A failing socket call of the listener or of a connection.
 class ESocketError : public std::runtime_error {

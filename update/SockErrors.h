@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ConvertError.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -24,10 +26,5 @@ public:
     using ESockError::ESockError;
 };
 
-// A text that should have been a whole number: "'<text>' is not a valid integer value".
-class EConvertError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 }  // namespace quillane

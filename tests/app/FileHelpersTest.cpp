@@ -70,6 +70,12 @@ TEST_F(FileHelpers, RestoreCabinetFromAMissingSourceLeavesDestAlone) {
     EXPECT_FALSE(fs::exists(folder.File("absent.cab")));
 }
 
+TEST_F(FileHelpers, RestoreCabinetFromAFolderFails) {
+    fs::create_directories(folder.File("named.QZK"));
+    EXPECT_FALSE(global.RestoreCabinet(folder.File("named.QZK"), folder.File("temp.cab")));
+    EXPECT_FALSE(fs::exists(folder.File("temp.cab")));
+}
+
 TEST_F(FileHelpers, RestoreCabinetIntoAMissingFolderFailsCleanly) {
     WriteFile(folder.File("pack.QZK"), "SCF");
     EXPECT_FALSE(global.RestoreCabinet(folder.File("pack.QZK"), folder.Folder() + "nofolder/temp.cab"));

@@ -64,8 +64,8 @@ TEST_F(ServerLoad, ManyConcurrentClients) {
 
     EXPECT_TRUE(testing::WaitFor([&] { return server->ListeningSocket().WorkerCount() <= 10; }));
     server->SetActive(false);
-    EXPECT_EQ(testing::ThreadCount(), baselineThreads);
-    EXPECT_EQ(testing::OpenDescriptorCount(), baselineDescriptors);
+    EXPECT_EQ(testing::SettledCount(testing::ThreadCount, baselineThreads), baselineThreads);
+    EXPECT_EQ(testing::SettledCount(testing::OpenDescriptorCount, baselineDescriptors), baselineDescriptors);
 }
 
 }  // namespace

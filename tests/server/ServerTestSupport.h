@@ -139,6 +139,20 @@ inline std::size_t OpenDescriptorCount() {
     return count;
 }
 
+// A joined thread can still be listed in /proc for a moment while the kernel
+// finishes its exit, longer on a loaded machine: the count that the listing
+// settles on within two seconds.
+template <typename Count>
+std::size_t SettledCount(Count count, std::size_t expected) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    std::size_t value = count();
+    while (value != expected && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        value = count();
+    }
+    return value;
+}
+
 // Answers carry the current time; tests compare them with the date blanked out.
 // Only a date of the exact form "Wed, 05 Jan 2005 10:20:30 GMT" is blanked.
 inline std::string WithoutDate(const std::string& answer) {

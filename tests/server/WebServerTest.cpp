@@ -306,7 +306,7 @@ TEST_F(ServerLifecycle, ElevenConnectionsLeaveTenIdleWorkers) {
     EXPECT_EQ(server->ListeningSocket().WorkerCount(), 10u);
     server->SetActive(false);
     EXPECT_EQ(server->ListeningSocket().WorkerCount(), 0u);
-    EXPECT_EQ(testing::ThreadCount(), baselineThreads);
+    EXPECT_EQ(testing::SettledCount(testing::ThreadCount, baselineThreads), baselineThreads);
 }
 
 TEST_F(ServerLifecycle, SecondServerOnABusyPortFails) {
@@ -352,8 +352,8 @@ TEST_F(ServerLifecycle, NoThreadOrDescriptorIsLeftAfterSwitchingOff) {
     AddFile("a.txt", "abc");
     for (int i = 0; i < 30; ++i) Exchange("GET /a.txt HTTP/1.0\r\n\r\n");
     server->SetActive(false);
-    EXPECT_EQ(testing::ThreadCount(), baselineThreads);
-    EXPECT_EQ(testing::OpenDescriptorCount(), baselineDescriptors);
+    EXPECT_EQ(testing::SettledCount(testing::ThreadCount, baselineThreads), baselineThreads);
+    EXPECT_EQ(testing::SettledCount(testing::OpenDescriptorCount, baselineDescriptors), baselineDescriptors);
 }
 
 }  // namespace
