@@ -5,12 +5,8 @@
 
 namespace quillane {
 
-void TFrmInstall::ServerDeleter::operator()(TCustomWebServer* server) const {
-    std::default_delete<TCustomWebServer>()(server);
-}
-
 void TFrmInstall::FormCreate() {
-    Server.reset(std::make_unique<TCustomWebServer>().release());
+    Server = std::make_unique<TCustomWebServer>();
     Server->SetPort(kServerPort);
     Server->SetDefaultURL("");
     // Log entries are made on the server's threads and handed over here.

@@ -5,6 +5,7 @@
 #include "HttpClient.h"
 #include "MessengerContentInstaller.h"
 #include "TextFile.h"
+#include "WebServer.h"
 #include "WinksGlobal.h"
 
 #include <QCoreApplication>

@@ -69,12 +69,7 @@ private:
     TMessengerContentInstaller* msnInstallPack;
     TUrlCache UrlCache1;
     TSkinEngine skinForm{this};
-    // Freed where the server is known: its headers and the download client's
-    // cannot meet in one file, as both declare an EConvertError.
-    struct ServerDeleter {
-        void operator()(TCustomWebServer* server) const;
-    };
-    std::unique_ptr<TCustomWebServer, ServerDeleter> Server;
+    std::unique_ptr<TCustomWebServer> Server;
 };
 
 }  // namespace quillane
