@@ -5,6 +5,7 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/sendfile.h>
@@ -34,9 +35,16 @@ int PollFor(int fd, short events, int milliseconds) {
     }
 }
 
+void SetCork(int fd, int on) { ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on); }
+
 }  // namespace
 
-TServerConnection::TServerConnection(UniqueFd fd, TServerLog& log) : fd_(std::move(fd)), log_(log) {}
+TServerConnection::TServerConnection(UniqueFd fd, TServerLog& log) : fd_(std::move(fd)), log_(log) {
+    // A connection carries one answer, written as a head and then the file in small
+    // pieces. Held back until segments are full, it goes out in a few large packets
+    // instead of one per piece; Close lets the rest go.
+    SetCork(fd_.get(), 1);
+}
 
 int TServerConnection::Descriptor() const {
     const std::lock_guard lock(lock_);
@@ -108,6 +116,7 @@ void TServerConnection::Interrupt() {
 void TServerConnection::Close() {
     const int fd = Descriptor();
     if (fd < 0) return;
+    SetCork(fd, 0);
     // Closing with unread input makes the system reset the connection, which can
     // destroy the answer before the client has read it.
     int pending = 0;

@@ -100,6 +100,9 @@ std::string TWebServerResponse::HeaderText() const {
     if (!ContentEncoding.empty()) h += Line("Content-Encoding", ContentEncoding);
     if (!ContentType.empty()) h += Line("Content-Type", ContentType);
     if (!contentText_.empty() || contentStream_) h += Line("Content-Length", std::to_string(contentLength_));
+    // Every connection ends after its one answer; saying so keeps a client from
+    // sending its next request on a connection that is about to close.
+    h += "Connection: close\r\n";
     h += "Content:\r\n\r\n";
     if (!contentStream_) h += contentText_;
     return h;

@@ -22,7 +22,7 @@ std::string ServerErrorAnswer(const std::string& message) {
     const std::string page = "<TITLE>Internal Server Error</TITLE><BODY><H1>Internal Server Error</H1><P>HTTP status "
                              "code: 500<P>HTTP error message: " + message + "</BODY>";
     return "HTTP/1.1 500 " + message + "\r\nDate: *\r\nServer: Quillane Server/1.0\r\nContent-Type: text/html\r\n"
-           "Content-Length: " + std::to_string(page.size()) + "\r\nContent:\r\n\r\n" + page;
+           "Content-Length: " + std::to_string(page.size()) + "\r\nConnection: close\r\nContent:\r\n\r\n" + page;
 }
 
 // Answers with a head naming the request's path and host, then a body in two pieces.

@@ -86,7 +86,7 @@ TEST_F(ResponseToMemory, EveryHeaderInItsOrder) {
               "Server: Quillane Server/1.0\r\nWWW-Authenticate: BasicRealm=\"packs\"\r\nAllow: GET\r\n"
               "Content-Version: 2\r\nDerived-From: 1\r\nExpires: Tue, 01 Feb 2005 00:00:00 GMT\r\n"
               "Last-Modified: Fri, 31 Dec 2004 23:59:59 GMT\r\nTitle: T\r\nContent-Encoding: gzip\r\n"
-              "Content-Type: text/plain\r\nContent-Length: 4\r\nContent:\r\n\r\nbody");
+              "Content-Type: text/plain\r\nContent-Length: 4\r\nConnection: close\r\nContent:\r\n\r\nbody");
     EXPECT_EQ(connection.sends, 1);
 }
 
@@ -96,7 +96,7 @@ TEST_F(ResponseToMemory, AuthenticationLines) {
     alone->Date = -1;
     alone->WwwAuthenticate = "Basic";
     alone->WriteResponse();
-    EXPECT_EQ(connection.bytes, "HTTP/1.1 200 OK\r\nWWW-Authenticate: Basic\r\nContent:\r\n\r\n");
+    EXPECT_EQ(connection.bytes, "HTTP/1.1 200 OK\r\nWWW-Authenticate: Basic\r\nConnection: close\r\nContent:\r\n\r\n");
     connection.bytes.clear();
     auto realm = NewResponse();
     realm->Server.clear();
@@ -105,7 +105,7 @@ TEST_F(ResponseToMemory, AuthenticationLines) {
     realm->ReasonPhrase.clear();
     realm->SetStatusCode(0);
     realm->WriteResponse();
-    EXPECT_EQ(connection.bytes, "HTTP/1.1 200 OK\r\nRealm=\"r\"\r\nContent:\r\n\r\n");
+    EXPECT_EQ(connection.bytes, "HTTP/1.1 200 OK\r\nRealm=\"r\"\r\nConnection: close\r\nContent:\r\n\r\n");
 }
 
 TEST_F(ResponseToMemory, RequestWithoutVersionGetsTheBodyAlone) {
@@ -129,7 +129,7 @@ TEST_F(ResponseToMemory, FileBodyGoesOutInPiecesAndStaysOutOfTheLog) {
         EXPECT_FALSE(response->HasContentStream());
     }
     const std::string head = "HTTP/1.1 200 OK\r\nDate: Wed, 05 Jan 2005 10:20:30 GMT\r\nServer: Quillane Server/1.0\r\n"
-                             "Content-Length: 10000\r\nContent:\r\n\r\n";
+                             "Content-Length: 10000\r\nConnection: close\r\nContent:\r\n\r\n";
     EXPECT_EQ(connection.bytes, head + bytes);
     EXPECT_EQ(connection.sends, 1 + 3);  // the head, then 4096 + 4096 + 1808
     server.Log().DeliverPending();
@@ -169,7 +169,7 @@ TEST_F(ResponseToMemory, Redirect) {
                              "This Object may be found <a HREF=\"http://h/p\">here.</a><br>\r\n<br></body></html>\r\n";
     EXPECT_EQ(connection.bytes, "HTTP/1.1 302 Moved Temporarily\r\nLocation: http://h/p\r\nDate: Wed, 05 Jan 2005 "
                                 "10:20:30 GMT\r\nServer: Quillane Server/1.0\r\nContent-Type: text/html\r\n"
-                                "Content-Length: " + std::to_string(page.size()) + "\r\nContent:\r\n\r\n" + page);
+                                "Content-Length: " + std::to_string(page.size()) + "\r\nConnection: close\r\nContent:\r\n\r\n" + page);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(ServerAnswers, GetOfAFile) {
     EXPECT_EQ(WithoutDate(answer), std::string("HTTP/1.1 200 OK\r\nDate: *\r\nServer: Quillane Server/1.0\r\n") +
                                        kLastModified +
                                        "Content-Type: application/vnd.ms-cab-compressed\r\nContent-Length: 5007\r\n"
-                                       "Content:\r\n\r\n" + pack);
+                                       "Connection: close\r\nContent:\r\n\r\n" + pack);
     EXPECT_NE(WithoutDate(answer), answer);
 
     auto& log = Entries();
@@ -65,7 +65,7 @@ TEST_F(ServerAnswers, SubfolderPathsServeTheLastSegment) {
 TEST_F(ServerAnswers, NotFound) {
     const std::string answer = Exchange("GET /missing.cab HTTP/1.0\r\n\r\n");
     EXPECT_EQ(WithoutDate(answer), std::string("HTTP/1.1 404 Not Found\r\nDate: *\r\nServer: Quillane Server/1.0\r\n"
-                                               "Content-Type: text/html\r\nContent-Length: 123\r\nContent:\r\n\r\n") +
+                                               "Content-Type: text/html\r\nContent-Length: 123\r\nConnection: close\r\nContent:\r\n\r\n") +
                                        kNotFoundPage);
     EXPECT_EQ(std::string(kNotFoundPage).size(), 123u);
     auto& log = Entries();
@@ -85,7 +85,7 @@ TEST_F(ServerAnswers, NotModifiedSinceTheLastModifiedDate) {
     AddFile("temppack11.cab", "abc");
     const std::string answer = Exchange("GET /temppack11.cab HTTP/1.0\r\n"
                                         "If-Modified-Since: Fri, 01 Jul 2005 13:00:00 GMT\r\n\r\n");
-    EXPECT_EQ(WithoutDate(answer), "HTTP/1.1 304 Not Modified\r\nDate: *\r\nServer: Quillane Server/1.0\r\nContent:\r\n\r\n");
+    EXPECT_EQ(WithoutDate(answer), "HTTP/1.1 304 Not Modified\r\nDate: *\r\nServer: Quillane Server/1.0\r\nConnection: close\r\nContent:\r\n\r\n");
     const std::string older = Exchange("GET /temppack11.cab HTTP/1.0\r\n"
                                        "If-Modified-Since: Fri, 01 Jul 2005 12:59:59 GMT\r\n\r\n");
     EXPECT_EQ(older.rfind("HTTP/1.1 200 OK\r\n", 0), 0u);
@@ -96,7 +96,7 @@ TEST_F(ServerAnswers, HeadSendsTheHeadersWithoutLengthAndBody) {
     AddFile("temppack11.cab", "abcdef");
     const std::string answer = Exchange("HEAD /temppack11.cab HTTP/1.0\r\n\r\n");
     EXPECT_EQ(WithoutDate(answer), std::string("HTTP/1.1 200 OK\r\nDate: *\r\nServer: Quillane Server/1.0\r\n") +
-                                       kLastModified + "Content-Type: application/vnd.ms-cab-compressed\r\nContent:\r\n\r\n");
+                                       kLastModified + "Content-Type: application/vnd.ms-cab-compressed\r\nConnection: close\r\nContent:\r\n\r\n");
     const std::string missing = Exchange("HEAD /missing.cab HTTP/1.0\r\n\r\n");
     EXPECT_EQ(missing.find("HTTP/1.1 404"), 0u);
     EXPECT_EQ(missing.find("HTTP/1.1", 1), std::string::npos);
@@ -106,7 +106,7 @@ TEST_F(ServerAnswers, EmptyFile) {
     AddFile("empty.txt", "");
     EXPECT_EQ(WithoutDate(Exchange("GET /empty.txt HTTP/1.0\r\n\r\n")),
               std::string("HTTP/1.1 200 OK\r\nDate: *\r\nServer: Quillane Server/1.0\r\n") + kLastModified +
-                  "Content-Type: text/plain\r\nContent-Length: 0\r\nContent:\r\n\r\n");
+                  "Content-Type: text/plain\r\nContent-Length: 0\r\nConnection: close\r\nContent:\r\n\r\n");
 }
 
 TEST_F(ServerAnswers, RequestWithoutVersionGetsTheBodyAlone) {
@@ -126,13 +126,13 @@ TEST_F(ServerAnswers, RedirectToTheDefaultUrl) {
     EXPECT_EQ(WithoutDate(Exchange("GET / HTTP/1.0\r\n\r\n")),
               "HTTP/1.1 302 Moved Temporarily\r\nLocation: " + url +
                   "\r\nDate: *\r\nServer: Quillane Server/1.0\r\nContent-Type: text/html\r\nContent-Length: " +
-                  std::to_string(page.size()) + "\r\nContent:\r\n\r\n" + page);
+                  std::to_string(page.size()) + "\r\nConnection: close\r\nContent:\r\n\r\n" + page);
 }
 
 TEST_F(ServerAnswers, TokenizerErrorGetsTheBadRequestPage) {
     EXPECT_EQ(WithoutDate(Exchange("GET /x HTTP/1.0\r\nHost: 'unterminated\r\n\r\n")),
               std::string("HTTP/1.1 400 Bad Request\r\nDate: *\r\nServer: Quillane Server/1.0\r\nContent-Type: "
-                          "text/html\r\nContent-Length: 182\r\nContent:\r\n\r\n") + kBadRequestPage);
+                          "text/html\r\nContent-Length: 182\r\nConnection: close\r\nContent:\r\n\r\n") + kBadRequestPage);
     EXPECT_EQ(std::string(kBadRequestPage).size(), 182u);
     const std::string longLine = Exchange("GET /x HTTP/1.0\r\nX: " + std::string(5000, 'a') + "\r\n\r\n");
     EXPECT_EQ(longLine.find("HTTP/1.1 400 Bad Request\r\n"), 0u);
@@ -151,7 +151,7 @@ TEST_F(ServerAnswers, BadDateGetsTheServerErrorPage) {
                              "code: 500<P>HTTP error message: " + message + "</BODY>";
     EXPECT_EQ(WithoutDate(Exchange("GET /temppack11.cab HTTP/1.0\r\nIf-Modified-Since: Sat, xx Oct 1994 19:43:31 GMT\r\n\r\n")),
               "HTTP/1.1 500 " + message + "\r\nDate: *\r\nServer: Quillane Server/1.0\r\nContent-Type: text/html\r\n"
-              "Content-Length: " + std::to_string(page.size()) + "\r\nContent:\r\n\r\n" + page);
+              "Content-Length: " + std::to_string(page.size()) + "\r\nConnection: close\r\nContent:\r\n\r\n" + page);
     auto& log = Entries();
     ASSERT_EQ(log.size(), 1u);  // the request failed while it was read, so only the answer is recorded
     EXPECT_EQ(dynamic_cast<TResponseTransaction&>(*log[0]).Status, "500 " + message);
@@ -204,7 +204,7 @@ TEST_F(ServerAnswers, PostIsServedLikeGetAndPutGetsNoAnswer) {
     AddFile("temppack11.cab", "abc");
     const std::string post = Exchange("POST /temppack11.cab HTTP/1.0\r\nContent-Length: 4\r\n\r\nbody");
     EXPECT_EQ(post.find("HTTP/1.1 200 OK\r\n"), 0u);
-    EXPECT_NE(post.find("Content-Length: 3\r\nContent:\r\n\r\nabc"), std::string::npos);
+    EXPECT_NE(post.find("Content-Length: 3\r\nConnection: close\r\nContent:\r\n\r\nabc"), std::string::npos);
     EXPECT_EQ(Exchange("PUT /x HTTP/1.0\r\nContent-Length: 1\r\n\r\nx"), "");
     EXPECT_EQ(Exchange("DELETE /temppack11.cab HTTP/1.0\r\n\r\n"), "");
     EXPECT_EQ(Exchange("OPTIONS * HTTP/1.0\r\n\r\n"), "");
