@@ -118,6 +118,16 @@ TEST(Cabarc, ExtractsOnlyTheFilesThatMatchThePattern) {
     EXPECT_FALSE(fs::exists(folder.File("out/b.swf")));
 }
 
+TEST(Cabarc, TakesAFolderRightAfterTheCabinetAndNamesGivenAsDotSlash) {
+    TempFolder folder;
+    WriteFile(folder.File("src/a.gif"), "picture");
+    Gcab("-z", folder.File("p.cab"), folder.File("src"), {"./a.gif"});
+    fs::create_directories(folder.File("out"));
+    const ToolRun run = RunTool("X " + folder.File("p.cab") + " " + folder.Folder() + "out/", folder);
+    EXPECT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_EQ(ReadFile(folder.File("out/a.gif")), "picture");
+}
+
 TEST(Cabarc, RefusesNamesThatLeaveTheFolder) {
     TempFolder folder;
     WriteFile(folder.File("evil.cab"), StoredCabinet({{"..\\escape.txt", "x"},
@@ -170,7 +180,10 @@ TEST(Cabarc, SafeRelativePathTurnsBackslashesIntoFolders) {
     EXPECT_EQ(quillane::SafeRelativePath("a\\b.txt"), "a/b.txt");
     EXPECT_EQ(quillane::SafeRelativePath("C:\\x"), "");
     EXPECT_EQ(quillane::SafeRelativePath("a\\\\b"), "");
-    EXPECT_EQ(quillane::SafeRelativePath("a/./b"), "");
+    EXPECT_EQ(quillane::SafeRelativePath("a/./b"), "a/b");
+    EXPECT_EQ(quillane::SafeRelativePath(".\\picture.bmp"), "picture.bmp");
+    EXPECT_EQ(quillane::SafeRelativePath("."), "");
+    EXPECT_EQ(quillane::SafeRelativePath(".\\..\\x"), "");
     EXPECT_EQ(quillane::SafeRelativePath(""), "");
     EXPECT_EQ(quillane::SafeRelativePath("..."), "...");
 }

@@ -89,11 +89,12 @@ std::string SafeRelativePath(const std::string& nameInCabinet) {
     while (start <= name.size()) {
         const size_t end = std::min(name.find('/', start), name.size());
         const std::string part = name.substr(start, end - start);
-        if (part.empty() || part == "." || part == "..") return {};
-        result += (result.empty() ? "" : "/") + part;
+        if (part.empty() || part == "..") return {};
+        // ".\name", as tools write it for a file given as ./name, stays in the folder.
+        if (part != ".") result += (result.empty() ? "" : "/") + part;
         start = end + 1;
     }
-    return result;
+    return result;  // empty when the name was nothing but "."
 }
 
 ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& pattern, const std::string& folder,
@@ -123,12 +124,21 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
         std::string partial = target.string() + ".XXXXXX";
         const int placeholder = mkstemp(partial.data());
         if (placeholder >= 0) close(placeholder);
-        const int result = placeholder < 0 ? MSPACK_ERR_OPEN
-                                           : decompressor->extract(decompressor.get(), file, partial.c_str());
+        int result = placeholder < 0 ? MSPACK_ERR_OPEN
+                                     : decompressor->extract(decompressor.get(), file, partial.c_str());
+        // The library does not check the close of what it wrote, where a full
+        // disk shows when the last buffered bytes go out: the file must be whole.
+        struct stat written {};
+        if (result == MSPACK_ERR_OK &&
+            (stat(partial.c_str(), &written) != 0 || written.st_size != static_cast<off_t>(file->length))) {
+            result = MSPACK_ERR_WRITE;
+        }
         if (result != MSPACK_ERR_OK || std::rename(partial.c_str(), target.c_str()) != 0) {
             unlink(partial.c_str());
-            complain(relative + ": " + ErrorText(result == MSPACK_ERR_OK ? MSPACK_ERR_WRITE : result));
+            if (result == MSPACK_ERR_OK) result = MSPACK_ERR_WRITE;
+            complain(relative + ": " + ErrorText(result));
             ++report.failed;
+            if (result == MSPACK_ERR_OPEN || result == MSPACK_ERR_WRITE) ++report.unwritten;
             continue;
         }
         if (file->attribs & MSCAB_ATTRIB_RDONLY) chmod(target.c_str(), 0444);

@@ -32,8 +32,11 @@ int main(int argc, char* argv[]) {
     if (rest < 1 || rest > 3) return Usage();
 
     const std::string cabinet = arguments[next];
-    const std::string pattern = rest >= 2 ? arguments[next + 1] : "*.*";
-    const std::string folder = rest == 3 ? arguments[next + 2] : "./";
+    // The folder is known by its closing separator, so it may follow the cabinet directly.
+    const auto isFolder = [](const std::string& word) { return word.back() == '/' || word.back() == '\\'; };
+    const bool folderOnly = rest == 2 && isFolder(arguments[next + 1]);
+    const std::string pattern = rest >= 2 && !folderOnly ? arguments[next + 1] : "*.*";
+    const std::string folder = rest == 3 ? arguments[next + 2] : folderOnly ? arguments[next + 1] : "./";
     try {
         const auto report = quillane::ExtractCabinet(cabinet, pattern, folder, [](const std::string& problem) {
             std::fprintf(stderr, "cabarc: %s\n", problem.c_str());
