@@ -14,7 +14,7 @@ struct GetRequest {
 };
 
 // The request header lines, each ended by CR LF, without the blank line
-// that closes the header.
+// that closes the header. CR, LF and NUL in the values become spaces.
 std::string RequestHeaderLines(const GetRequest& request);
 
 }  // namespace quillane

@@ -109,6 +109,15 @@ TEST_F(GetRedirects, ALocationStartingWithASlashStaysOnTheServer) {
     EXPECT_EQ(Downloaded(), "same server");
 }
 
+TEST_F(GetRedirects, ABareCarriageReturnInLocationOrCookieAddsNoRequestLine) {
+    ScriptedServer server({Reply(Answer("302 Found", "Set-Cookie: a=1\rX-Injected: 2\r\nLocation: /b\rX-Too\r\n", "")),
+                           Reply(Answer("200 OK", "", "clean"))});
+    client.Get(server.Url("/a"));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[1], RequestFor("/b X-Too", "127.0.0.1", "a=1 X-Injected: 2"));
+    EXPECT_EQ(Downloaded(), "clean");
+}
+
 TEST_F(GetRedirects, RepeatedAnswersEndAfterTenRepetitions) {
     ScriptedServer server({Reply(Answer("303 See Other", "Location: /ignored\r\n", "again"))});
     client.Get(server.Url("/loop"));
