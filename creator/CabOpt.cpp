@@ -62,6 +62,10 @@ void TCabinet::CompressPending() {
 }
 
 void TCabinet::FlushCabinet() {
+    WriteWholeFile(record_.CabinetPath + record_.CabinetName, Bytes());
+}
+
+std::string TCabinet::Bytes() {
     if (!pending_.empty()) CompressPending();
     std::string cabinet;
     size_t entriesSize = 0;
@@ -80,7 +84,7 @@ void TCabinet::FlushCabinet() {
     AppendFolder(cabinet, static_cast<uint32_t>(firstBlock), blockCount_, kCabCompressMsZip);
     for (const TCabFileEntry& entry : files_) AppendFileEntry(cabinet, entry);
     cabinet += blocks_;
-    WriteWholeFile(record_.CabinetPath + record_.CabinetName, cabinet);
+    return cabinet;
 }
 
 std::string PackPathFor(std::string chosenPath) {
@@ -101,9 +105,16 @@ std::vector<std::string> BuildCabinet(const std::string& chosenPath, const TPack
             }
         }
         if (!cabinet.AddFile(manifestPath, "content.xml")) skipped.push_back(manifestPath);
-        cabinet.FlushCabinet();
+        // A .QZK pack is written shortened in one go: writing the cabinet
+        // first and then its shortened copy would give up the old pack for a
+        // file that is not yet the new one when the disk fills in between.
+        if (UpperCase(path).find(".QZK") != std::string::npos) {
+            const std::string bytes = cabinet.Bytes();
+            WriteWholeFile(path, std::string_view(bytes).substr(1));
+        } else {
+            cabinet.FlushCabinet();
+        }
     }
-    if (UpperCase(path).find(".QZK") != std::string::npos) MakeQzkFile(path);
     return skipped;
 }
 

@@ -34,6 +34,8 @@ public:
 
     // Writes the cabinet, replacing whatever stood at its path before.
     void FlushCabinet();
+    // The finished cabinet, byte for byte as FlushCabinet writes it.
+    std::string Bytes();
 
 private:
     void CompressPending();

@@ -55,6 +55,8 @@ void Extract(const std::string& cabinet, const std::string& folder) {
     if (!StartsLikeCabinet(cabinet)) throw InstallFailure{kNotACabinet};
     try {
         const ExtractionReport report = ExtractCabinet(cabinet, "*.*", folder, [](const std::string&) {});
+        // A cabinet that could not be laid out for want of room is no damaged cabinet.
+        if (report.unwritten > 0) throw InstallFailure{kStoreNotWritable};
         if (report.failed > 0 || report.skipped > 0) throw InstallFailure{kNotACabinet};
     } catch (const std::runtime_error&) {
         throw InstallFailure{kNotACabinet};

@@ -28,7 +28,9 @@ bool Fetch(THttpClient& client, const std::string& url, const std::string& targe
         std::remove(partial.c_str());
         throw;
     }
-    if (!Answered(client) || std::rename(partial.c_str(), target.c_str()) != 0) {
+    // A connection that ended before the announced length delivered a part only.
+    const bool whole = client.ReceivedBytes() >= client.ContentLength();
+    if (!Answered(client) || !whole || std::rename(partial.c_str(), target.c_str()) != 0) {
         std::remove(partial.c_str());
         return false;
     }
