@@ -70,6 +70,13 @@ struct Folders {
         char pattern[] = "/tmp/quillane-fuzz-cabarc-XXXXXX";
         Check(mkdtemp(pattern) != nullptr);
         root = std::string(pattern) + "/";
+        // The folders go when the process ends normally; after a finding they stay for a look.
+        static std::string removed;
+        removed = root;
+        std::atexit([] {
+            std::error_code error;
+            fs::remove_all(removed, error);
+        });
         parent = root + "parent/";
         out = parent + "out/";
         fs::create_directories(out);
@@ -140,6 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Check(report.skipped == static_cast<int>(unsafe));
     Check(report.extracted >= 0 && report.failed >= 0);
+    // The folder is writable with room to spare: whatever failed was the cabinet's fault.
+    Check(report.unwritten == 0);
     Check(static_cast<std::size_t>(report.extracted + report.failed) == matching);
     Check(complaints == report.skipped + report.failed);
 

@@ -83,12 +83,23 @@ std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+// The temporary folder goes when the process ends normally; after a finding it stays for a look.
+void RemoveAtExit(const std::string& folder) {
+    static std::string removed;
+    removed = folder;
+    std::atexit([] {
+        std::error_code error;
+        fs::remove_all(removed, error);
+    });
+}
+
 class Store {
 public:
     Store() {
         char pattern[] = "/tmp/quillane-fuzz-store-XXXXXX";
         Check(mkdtemp(pattern) != nullptr);
         root_ = std::string(pattern) + "/";
+        RemoveAtExit(root_);
         outer_ = root_ + "outer/";
         fs::create_directories(outer_);
         WriteBytes(outer_ + "sentinel", "beside the store");
@@ -164,8 +175,17 @@ public:
             Check(after == baseline_);
             return;
         }
-        // Each item's stored file holds what the cabinet held under its name.
+        // The index tells each item as the manifest did, and each item's stored
+        // file holds what the cabinet held under its name.
         const TStoredPack pack = store_->Packs().back();
+        Check(pack.packageType == manifest.packageType);
+        Check(pack.items.size() == manifest.items.size());
+        for (std::size_t i = 0; i < pack.items.size(); ++i) {
+            const TStoredItem& stored = pack.items[i];
+            const TManifestItem& listed = manifest.items[i];
+            Check(stored.type == listed.type && stored.name == listed.name && stored.shortcut == listed.shortcut &&
+                  stored.contentId == listed.contentId);
+        }
         for (const TStoredItem& item : pack.items) {
             const std::string relative = item.file.substr(item.file.find('/', 6) + 1);
             const auto found = expected_.find(Upper(relative));

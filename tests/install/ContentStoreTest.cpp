@@ -145,6 +145,17 @@ TEST_F(ContentStoreTest, EveryBrokenPackHasItsCodeAndLeavesTheStoreAsItWas) {
     EXPECT_EQ(store.Packs().size(), 1u);
 }
 
+TEST_F(ContentStoreTest, APictureNamedAsLongAsTheFileSystemAllowsIsStored) {
+    TContentStore store(StoreFolder());
+    const std::string name = std::string(251, 'p') + ".gif";
+    MakeCabinetOf(temp.File("long.cab"), {{"content.xml", support::EmoticonManifest(support::EmoticonItem(name, "Long", ":l"))},
+                                          {name, "GIF89a long"}});
+    ASSERT_EQ(store.Install(temp.File("long.cab"), "long"), kInstalled);
+    ASSERT_EQ(store.Packs().size(), 1u);
+    ASSERT_EQ(store.Packs()[0].items.size(), 1u);
+    EXPECT_EQ(ReadFile(StoreFolder() + store.Packs()[0].items[0].file), "GIF89a long");
+}
+
 TEST_F(ContentStoreTest, AnIndexThatCannotBeReplacedFailsTheInstallWithoutATrace) {
     TContentStore store(StoreFolder());
     fs::create_directories(StoreFolder() + "index.xml");

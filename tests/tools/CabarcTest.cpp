@@ -2,10 +2,12 @@
 #include "CabinetExtractor.h"
 #include "TempFolder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using quillane::testing::AppFolder;
@@ -165,6 +167,41 @@ TEST(Cabarc, ADamagedCabinetFailsClearlyAndLeavesNoPartialFile) {
     const ToolRun tiny = RunTool("-o X " + folder.File("tiny.cab") + " '*.*' " + folder.Folder() + "out/", folder);
     EXPECT_NE(tiny.exitCode, 0);
     EXPECT_NE(tiny.errors.find("not a cabinet file"), std::string::npos) << tiny.errors;
+}
+
+TEST(Cabarc, NamesThatClashFailAsTheCabinetsFaultNotTheDisks) {
+    TempFolder folder;
+    WriteFile(folder.File("clash.cab"), StoredCabinet({{"e.gif", "file first"},
+                                                       {"e.gif\\f.gif", "below a file"},
+                                                       {"d\\g.gif", "folder first"},
+                                                       {"d", "over a folder"}}));
+    fs::create_directories(folder.File("out"));
+    std::vector<std::string> complaints;
+    const auto report = quillane::ExtractCabinet(folder.File("clash.cab"), "*.*", folder.File("out"),
+                                                 [&](const std::string& text) { complaints.push_back(text); });
+    EXPECT_EQ(report.extracted, 2);
+    EXPECT_EQ(report.failed, 2);
+    EXPECT_EQ(report.unwritten, 0) << "the disk took every file it was given";
+    EXPECT_EQ(complaints.size(), 2u);
+    EXPECT_EQ(ReadFile(folder.File("out/e.gif")), "file first");
+    EXPECT_EQ(ReadFile(folder.File("out/d/g.gif")), "folder first");
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(folder.File("out")))
+        left.push_back(fs::relative(entry.path(), folder.File("out")).string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"d", "d/g.gif", "e.gif"})) << "no partial file stays behind";
+}
+
+TEST(Cabarc, ANameAsLongAsTheFileSystemAllowsExtracts) {
+    TempFolder folder;
+    const std::string name = std::string(251, 'n') + ".gif";
+    WriteFile(folder.File("long.cab"), StoredCabinet({{name, "long name"}}));
+    fs::create_directories(folder.File("out"));
+    const auto report = quillane::ExtractCabinet(folder.File("long.cab"), "*.*", folder.File("out"),
+                                                 [](const std::string&) {});
+    EXPECT_EQ(report.extracted, 1);
+    EXPECT_EQ(report.failed, 0);
+    EXPECT_EQ(ReadFile(folder.File("out/" + name)), "long name");
 }
 
 TEST(Cabarc, OtherUsagePrintsTheUsageAndFails) {

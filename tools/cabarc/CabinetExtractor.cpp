@@ -60,6 +60,12 @@ bool Matches(const std::string& pattern, const std::string& name) {
     return fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
 }
 
+// The cabinet's own names are at fault: a file where a folder must go or the
+// other way round, or a path longer than the file system takes.
+bool IsNameClash(int error) {
+    return error == ENOTDIR || error == EISDIR || error == EEXIST || error == ENOTEMPTY || error == ENAMETOOLONG;
+}
+
 // Gives the file the date and time stored in the cabinet (local time).
 void SetModificationTime(const std::string& path, const mscabd_file& file) {
     std::tm when{};
@@ -121,9 +127,14 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
         const fs::path target = fs::path(folder) / relative;
         std::error_code error;
         fs::create_directories(target.parent_path(), error);
-        std::string partial = target.string() + ".XXXXXX";
-        const int placeholder = mkstemp(partial.data());
+        // The errno of a step of our own that failed, to tell the disk's fault from the names'.
+        int cause = error ? error.value() : 0;
+        // A short name of its own beside the target, so that a target name as
+        // long as the file system allows still leaves room for it.
+        std::string partial = (target.parent_path() / ".cabarc-XXXXXX").string();
+        const int placeholder = error ? -1 : mkstemp(partial.data());
         if (placeholder >= 0) close(placeholder);
+        else if (!error) cause = errno;
         int result = placeholder < 0 ? MSPACK_ERR_OPEN
                                      : decompressor->extract(decompressor.get(), file, partial.c_str());
         // The library does not check the close of what it wrote, where a full
@@ -133,12 +144,15 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
             (stat(partial.c_str(), &written) != 0 || written.st_size != static_cast<off_t>(file->length))) {
             result = MSPACK_ERR_WRITE;
         }
-        if (result != MSPACK_ERR_OK || std::rename(partial.c_str(), target.c_str()) != 0) {
-            unlink(partial.c_str());
-            if (result == MSPACK_ERR_OK) result = MSPACK_ERR_WRITE;
+        if (result == MSPACK_ERR_OK && std::rename(partial.c_str(), target.c_str()) != 0) {
+            cause = errno;
+            result = MSPACK_ERR_WRITE;
+        }
+        if (result != MSPACK_ERR_OK) {
+            if (placeholder >= 0) unlink(partial.c_str());
             complain(relative + ": " + ErrorText(result));
             ++report.failed;
-            if (result == MSPACK_ERR_OPEN || result == MSPACK_ERR_WRITE) ++report.unwritten;
+            if ((result == MSPACK_ERR_OPEN || result == MSPACK_ERR_WRITE) && !IsNameClash(cause)) ++report.unwritten;
             continue;
         }
         if (file->attribs & MSCAB_ATTRIB_RDONLY) chmod(target.c_str(), 0444);

@@ -10,7 +10,8 @@ struct ExtractionReport {
     int extracted = 0;  // files written
     int skipped = 0;    // names refused because they would land outside the folder
     int failed = 0;     // files that could not be decompressed or written
-    int unwritten = 0;  // of those, the files that could not be written (a full or read-only disk)
+    int unwritten = 0;  // of those, the files that could not be written (a full or read-only disk),
+                        // not counting names that clash with each other (a file where a folder must go)
 };
 
 // Extracts every file of a cabinet whose name matches the pattern ("*.*"

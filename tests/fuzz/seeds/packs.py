@@ -113,6 +113,8 @@ def made_cabinets(work):
     os.chmod(os.path.join(work.folder, readonly), stat.S_IRUSR)
     yield "ours-readonly", work.ours([(readonly, "readonly.gif"), (theme, "content.xml")])
     yield "ours-empty", work.ours([])
+    yield "ours-clashing-names", work.ours([(smile, "e.gif"), (grin, "e.gif\\f.gif"), (grin, "d\\g.gif"), (smile, "d")])
+    yield "ours-long-name", work.ours([(smile, "p" * 251 + ".gif"), (theme, "content.xml")])
     whole = work.ours([(smile, "smile.gif"), (grin, "grin.gif"), (theme, "content.xml")])
     yield "ours-truncated", whole[: len(whole) - 20]
     damaged = bytearray(whole)
@@ -133,6 +135,9 @@ def manifests():
     yield "xml-no-items", manifest(["theme"])
     yield "xml-utf16", "\ufeff" + manifest(["theme", emoticon("\u00e9t\u00e9.gif")]), "utf-16-le"
     yield "xml-content-item", manifest(["theme", emoticon("content.xml")])
+    # A file where a folder must go, and names as long as a file name can be (and longer).
+    yield "xml-clashing-names", manifest(["theme", emoticon("e.gif"), emoticon("e.gif/f.gif")])
+    yield "xml-long-name", manifest(["theme", emoticon("p" * 251 + ".gif"), emoticon("q" * 256 + ".gif")])
 
 
 def write(folder, name, data):
