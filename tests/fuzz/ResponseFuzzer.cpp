@@ -16,6 +16,8 @@
 #include <arpa/inet.h>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -203,7 +205,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     client.SetTimeOut(3000);
     client.SetProxy("127.0.0.1");
     client.SetProxyPort(peer.Port());
-    static const std::string files = "/tmp/quillane-fuzz-response-" + std::to_string(getpid());
+    static const std::string files = [] {
+        static const std::string path = "/tmp/quillane-fuzz-response-" + std::to_string(getpid());
+        std::atexit([] {
+            std::remove((path + ".body").c_str());
+            std::remove((path + ".head").c_str());
+        });
+        return path;
+    }();
     client.SetInputFileMode(bodyToFile);
     if (bodyToFile) client.SetBody(files + ".body");
     client.SetOutputFileMode(headerToFile);
