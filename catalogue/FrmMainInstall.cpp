@@ -39,9 +39,10 @@ void TFrmMain::InstallItem(CatalogueNode item) {
 }
 
 void TFrmMain::actInstallLocalExecute() {
-    opnPack->setDirectory(QString::fromStdString(Global().AppPath + "msnpack/"));
-    if (opnPack->exec() != QDialog::Accepted || opnPack->selectedFiles().isEmpty()) return;
-    const std::string chosen = opnPack->selectedFiles().constFirst().toStdString();
+    QFileDialog& dialog = OpenPackDialog();
+    dialog.setDirectory(QString::fromStdString(Global().AppPath + "msnpack/"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
     PreviewPackFile(chosen);
     Global().PackToInstall = chosen;
     ShowInstallOutcome(RunInstallWindow(this));

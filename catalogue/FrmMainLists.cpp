@@ -79,11 +79,12 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
 }
 
 std::string TFrmMain::ChooseListToSave() {
-    savePackList->setDirectory(QString::fromStdString(Global().AppPath));
-    savePackList->selectFile("WinksList.mpl");
-    savePackList->setDefaultSuffix("mpl");
-    if (savePackList->exec() != QDialog::Accepted || savePackList->selectedFiles().isEmpty()) return {};
-    return savePackList->selectedFiles().constFirst().toStdString();
+    QFileDialog& dialog = SavePackListDialog();
+    dialog.setDirectory(QString::fromStdString(Global().AppPath));
+    dialog.selectFile("WinksList.mpl");
+    dialog.setDefaultSuffix("mpl");
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst().toStdString();
 }
 
 void TFrmMain::ShowEmptyMovie() {
@@ -102,8 +103,9 @@ void TFrmMain::actNewExecute() {
 }
 
 void TFrmMain::actOpenExecute() {
-    if (openPackList->exec() != QDialog::Accepted || openPackList->selectedFiles().isEmpty()) return;
-    const std::string chosen = openPackList->selectedFiles().constFirst().toStdString();
+    QFileDialog& dialog = OpenPackListDialog();
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
     ShowEmptyMovie();
     LoadPackList(chosen);
     ListFileName = chosen;

@@ -57,7 +57,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateMenu();
     CreateToolbar();
     CreateClientArea();
-    CreateDialogs();
     CreateEditMenu();
     FormCreate();
 }
@@ -208,13 +207,28 @@ void TFrmMain::CreateClientArea() {
     setStatusBar(staOptState);
 }
 
-void TFrmMain::CreateDialogs() {
-    savePackList = MakeFileDialog(this, "savePackList", QFileDialog::AcceptSave);
-    savePackList->setNameFilter("*.mpl");
-    openPackList = MakeFileDialog(this, "openPackList", QFileDialog::AcceptOpen);
-    openPackList->setNameFilter("*.mpl");
-    opnPack = MakeFileDialog(this, "opnPack", QFileDialog::AcceptOpen);
-    SetPackFileFilters(*opnPack);
+QFileDialog& TFrmMain::SavePackListDialog() {
+    if (!savePackList) {
+        savePackList = MakeFileDialog(this, "savePackList", QFileDialog::AcceptSave);
+        savePackList->setNameFilter("*.mpl");
+    }
+    return *savePackList;
+}
+
+QFileDialog& TFrmMain::OpenPackListDialog() {
+    if (!openPackList) {
+        openPackList = MakeFileDialog(this, "openPackList", QFileDialog::AcceptOpen);
+        openPackList->setNameFilter("*.mpl");
+    }
+    return *openPackList;
+}
+
+QFileDialog& TFrmMain::OpenPackDialog() {
+    if (!opnPack) {
+        opnPack = MakeFileDialog(this, "opnPack", QFileDialog::AcceptOpen);
+        SetPackFileFilters(*opnPack);
+    }
+    return *opnPack;
 }
 
 void TFrmMain::FormCreate() {

@@ -70,9 +70,10 @@ public:
     TShape* shpImage;
     QLabel* gifPrevew;
     QStatusBar* staOptState;
-    QFileDialog* savePackList;
-    QFileDialog* openPackList;
-    QFileDialog* opnPack;
+    // The file dialogs are made on first use (see SavePackListDialog and the others).
+    QFileDialog* savePackList = nullptr;
+    QFileDialog* openPackList = nullptr;
+    QFileDialog* opnPack = nullptr;
 
     QAction* actInstall;
     QAction* actPackMark;
@@ -97,7 +98,11 @@ private:
     void CreateMenu();
     void CreateToolbar();
     void CreateClientArea();
-    void CreateDialogs();
+    // Each file dialog builds a file system model and its icons, which start-up
+    // need not pay for; they are made when first wanted.
+    QFileDialog& SavePackListDialog();
+    QFileDialog& OpenPackListDialog();
+    QFileDialog& OpenPackDialog();
     void CreateEditMenu();
     void FormCreate();
     void FormResize();
