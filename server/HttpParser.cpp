@@ -93,14 +93,23 @@ void THTTPParser::RefillBuffer() {
     buffer_[scanEnd_] = savedChar_;
     const std::size_t kept = dataEnd_ - scanPos_;
     std::memmove(buffer_.get(), buffer_.get() + scanPos_, kept);
-    const std::size_t room = BufferSize - kept;
-    dataEnd_ = kept + (room > 0 ? source_->Read(buffer_.get() + kept, room) : 0);
+    dataEnd_ = kept;
+    // A client may send a line in pieces. Reading on until a line is whole keeps a
+    // word or a line end from being split between reads, which would end the head early.
+    std::size_t searched = 0;
+    while (!sourceEnded_ && dataEnd_ < BufferSize && !std::memchr(buffer_.get() + searched, '\n', dataEnd_ - searched)) {
+        searched = dataEnd_;
+        const std::size_t got = source_->Read(buffer_.get() + dataEnd_, BufferSize - dataEnd_);
+        sourceEnded_ = got == 0;
+        dataEnd_ += got;
+    }
     scanPos_ = 0;
     tokenStart_ = 0;
     scanEnd_ = dataEnd_;
-    if (dataEnd_ == BufferSize) {
+    if (!sourceEnded_) {
         // Scan whole lines only: stop after the last line feed, keeping the rest for later.
-        std::size_t pos = BufferSize - 1;
+        // The last byte of a full buffer is always held back: its place holds the end mark.
+        std::size_t pos = std::min(dataEnd_, BufferSize - 1);
         while (pos > 0 && buffer_[pos - 1] != '\n') --pos;
         scanEnd_ = pos;
     }
@@ -212,8 +221,7 @@ std::string THTTPParser::RestOfLine() {
     std::string text(buffer_.get() + tokenStart_, pos - tokenStart_);
     if (At(pos) == '\r') ++pos;
     scanPos_ = pos;
-    if (At(scanPos_) != 0) Advance();
-    else token_ = tkEof;
+    AdvanceUnlessEnded();
     return text;
 }
 
@@ -221,7 +229,12 @@ void THTTPParser::SkipLineBreaks() {
     if (token_ != tkEol) return;
     while (At(tokenStart_) == '\r' || At(tokenStart_) == '\n') ++tokenStart_;
     scanPos_ = tokenStart_;
-    if (At(scanPos_) != 0) Advance();
+    AdvanceUnlessEnded();
+}
+
+void THTTPParser::AdvanceUnlessEnded() {
+    // Bytes held back behind the scan end, or still to come, continue the text.
+    if (At(scanPos_) != 0 || (!sourceEnded_ && scanPos_ == scanEnd_)) Advance();
     else token_ = tkEof;
 }
 
@@ -251,6 +264,7 @@ TTakenContent THTTPParser::TakeContent(std::int64_t length) {
     }
     content.Store->SetPosition(contentStart);
     source_ = content.Store.get();
+    sourceEnded_ = false;
     // The buffer is used up: nothing is left to scan or to seek back over.
     scanPos_ = tokenStart_ = scanEnd_;
     token_ = tkEof;

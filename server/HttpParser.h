@@ -93,6 +93,8 @@ public:
 
 private:
     void RefillBuffer();
+    // At the end of the scanned bytes: Advance when more can come, else the end.
+    void AdvanceUnlessEnded();
     void ScanWord();
     void ScanNumber();
     void ScanString();
@@ -107,6 +109,8 @@ private:
     std::size_t tokenStart_ = 0;
     std::size_t stringEnd_ = 0;
     char savedChar_ = 0;
+    // The source has given its last byte (or timed out): nothing is held back any more.
+    bool sourceEnded_ = false;
     int token_ = tkEof;
     int lineNumber_ = 1;
     bool dashInWords_ = true;

@@ -157,12 +157,35 @@ TEST(HttpParserLines, SkipLineBreaksStepsOverBlankLines) {
     EXPECT_EQ(parser.TokenText(), "b");
 }
 
-TEST(HttpParserReads, LineSplitBetweenReadsEndsRestOfLine) {
-    TPieceStream stream({"GET /temp", "pack11.cab HTTP/1.1\r\n"});
+TEST(HttpParserReads, ALineSplitBetweenReadsIsReadWhole) {
+    TPieceStream stream({"GET /temp", "pack11.cab HTTP/1.1\r", "\n", "Ho", "st: x\r\n\r\n"});
     THTTPParser parser(stream);
     EXPECT_EQ(parser.Token(), tkGet);
     parser.Advance();
-    EXPECT_EQ(parser.RestOfLine(), "/temp");
+    EXPECT_EQ(parser.RestOfLine(), "/temppack11.cab HTTP/1.1");
+    EXPECT_EQ(parser.Token(), tkEol);
+    EXPECT_EQ(parser.Advance(), tkHost);
+}
+
+TEST(HttpParserReads, ARequestArrivingByteByByteScansAsIfWhole) {
+    const std::string request = "GET /a?b HTTP/1.0\r\nHost: x\r\nDate: Sun, 06 Nov 1994 08:49:37 GMT\r\n\r\n";
+    std::deque<std::string> bytes;
+    for (const char c : request) bytes.emplace_back(1, c);
+    TPieceStream pieces(bytes);
+    TMemoryStream whole(request);
+    THTTPParser byByte(pieces);
+    THTTPParser atOnce(whole);
+    EXPECT_EQ(Scan(byByte), Scan(atOnce));
+}
+
+TEST(HttpParserReads, AnUnfinishedLastLineIsScannedWhenTheSourceEnds) {
+    TPieceStream stream({"a\r\nb", " c"});
+    THTTPParser parser(stream);
+    EXPECT_EQ(parser.RestOfLine(), "a");
+    EXPECT_EQ(parser.Token(), tkEol);
+    EXPECT_EQ(parser.Advance(), tkWord);
+    EXPECT_EQ(parser.TokenText(), "b");
+    EXPECT_EQ(parser.RestOfLine(), "b c");
     EXPECT_EQ(parser.Token(), tkEof);
 }
 
