@@ -1,0 +1,31 @@
+#pragma once
+
+// Shared by the benchmark programs: when BENCH_SUMMARY names a file (bench/run-all
+// sets it), each result is added to it as one row of the report's table.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace quillane::bench {
+
+inline std::string Figure(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+inline std::string Met(bool met) { return met ? "yes" : "no"; }
+
+inline void SummaryRow(const std::string& benchmark, const std::string& kase, const std::string& ours,
+                       const std::string& peer, const std::string& peerFigure, const std::string& ratio,
+                       const std::string& goal, const std::string& met) {
+    const char* path = std::getenv("BENCH_SUMMARY");
+    if (!path || !*path) return;
+    if (std::FILE* file = std::fopen(path, "a")) {
+        std::fprintf(file, "| %s | %s | %s | %s | %s | %s | %s | %s |\n", benchmark.c_str(), kase.c_str(), ours.c_str(),
+                     peer.c_str(), peerFigure.c_str(), ratio.c_str(), goal.c_str(), met.c_str());
+        std::fclose(file);
+    }
+}
+
+}  // namespace quillane::bench
