@@ -106,14 +106,16 @@ def made_cabinets(work):
     yield "ours-no-manifest", work.ours([(smile, "smile.gif"), (grin, "grin.gif")])
     bad = work.file("bad.xml", "<package><item file='smile.gif'/></package>")
     yield "ours-bad-manifest", work.ours([(smile, "smile.gif"), (bad, "CONTENT.XML")])
-    yield "ours-outside", work.ours([(smile, "..\\smile.gif"), (grin, "/grin.gif"), (smile, "C:smile.gif"),
+    # Small pictures where only the names matter, to keep the corpus small.
+    tiny = work.file("tiny.gif", b"GIF89a\x01\x00\x01\x00\x00\x00\x00;")
+    yield "ours-outside", work.ours([(tiny, "..\\smile.gif"), (tiny, "/grin.gif"), (tiny, "C:smile.gif"),
                                      (theme, "content.xml")])
     yield "ours-wink-not-cabinet", work.ours([(smile, "heart.cab"), (winkxml, "content.xml")])
     readonly = work.file("readonly.gif", gif(3))
     os.chmod(os.path.join(work.folder, readonly), stat.S_IRUSR)
     yield "ours-readonly", work.ours([(readonly, "readonly.gif"), (theme, "content.xml")])
     yield "ours-empty", work.ours([])
-    yield "ours-clashing-names", work.ours([(smile, "e.gif"), (grin, "e.gif\\f.gif"), (grin, "d\\g.gif"), (smile, "d")])
+    yield "ours-clashing-names", work.ours([(tiny, "e.gif"), (tiny, "e.gif\\f.gif"), (tiny, "d\\g.gif"), (tiny, "d")])
     yield "ours-long-name", work.ours([(smile, "p" * 251 + ".gif"), (theme, "content.xml")])
     whole = work.ours([(smile, "smile.gif"), (grin, "grin.gif"), (theme, "content.xml")])
     yield "ours-truncated", whole[: len(whole) - 20]
