@@ -6,7 +6,9 @@
 #include <cstring>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <pthread.h>
 #include <sys/socket.h>
+#include <system_error>
 
 #include "ServerErrors.h"
 #include "WebServer.h"
@@ -27,7 +29,25 @@ ESocketError SocketError(int error, const char* api) {
 
 TWebServerThread::TWebServerThread(TWebListeningSocket& owner) : owner_(owner), handler_(owner.server_) {}
 
-void TWebServerThread::Start() { thread_ = std::thread(&TWebServerThread::Execute, this); }
+void TWebServerThread::Start() {
+    // A request needs little stack. Small stacks are kept and reused by the thread
+    // library, where full-size ones would be mapped anew for every worker started
+    // beyond the idle ones.
+    constexpr std::size_t kStackSize = 512 * 1024;
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, kStackSize);
+    const int error = pthread_create(
+        &thread_, &attributes,
+        [](void* self) -> void* {
+            static_cast<TWebServerThread*>(self)->Execute();
+            return nullptr;
+        },
+        this);
+    pthread_attr_destroy(&attributes);
+    if (error != 0) throw std::system_error(error, std::generic_category(), "pthread_create");
+    started_ = true;
+}
 
 void TWebServerThread::Attach(std::unique_ptr<TServerConnection> connection) {
     connection_ = std::move(connection);
@@ -43,7 +63,8 @@ void TWebServerThread::Terminate() {
 }
 
 void TWebServerThread::Join() {
-    if (thread_.joinable()) thread_.join();
+    if (started_) pthread_join(thread_, nullptr);
+    started_ = false;
 }
 
 void TWebServerThread::Execute() {

@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
 #include <thread>
 
 #include "RequestHandler.h"
@@ -50,7 +51,8 @@ private:
     bool wake_ = false;
     bool terminated_ = false;
     std::condition_variable wakeEvent_;
-    std::thread thread_;
+    pthread_t thread_{};
+    bool started_ = false;
 };
 
 // The listening socket with its accept thread and its workers.
