@@ -80,8 +80,9 @@ THTTPParser::THTTPParser(TStream& source) : source_(&source), buffer_(std::make_
 }
 
 THTTPParser::~THTTPParser() {
-    // After TakeContent nothing is left to give back, and the store may be gone.
-    const std::int64_t offset = static_cast<std::int64_t>(tokenStart_) - static_cast<std::int64_t>(scanEnd_);
+    // Every byte read from the source from the current token on goes back, those held
+    // behind the scan end too. After TakeContent nothing is left, and the store may be gone.
+    const std::int64_t offset = static_cast<std::int64_t>(tokenStart_) - static_cast<std::int64_t>(dataEnd_);
     if (offset != 0) source_->Seek(offset);
 }
 
@@ -266,7 +267,7 @@ TTakenContent THTTPParser::TakeContent(std::int64_t length) {
     source_ = content.Store.get();
     sourceEnded_ = false;
     // The buffer is used up: nothing is left to scan or to seek back over.
-    scanPos_ = tokenStart_ = scanEnd_;
+    scanPos_ = tokenStart_ = dataEnd_ = scanEnd_;
     token_ = tkEof;
     return content;
 }

@@ -178,6 +178,15 @@ TEST(HttpParserReads, ARequestArrivingByteByByteScansAsIfWhole) {
     EXPECT_EQ(Scan(byByte), Scan(atOnce));
 }
 
+TEST(HttpParserReads, BytesHeldBackAreGivenBackToTheSourceAtTheEnd) {
+    TPieceStream stream({"GET / HTTP/1.0\r\nHo"});
+    {
+        THTTPParser parser(stream);
+        EXPECT_EQ(parser.Token(), tkGet);
+    }
+    EXPECT_EQ(stream.seekOffset, -18);  // from the token GET, the partial line "Ho" included
+}
+
 TEST(HttpParserReads, AnUnfinishedLastLineIsScannedWhenTheSourceEnds) {
     TPieceStream stream({"a\r\nb", " c"});
     THTTPParser parser(stream);
