@@ -23,6 +23,7 @@
 #include <vector>
 
 using namespace quillane;
+using quillane::bench::Median;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
@@ -48,12 +49,6 @@ void MakePack(const fs::path& work, const fs::path& pack) {
           "file=\"big.gif\" usertile:displayname=\"Big\" />\r\n</package>\r\n");
     const std::string command = "cd '" + work.string() + "' && gcab -c -z '" + pack.string() + "' content.xml big.gif";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("gcab failed");
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // Milliseconds of each run of curl and cabextract on the pack, served from its folder.

@@ -1,12 +1,21 @@
 #pragma once
 
-// Shared by the benchmark programs: when BENCH_SUMMARY names a file (bench/run-all
-// sets it), each result is added to it as one row of the report's table.
+// Shared by the benchmark programs: the median of runs, and, when BENCH_SUMMARY
+// names a file (bench/run-all sets it), each result added to it as one row of the
+// report's table.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace quillane::bench {
+
+inline double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
 
 inline std::string Figure(const char* format, double value) {
     char text[64];

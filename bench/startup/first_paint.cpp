@@ -110,8 +110,7 @@ double MedianStart(const char* self, const std::string& kind, const std::string&
     TimeOneStart(self, kind, appDir);  // a first start that fills caches and makes first-start files
     std::vector<double> times;
     for (int run = 0; run < runs; ++run) times.push_back(TimeOneStart(self, kind, appDir));
-    std::sort(times.begin(), times.end());
-    return times.size() % 2 ? times[times.size() / 2] : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
+    return quillane::bench::Median(std::move(times));
 }
 
 }  // namespace
