@@ -21,11 +21,21 @@ std::string ExecutableFolder() {
     return WithTrailingSlash(std::filesystem::path(ExecutablePath()).parent_path().string());
 }
 
-std::string DataHome() {
-    const char* configured = std::getenv("XDG_DATA_HOME");
+namespace {
+
+// An XDG base directory: the variable when it holds an absolute path, else
+// the given folder below the home folder.
+std::string BaseDirectory(const char* variable, const char* belowHome) {
+    const char* configured = std::getenv(variable);
     if (configured && *configured == '/') return WithTrailingSlash(configured);
     const char* home = std::getenv("HOME");
-    return WithTrailingSlash(std::string(home ? home : "") + "/.local/share");
+    return WithTrailingSlash(std::string(home ? home : "") + "/" + belowHome);
 }
+
+}  // namespace
+
+std::string DataHome() { return BaseDirectory("XDG_DATA_HOME", ".local/share"); }
+
+std::string CacheHome() { return BaseDirectory("XDG_CACHE_HOME", ".cache"); }
 
 }  // namespace quillane

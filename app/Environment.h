@@ -10,6 +10,8 @@ std::string ExecutableFolder();
 std::string ExecutablePath();
 // $XDG_DATA_HOME, or ~/.local/share when it is not set; ending in "/".
 std::string DataHome();
+// $XDG_CACHE_HOME, or ~/.cache when it is not set; ending in "/".
+std::string CacheHome();
 // A folder path with exactly one trailing "/".
 std::string WithTrailingSlash(std::string folder);
 

@@ -58,6 +58,12 @@ std::string TGlobal::FindSwfFile(const std::string& folder) const {
 
 void TGlobal::DeleteFiles(const std::string& folder, const std::string& mask) const {
     std::error_code error;
+    // A link in the folder's place is removed itself; what it points at is never emptied.
+    const fs::path itself = fs::path(folder).parent_path();
+    if (fs::is_symlink(itself, error)) {
+        fs::remove(itself, error);
+        return;
+    }
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (MatchesMask(mask, it->path().filename().string())) doomed.push_back(it->path());

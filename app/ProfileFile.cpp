@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 #include <strings.h>
 #include <vector>
 
@@ -42,8 +43,36 @@ std::optional<std::string> KeyName(const std::string& line) {
     return Trim(trimmed.substr(0, equals));
 }
 
+// The value after "=", trimmed; enclosing quotation marks (single or double) are dropped,
+// as the Windows profile functions drop them.
 std::string ValueOf(const std::string& line) {
-    return Trim(line.substr(line.find('=') + 1));
+    std::string value = Trim(line.substr(line.find('=') + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+// A file saved by a Windows editor may begin with a UTF-8 byte-order mark;
+// it belongs to the file, not to its first line.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+struct ProfileText {
+    bool byteOrderMark = false;
+    std::vector<std::string> lines;
+    std::string_view lineBreak = "\r\n";
+};
+
+std::optional<ProfileText> ReadProfileText(const std::string& path) {
+    auto text = ReadTextFile(path);
+    if (!text) return std::nullopt;
+    ProfileText profile;
+    std::string_view body = *text;
+    profile.byteOrderMark = body.substr(0, kByteOrderMark.size()) == kByteOrderMark;
+    if (profile.byteOrderMark) body.remove_prefix(kByteOrderMark.size());
+    profile.lines = SplitLines(body);
+    profile.lineBreak = LineBreakOf(body);
+    return profile;
 }
 
 // Where a key stands in the lines of a file.
@@ -104,12 +133,11 @@ std::optional<int> ParseProfileInteger(const std::string& text) {
 ProfileFile::ProfileFile(std::string path) : path_(std::move(path)) {}
 
 std::optional<std::string> ProfileFile::ReadString(const std::string& section, const std::string& key) const {
-    const auto text = ReadTextFile(path_);
+    const auto text = ReadProfileText(path_);
     if (!text) return std::nullopt;
-    const auto lines = SplitLines(*text);
-    const auto place = FindKey(lines, section, key);
+    const auto place = FindKey(text->lines, section, key);
     if (!place.keyLine) return std::nullopt;
-    return ValueOf(lines[*place.keyLine]);
+    return ValueOf(text->lines[*place.keyLine]);
 }
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
@@ -124,8 +152,8 @@ int ProfileFile::ReadInteger(const std::string& section, const std::string& key,
 }
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const auto text = ReadTextFile(path_);
-    std::vector<std::string> lines = text ? SplitLines(*text) : std::vector<std::string>{};
+    ProfileText text = ReadProfileText(path_).value_or(ProfileText{});
+    std::vector<std::string>& lines = text.lines;
     const std::string entry = key + "=" + value;
     const auto place = FindKey(lines, section, key);
     if (place.keyLine) {
@@ -137,11 +165,10 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
         lines.push_back("[" + section + "]");
         lines.push_back(entry);
     }
-    const std::string_view lineBreak = LineBreakOf(text.value_or(""));
-    std::string joined;
+    std::string joined(text.byteOrderMark ? kByteOrderMark : std::string_view());
     for (const auto& line : lines) {
         joined += line;
-        joined += lineBreak;
+        joined += text.lineBreak;
     }
     if (!ReplaceFileAtomically(path_, joined)) throw std::runtime_error("Unable to write to " + path_);
 }

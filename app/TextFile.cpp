@@ -1,6 +1,6 @@
 #include "TextFile.h"
 
-#include "UniqueFd.h"
+#include "UniqueFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -44,16 +44,30 @@ std::string_view LineBreakOf(std::string_view text) {
     return "\r\n";
 }
 
+namespace {
+
+// Where a write of `path` must land: the file a symbolic link names, so that
+// the link stays a link (a settings file kept elsewhere, say).
+std::string WriteTarget(const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) return path;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
+    return error ? path : resolved.string();
+}
+
+}  // namespace
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-    std::string temp = path + ".XXXXXX";
-    UniqueFd fd(mkstemp(temp.data()));
-    if (!fd) return false;
-    // Keep the permissions a new file would get, not mkstemp's 0600.
-    const mode_t mask = umask(0);
-    umask(mask);
+    const std::string target = WriteTarget(path);
     struct stat old {};
-    const mode_t mode = stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-    bool ok = fchmod(fd.get(), mode) == 0;
+    const bool exists = stat(target.c_str(), &old) == 0;
+    // A read-only file stays as it is, as Windows keeps it, even for an administrator.
+    if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) return false;
+
+    std::string temp = target + ".XXXXXX";
+    UniqueFd fd = CreateUniqueFile(temp);
+    if (!fd) return false;
+    bool ok = !exists || fchmod(fd.get(), old.st_mode & 07777) == 0;
     for (size_t written = 0; ok && written < bytes.size();) {
         const ssize_t n = write(fd.get(), bytes.data() + written, bytes.size() - written);
         if (n < 0 && errno == EINTR) continue;
@@ -62,7 +76,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     }
     ok = ok && fsync(fd.get()) == 0;
     ok = fd.Close() && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
+    ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) unlink(temp.c_str());
     return ok;
 }

@@ -19,6 +19,7 @@ std::string_view LineBreakOf(std::string_view text);
 // Writes the bytes to a new file beside `path` and renames it over `path`,
 // so that readers see either the old content or the new one, never a part.
 // On failure the old file is untouched and no temporary file remains.
+// A symbolic link is written through; a read-only file is not replaced.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 }  // namespace quillane

@@ -1,9 +1,9 @@
 #include "WinksGlobal.h"
 
 #include "Environment.h"
+#include "PrivateFolder.h"
 #include "ProfileFile.h"
 
-#include <cstdlib>
 #include <stdexcept>
 
 namespace quillane {
@@ -49,10 +49,7 @@ void TGlobal::SaveSettings() const {
     config.WriteString(kSection, "ShowStatus", ShowStatus ? "1" : "0");
 }
 
-std::string TGlobal::GetTempDir() {
-    const char* configured = std::getenv("TMPDIR");
-    return WithTrailingSlash(configured && *configured ? configured : "/tmp");
-}
+std::string TGlobal::GetTempDir() { return PrivateTempFolder(); }
 
 TGlobal& Global() {
     auto& instance = Instance();

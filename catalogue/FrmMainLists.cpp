@@ -45,6 +45,9 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     }
 
     HourglassCursor hourglass;
+    // The load discards the document that the tree and CurrentItem point into,
+    // whether it then succeeds or not.
+    CurrentItem = {};
     treeModel->Clear();
     std::vector<CatalogueTreeModel::Category> categories;
     int count = 0;
@@ -67,7 +70,6 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
             throw;
         }
         treeModel->SetCategories(std::move(categories));
-        CurrentItem = {};
         if (treeModel->rowCount() == 0) throw ECatalogueError("The catalogue has no category");
         treWinksList->expand(treeModel->index(0, 0));
         SetStatusText(QString::number(count) + " Quillane pack in the list.");

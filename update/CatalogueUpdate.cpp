@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string_view>
 #include <stdexcept>
 
 namespace quillane {
@@ -17,9 +20,11 @@ bool Answered(const THttpClient& client) {
     return client.StatusCode() >= 200 && client.StatusCode() <= 299;
 }
 
-// Fetches url into target only when the site answers with success; an error
-// page never takes the file's place, and a partial download never remains.
-bool Fetch(THttpClient& client, const std::string& url, const std::string& target) {
+// Fetches url into target only when the site answers with success and the
+// body is what the caller expects; an error page never takes the file's
+// place, and a partial download never remains.
+bool Fetch(THttpClient& client, const std::string& url, const std::string& target,
+           const std::function<bool(const std::string& path)>& acceptable) {
     const std::string partial = target + ".part";
     client.SetBody(partial);
     try {
@@ -30,11 +35,28 @@ bool Fetch(THttpClient& client, const std::string& url, const std::string& targe
     }
     // A connection that ended before the announced length delivered a part only.
     const bool whole = client.ReceivedBytes() >= client.ContentLength();
-    if (!Answered(client) || !whole || std::rename(partial.c_str(), target.c_str()) != 0) {
+    if (!Answered(client) || !whole || !acceptable(partial) || std::rename(partial.c_str(), target.c_str()) != 0) {
         std::remove(partial.c_str());
         return false;
     }
     return true;
+}
+
+bool AnyBody(const std::string&) { return true; }
+
+// A preview is a picture or a movie, told by its first bytes (GIF, PNG, JPEG, SWF);
+// a site's page answered with success is neither.
+bool IsPictureOrMovie(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char bytes[8] = {};
+    in.read(bytes, sizeof bytes);
+    const std::string_view head(bytes, static_cast<size_t>(in.gcount()));
+    for (const std::string_view signature : {std::string_view("GIF87a"), std::string_view("GIF89a"),
+                                             std::string_view("\x89PNG\r\n\x1A\n", 8), std::string_view("\xFF\xD8\xFF"),
+                                             std::string_view("FWS"), std::string_view("CWS"), std::string_view("ZWS")}) {
+        if (head.substr(0, signature.size()) == signature) return true;
+    }
+    return false;
 }
 
 bool IsBlank(const std::string& line) {
@@ -44,11 +66,18 @@ bool IsBlank(const std::string& line) {
     return true;
 }
 
+// A catalogue worth keeping: it loads, and some category holds a pack (an item
+// with a title). A well-formed page of the site's (a maintenance notice) is none.
 bool LoadsAsCatalogue(const std::string& path) {
     try {
         TCatalogueDocument document;
         document.Load(path);
-        return document.Count(document.Root()) > 0;
+        for (const CatalogueNode category : document.Children(document.Root())) {
+            for (const CatalogueNode item : document.Children(category)) {
+                if (document.GetAttribute(item, "ContentTitle")) return true;
+            }
+        }
+        return false;
     } catch (const ECatalogueError&) {
         return false;
     }
@@ -66,7 +95,7 @@ void RunCatalogueUpdate(THttpClient& client, TUpgradeWindow& window) {
     const std::string countFile = global.AppPath + "contentcount.txt";
     int count = 0;
     std::vector<std::string> previews;
-    if (!Fetch(client, global.DownloadBase + "contentcount.txt", countFile) ||
+    if (!Fetch(client, global.DownloadBase + "contentcount.txt", countFile, AnyBody) ||
         global.LoadCountedList(countFile, count, previews) != 0 || global.CurrentWinks >= count || count == 0) {
         window.SetStatusText(kNothingNew);
         return;
@@ -77,17 +106,13 @@ void RunCatalogueUpdate(THttpClient& client, TUpgradeWindow& window) {
         const std::string target = global.PreviewDir + global.UrlToGifName(url);
         if (std::filesystem::exists(target)) continue;
         window.SetStatusText("Downloading Quillane List,Please Wait..");
-        Fetch(client, url, target);
+        Fetch(client, url, target, IsPictureOrMovie);
     }
 
     window.SetStatusText("Downloading Quillane List..");
     const std::string downloaded = global.AppPath + "contentlist.temp";
-    if (!Fetch(client, global.DownloadBase + "nmpcontent.dat", downloaded)) {
-        throw std::runtime_error("The site did not deliver its catalogue");
-    }
-    if (!LoadsAsCatalogue(downloaded)) {
-        std::remove(downloaded.c_str());
-        throw std::runtime_error("The site's catalogue is damaged");
+    if (!Fetch(client, global.DownloadBase + "nmpcontent.dat", downloaded, LoadsAsCatalogue)) {
+        throw std::runtime_error("The site did not deliver a catalogue");
     }
     if (std::rename(downloaded.c_str(), (global.AppPath + "content.dat").c_str()) != 0) {
         std::remove(downloaded.c_str());

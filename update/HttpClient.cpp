@@ -6,6 +6,9 @@
 #include "TransferOutput.h"
 #include "WinSockErrors.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace quillane {
 
 namespace {
@@ -14,6 +17,22 @@ namespace {
 constexpr std::size_t kMaxRequestLines = 65535;
 
 bool IsRedirect(int status) { return status >= 300 && status <= 302; }
+
+// The "name=value" of a Set-Cookie value: its attributes (path, expiry, domain)
+// are for the client, never sent back.
+std::string CookiePair(const std::string& setCookie) {
+    std::string pair = setCookie.substr(0, setCookie.find(';'));
+    const auto first = pair.find_first_not_of(' ');
+    const auto last = pair.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : pair.substr(first, last - first + 1);
+}
+
+bool SameHost(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
 
 }  // namespace
 
@@ -43,7 +62,10 @@ void THttpClient::Get(const std::string& url) {
         SetHost(host);
         SetPort(port);
 
-        const ResponseFields response = Transact({path, current, host, headerInfo_.Cookie, !proxy_.empty()}, header);
+        // A cookie the client received goes back only to the host that set it.
+        const bool sendCookie = cookieHost_.empty() || SameHost(cookieHost_, host);
+        const ResponseFields response =
+            Transact({path, current, host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()}, header);
         statusCode_ = response.complete ? response.status : 0;
         const int status = response.status;
         // After Disconnect the answer so far is all there is; a redirect
@@ -51,7 +73,10 @@ void THttpClient::Get(const std::string& url) {
         if (Stopped() || (IsRedirect(status) && response.location.empty())) break;
         if (IsRedirect(status)) current = response.location;
         if (status >= 300 && status <= 398) {
-            if (!response.cookie.empty()) headerInfo_.Cookie = response.cookie;
+            if (!CookiePair(response.cookie).empty()) {
+                headerInfo_.Cookie = CookiePair(response.cookie);
+                cookieHost_ = host;
+            }
             // A bare name is relative to the root of the server that answered, port included.
             if (current.find('/') == std::string::npos) current = ServerUrl() + "/" + current;
         }

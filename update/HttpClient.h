@@ -13,7 +13,8 @@ struct GetRequest;
 class TransferOutput;
 
 // Optional values of the request header. The client fills Cookie itself from
-// a redirect answer that sets one, and sends it from then on.
+// a redirect answer that sets one (its name=value only), and sends it from
+// then on to the host that set it.
 struct THeaderInfo {
     std::string LocalMailAddress;
     std::string LocalProgram;
@@ -84,6 +85,8 @@ private:
     std::string proxy_;
     int proxyPort_ = 0;
     THeaderInfo headerInfo_;
+    // The host whose redirect set headerInfo_.Cookie; empty for a cookie the owner set.
+    std::string cookieHost_;
 
     int64_t receivedBytes_ = 0;
     int64_t contentLength_ = 0;

@@ -1,9 +1,11 @@
 #include "TempFolder.h"
+#include "PrivateFolder.h"
 #include "WinksGlobal.h"
 
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using quillane::TGlobal;
@@ -97,4 +99,39 @@ TEST_F(FileHelpers, RunAndWaitOnAMissingProgramReturnsMinusOneAtOnce) {
     EXPECT_EQ(global.RunAndWait("\"" + folder.Folder() + "cabarc\" -o X a.cab *.* out/", quillane::SW_HIDE), -1);
     EXPECT_EQ(global.RunAndWait("", quillane::SW_HIDE), -1);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(FileHelpers, TheTemporaryFolderIsPrivateAndALinkInItIsNeverFollowed) {
+    const std::string cache = folder.Folder() + "cache/";
+    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    // A runtime folder that another user owns, or that others may enter, is passed over.
+    const std::string foreign = folder.Folder() + "foreign";
+    fs::create_directory(foreign);
+    fs::permissions(foreign, fs::perms::owner_all);
+    // Only the administrator can give a folder away; other users test the open folder alone.
+    const bool givenAway = chown(foreign.c_str(), 65534, 65534) == 0;
+    const std::string open = folder.Folder() + "open";
+    fs::create_directory(open);
+    fs::permissions(open, fs::perms::owner_all | fs::perms::group_read | fs::perms::others_exec);
+    for (const std::string& runtime : givenAway ? std::vector<std::string>{foreign, open} : std::vector<std::string>{open}) {
+        setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+        EXPECT_EQ(TGlobal::GetTempDir(), cache + "Quillane/");
+    }
+    EXPECT_EQ(fs::status(cache + "Quillane").permissions(), fs::perms::owner_all);
+
+    // Someone planted a link under the cache folder's name: a fresh private folder is made instead.
+    const std::string victim = folder.Folder() + "home/";
+    WriteFile(victim + "letter.txt", "precious");
+    fs::remove(cache + "Quillane");
+    fs::create_directory_symlink(victim, cache + "Quillane");
+    const std::string chosen = TGlobal::GetTempDir();
+    EXPECT_EQ(chosen.rfind(cache + "Quillane-", 0), 0u) << chosen;
+    EXPECT_TRUE(quillane::IsPrivateFolder(chosen));
+
+    // Emptying a folder that is a link removes the link, not what it points at.
+    global.DeleteFiles(cache + "Quillane/", "*.*");
+    EXPECT_EQ(ReadFile(victim + "letter.txt"), "precious");
+    EXPECT_FALSE(fs::exists(cache + "Quillane"));
+    unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_CACHE_HOME");
 }

@@ -1,8 +1,9 @@
 #include "ProfileFile.h"
 #include "TempFolder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
-
+#include <sys/stat.h>
 
 using quillane::ParseProfileInteger;
 using quillane::ProfileFile;
@@ -67,4 +68,37 @@ TEST(ProfileFile, AFailedWriteNamesThePathAndLeavesTheFileAlone) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
     }
     EXPECT_EQ(ReadFile(folder.File("blocker")), "not a folder");
+}
+
+TEST(ProfileFile, FilesEditedOnWindowsReadAndWriteAsThereThroughLinksAndNeverOverAReadOnlyFile) {
+    TempFolder folder;
+    // A byte-order mark and quoted values, as Windows editors and users leave them.
+    const std::string marked = folder.File("marked.ini");
+    WriteFile(marked, "\xEF\xBB\xBF[Config]\r\nSkinFile=\"Blue Sky.sui\"\r\nOther='single'\r\nHalf=\"open\r\n");
+    ProfileFile file(marked);
+    EXPECT_EQ(file.ReadString("Config", "SkinFile", "x"), "Blue Sky.sui");
+    EXPECT_EQ(file.ReadString("Config", "Other", "x"), "single");
+    EXPECT_EQ(file.ReadString("Config", "Half", "x"), "\"open");
+    file.WriteString("Config", "ShowStatus", "0");
+    EXPECT_EQ(ReadFile(marked), "\xEF\xBB\xBF[Config]\r\nSkinFile=\"Blue Sky.sui\"\r\nOther='single'\r\nHalf=\"open\r\n"
+                                "ShowStatus=0\r\n");
+
+    // A link is written through and stays a link; the new file gets the umask's permissions.
+    const std::string target = folder.File("real/settings.ini");
+    WriteFile(target, "[Config]\r\nA=1\r\n");
+    std::filesystem::create_symlink(target, folder.File("link.ini"));
+    ProfileFile(folder.File("link.ini")).WriteString("Config", "A", "2");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.ini")));
+    EXPECT_EQ(ReadFile(target), "[Config]\r\nA=2\r\n");
+    const mode_t mask = umask(022);
+    ProfileFile(folder.File("fresh.ini")).WriteString("Config", "A", "1");
+    umask(mask);
+    EXPECT_EQ(std::filesystem::status(folder.File("fresh.ini")).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0644));
+
+    // A read-only file is kept, for the administrator too, and the write fails.
+    std::filesystem::permissions(target, std::filesystem::perms(0444));
+    EXPECT_THROW(ProfileFile(folder.File("link.ini")).WriteString("Config", "A", "3"), std::runtime_error);
+    EXPECT_EQ(ReadFile(target), "[Config]\r\nA=2\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("real")), {}), 1) << "no temporary file is left";
 }

@@ -189,6 +189,32 @@ private slots:
         QVERIFY(!window->CurrentItem);
         QCOMPARE(window->StatusText(), QString("1 Quillane pack in the list."));
     }
+
+    void afterAFailedLoadNoCommandReachesTheDiscardedList() {
+        const std::string illFormed = AppFile("lists/broken.mpl");
+        const std::string untitled = AppFile("lists/untitled.mpl");
+        testing::WriteFile(illFormed, "<ContentList><Emoticons><Item ContentTitle=\"Cut");
+        testing::WriteFile(untitled, "<ContentList><Emoticons><Item DownloadUrl=\"x\"/></Emoticons></ContentList>");
+        for (const std::string& failing : {illFormed, untitled}) {
+            window->LoadPackList(list);
+            window->ListFileName = list;
+            ClickPack(0);
+            QVERIFY(window->CurrentItem);
+            testing::MessageBoxRecorder boxes;
+            window->LoadPackList(failing);
+            window->ListFileName = failing;
+            QVERIFY(!window->CurrentItem);
+            window->deleteitem1->trigger();
+            window->treWinksListClick();
+            window->actInstall->setEnabled(true);
+            window->actInstall->trigger();
+            QCOMPARE(boxes.Texts(), (QStringList{"Load the Quillane pack list failed.Please click Upgrade button to "
+                                                 "Get new Quillane list .",
+                                                 "Please select a pack on the left list."}));
+            QCOMPARE(Titles(), (std::vector<std::string>{"First", "Second"}));
+        }
+        QCOMPARE(testing::ReadFile(illFormed), std::string("<ContentList><Emoticons><Item ContentTitle=\"Cut"));
+    }
 };
 
 QUILLANE_WINDOW_TEST_MAIN(EditListTest)

@@ -91,6 +91,15 @@ private slots:
     void aWinkIsPreviewedFromItsPackThroughCabarc() {
         testing::WriteFile(Extracted("stale.swf"), "left from an earlier preview");
         Click(0, 0);
+        QVERIFY(!fs::exists(Extracted("stale.swf")));
+        // A link planted in the extraction folder's place is removed, never followed.
+        const std::string victim = AppFile("victim/");
+        testing::WriteFile(victim + "letter.txt", "precious");
+        fs::remove_all(Extracted(""));
+        fs::create_directory_symlink(victim, Extracted("").substr(0, Extracted("").size() - 1));
+        Click(0, 0);
+        QCOMPARE(testing::ReadFile(victim + "letter.txt"), std::string("precious"));
+        QVERIFY(!fs::is_symlink(Extracted("").substr(0, Extracted("").size() - 1)));
         QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(Extracted("heart.swf")));
         QVERIFY(window->flsPreview->Playing());
         QVERIFY(window->flsPreview->MovieShown());

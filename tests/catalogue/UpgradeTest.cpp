@@ -65,9 +65,12 @@ private slots:
         const std::string base = server->Base();
         testing::WriteFile(SiteFile("contentcount.txt"),
                            "60\r\n" + base + "preview/new1.swf\r\n\r\n   \r\n" + base + "preview/old.swf\r\n" + base +
-                               "preview/new2.swf\r\n" + base + "preview/missing.swf\r\n");
+                               "preview/new2.swf\r\n" + base + "preview/missing.swf\r\n" + base +
+                               "preview/page.swf\r\n");
         testing::WriteFile(SiteFile("preview/new1.swf"), "GIF89a one");
         testing::WriteFile(SiteFile("preview/new2.swf"), "GIF89a two");
+        // The site answers with success, but with a page where a picture should be.
+        testing::WriteFile(SiteFile("preview/page.swf"), "<html><body>Down for maintenance</body></html>");
         testing::WriteFile(SiteFile("nmpcontent.dat"), Catalogue(60));
         testing::WriteFile(AppFile("Preview/old.gif"), "kept, never fetched again");
         OpenWindow(base);
@@ -76,11 +79,12 @@ private slots:
         window->actUpgrade->trigger();
         QCOMPARE(boxes.Texts(), QStringList{"Total 3 new Quillane packs have been downloaded successfully from site."});
         QCOMPARE(server->Requests(), (Paths{"/contentcount.txt", "/preview/new1.swf", "/preview/new2.swf",
-                                            "/preview/missing.swf", "/nmpcontent.dat"}));
+                                            "/preview/missing.swf", "/preview/page.swf", "/nmpcontent.dat"}));
         QCOMPARE(testing::ReadFile(AppFile("Preview/new1.gif")), std::string("GIF89a one"));
         QCOMPARE(testing::ReadFile(AppFile("Preview/new2.gif")), std::string("GIF89a two"));
         QCOMPARE(testing::ReadFile(AppFile("Preview/old.gif")), std::string("kept, never fetched again"));
         QVERIFY(!fs::exists(AppFile("Preview/missing.gif")));
+        QVERIFY(!fs::exists(AppFile("Preview/page.gif")));
         QCOMPARE(testing::ReadFile(AppFile("content.dat")), Catalogue(60));
         QVERIFY(!fs::exists(AppFile("contentlist.temp")));
         QCOMPARE(Global().CurrentWinks, 60);
@@ -107,8 +111,12 @@ private slots:
         OpenWindow(server->Base());
         testing::WriteFile(SiteFile("contentcount.txt"), "60\r\n");
         const std::string before = testing::ReadFile(AppFile("content.dat"));
-        // First the site has no catalogue (404), then one that is not well-formed.
-        for (const std::optional<std::string>& served : {std::optional<std::string>(), std::optional<std::string>("<ContentList><Winks>")}) {
+        // The site has no catalogue (404), then one that is not well-formed, then a
+        // well-formed maintenance page, then a catalogue whose categories hold no pack.
+        for (const std::optional<std::string>& served :
+             {std::optional<std::string>(), std::optional<std::string>("<ContentList><Winks>"),
+              std::optional<std::string>("<html><head><title>Maintenance</title></head><body><p>Back soon</p></body></html>"),
+              std::optional<std::string>("<ContentList><Winks/><Emoticons><Note/></Emoticons></ContentList>")}) {
             if (served) testing::WriteFile(SiteFile("nmpcontent.dat"), *served);
             testing::MessageBoxRecorder boxes;
             window->actUpgrade->trigger();

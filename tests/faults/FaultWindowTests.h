@@ -19,10 +19,11 @@ class FaultyAppFolder {
 public:
     FaultyAppFolder() {
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(temp.Folder() + "data"));
-        qputenv("TMPDIR", QByteArray::fromStdString(temp.Folder() + "tmp"));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(temp.Folder() + "tmp"));
         std::filesystem::create_directories(temp.Folder() + "tmp");
+        std::filesystem::permissions(temp.Folder() + "tmp", std::filesystem::perms::owner_all);
     }
-    ~FaultyAppFolder() { qunsetenv("TMPDIR"); }
+    ~FaultyAppFolder() { qunsetenv("XDG_RUNTIME_DIR"); }
 
     std::string App() const { return temp.Folder() + "app"; }
     std::string AppFile(const std::string& name) const { return App() + "/" + name; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 using namespace quillane;
@@ -34,6 +35,7 @@ protected:
 };
 
 TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcuts) {
+    const mode_t mask = umask(022);
     TContentStore store(StoreFolder());
     support::SampleCabinet("faces.QZK", temp.File("faces.cab"));
     support::SampleCabinet("robot.QZC", temp.File("robot.cab"));
@@ -42,6 +44,7 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("robot.cab"), "robot source"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("heart.cab"), "heart source"), kInstalled);
+    umask(mask);
 
     const auto packs = store.Packs();
     ASSERT_EQ(packs.size(), 3u);
@@ -52,7 +55,11 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     EXPECT_EQ(packs[0].items[0].shortcut, ":)");
     EXPECT_EQ(packs[0].items[3].name, "Wow");
     EXPECT_EQ(packs[0].items[3].shortcut, ":O");
-    for (const auto& item : packs[0].items) EXPECT_EQ(ReadFile(StoreFolder() + item.file).substr(0, 3), "GIF");
+    for (const auto& item : packs[0].items) {
+        EXPECT_EQ(ReadFile(StoreFolder() + item.file).substr(0, 3), "GIF");
+        // Stored pictures are the user's files like any other: readable as the umask allows (022 here).
+        EXPECT_EQ(fs::status(StoreFolder() + item.file).permissions() & fs::perms::all, fs::perms(0644)) << item.file;
+    }
 
     ASSERT_EQ(packs[1].items.size(), 1u);
     EXPECT_EQ(packs[1].items[0].type, "usertile");

@@ -15,7 +15,7 @@ extern char** environ;
 
 namespace quillane::testing {
 
-// Points HOME, XDG_DATA_HOME and TMPDIR into a temporary folder of its own
+// Points HOME, XDG_DATA_HOME, XDG_CACHE_HOME and TMPDIR into a temporary folder of its own
 // while it lives, and gives them back afterwards.
 class IsolatedEnvironment {
 public:
@@ -38,7 +38,7 @@ public:
     IsolatedEnvironment& operator=(const IsolatedEnvironment&) = delete;
 
 private:
-    static constexpr const char* kNames[] = {"HOME", "XDG_DATA_HOME", "TMPDIR"};
+    static constexpr const char* kNames[] = {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "TMPDIR"};
     TempFolder root_;
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };

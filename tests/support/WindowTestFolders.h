@@ -10,18 +10,19 @@
 namespace quillane::testing {
 
 // The folders of one window test: an application folder with the program's
-// tools linked in from the built one, and a temporary folder that TMPDIR and
-// XDG_DATA_HOME point into for as long as this lives.
+// tools linked in from the built one, and a temporary folder (private, as the
+// program's temporary folder must be) that XDG_RUNTIME_DIR and XDG_DATA_HOME
+// point into for as long as this lives.
 class WindowTestFolders {
 public:
     WindowTestFolders() {
-        qputenv("TMPDIR", QByteArray::fromStdString(temp.Path().string()));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(temp.Path().string()));
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(temp.Folder() + "data"));
         std::filesystem::create_symlink(AppFolder() + "cabarc", AppFile("cabarc"));
         std::filesystem::create_symlink(AppFolder() + "ruffle", AppFile("ruffle"));
         std::filesystem::create_directories(AppFile("msnpack"));
     }
-    ~WindowTestFolders() { qunsetenv("TMPDIR"); }
+    ~WindowTestFolders() { qunsetenv("XDG_RUNTIME_DIR"); }
     WindowTestFolders(const WindowTestFolders&) = delete;
     WindowTestFolders& operator=(const WindowTestFolders&) = delete;
 

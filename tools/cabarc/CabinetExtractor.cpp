@@ -1,5 +1,7 @@
 #include "CabinetExtractor.h"
 
+#include "UniqueFile.h"
+
 #include <mspack.h>
 
 #include <cerrno>
@@ -132,10 +134,10 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
         // A short name of its own beside the target, so that a target name as
         // long as the file system allows still leaves room for it.
         std::string partial = (target.parent_path() / ".cabarc-XXXXXX").string();
-        const int placeholder = error ? -1 : mkstemp(partial.data());
-        if (placeholder >= 0) close(placeholder);
-        else if (!error) cause = errno;
-        int result = placeholder < 0 ? MSPACK_ERR_OPEN
+        // The file gets the permissions of any new file of the user's, not mkstemp's 0600.
+        const bool placeholder = !error && CreateUniqueFile(partial);
+        if (!placeholder && !error) cause = errno;
+        int result = !placeholder ? MSPACK_ERR_OPEN
                                      : decompressor->extract(decompressor.get(), file, partial.c_str());
         // The library does not check the close of what it wrote, where a full
         // disk shows when the last buffered bytes go out: the file must be whole.
@@ -149,7 +151,7 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
             result = MSPACK_ERR_WRITE;
         }
         if (result != MSPACK_ERR_OK) {
-            if (placeholder >= 0) unlink(partial.c_str());
+            if (placeholder) unlink(partial.c_str());
             complain(relative + ": " + ErrorText(result));
             ++report.failed;
             if ((result == MSPACK_ERR_OPEN || result == MSPACK_ERR_WRITE) && !IsNameClash(cause)) ++report.unwritten;

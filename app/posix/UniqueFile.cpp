@@ -1,0 +1,27 @@
+#include "UniqueFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <string_view>
+
+namespace quillane {
+
+UniqueFd CreateUniqueFile(std::string& path) {
+    constexpr std::string_view kPlaceholder = "XXXXXX";
+    constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    if (path.size() < kPlaceholder.size() || std::string_view(path).substr(path.size() - kPlaceholder.size()) != kPlaceholder) {
+        errno = EINVAL;
+        return UniqueFd();
+    }
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (size_t i = path.size() - kPlaceholder.size(); i < path.size(); ++i) path[i] = kLetters[pick(random)];
+        UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd || errno != EEXIST) return fd;
+    }
+    return UniqueFd();
+}
+
+}  // namespace quillane

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "UniqueFd.h"
+
+#include <string>
+
+namespace quillane {
+
+// Creates a new file from a name ending in "XXXXXX", as mkstemp does, and
+// writes the name it chose back into `path`. Unlike mkstemp, the file gets
+// the permissions that the umask gives every new file, without the umask
+// being changed (other threads may be creating files at the same time).
+// An invalid descriptor, with errno set, when no file could be made.
+UniqueFd CreateUniqueFile(std::string& path);
+
+}  // namespace quillane
