@@ -47,6 +47,8 @@ private:
 class FrmInstallTest : public QObject {
     Q_OBJECT
 private slots:
+    void init() { QVERIFY2(!support::Accepts(support::kInstallPort), support::kInstallPortTaken); }
+
     void theWindowHasItsControlsAndStartsWaiting() {
         support::InstallWindowDriver driver;
         Global().PackToInstall = driver.AppFile("missing.QZK");

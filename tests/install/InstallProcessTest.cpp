@@ -26,6 +26,8 @@ constexpr auto kProcessLimit = std::chrono::seconds(60);
 
 class InstallProcessTest : public ::testing::Test {
 protected:
+    void SetUp() override { ASSERT_FALSE(support::Accepts(support::kInstallPort)) << support::kInstallPortTaken; }
+
     // The program writes into its own folder: each test runs a copy of it.
     InstallProcessTest() {
         const fs::path built = support::AppFolder();
