@@ -1,6 +1,7 @@
 #include "CatalogueDocument.h"
 
 #include "TextFile.h"
+#include "XmlText.h"
 
 #include <sstream>
 
@@ -18,7 +19,12 @@ void TCatalogueDocument::Load(const std::string& fileName) {
     const auto content = ReadTextFile(fileName);
     if (!content) throw ECatalogueError("The file " + fileName + " cannot be read");
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments;
-    const pugi::xml_parse_result result = document_.load_buffer(content->data(), content->size(), options);
+    pugi::xml_parse_result result;
+    try {
+        result = LoadXmlBytes(document_, *content, options);
+    } catch (const EXmlEncodingError& failure) {
+        throw ECatalogueError(fileName + " cannot be read as text: " + failure.what());
+    }
     if (!result) {
         document_.reset();
         throw ECatalogueError(fileName + " is not a well-formed catalogue: " + result.description());
