@@ -148,6 +148,10 @@ TEST_F(ContentStoreTest, EveryBrokenPackHasItsCodeAndLeavesTheStoreAsItWas) {
         {"manifest not well-formed", {{"content.xml", "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\">"
                                                       "<item file=\"a.gif\"></package>"},
                                       {"a.gif", gif}}, kBadManifest},
+        {"a manifest in an unknown encoding",
+         {{"content.xml", "<?xml version=\"1.0\" encoding=\"x-no-such-charset\"?>" +
+                              support::EmoticonManifest(support::EmoticonItem("a.gif", "A", "a")).substr(40)},
+          {"a.gif", gif}}, kBadManifest},
         {"no content namespace", {{"content.xml", "<package><item type=\"emoticon\" file=\"a.gif\"/></package>"},
                                   {"a.gif", gif}}, kBadManifest},
         {"an item without a file", {{"content.xml", support::EmoticonManifest("<item type=\"emoticon\"/>")}}, kBadManifest},
