@@ -43,8 +43,12 @@ bool IsEncodingName(std::string_view name) {
 
 // The encoding named in the XML declaration at the start of the text, or nothing.
 std::optional<std::string> DeclaredEncoding(std::string_view text) {
-    if (text.substr(0, 5) != "<?xml") return std::nullopt;
+    // "<?xml-stylesheet" and the like are processing instructions, not the declaration.
+    if (text.substr(0, 5) != "<?xml" || text.size() < 6 || !std::isspace(static_cast<unsigned char>(text[5]))) {
+        return std::nullopt;
+    }
     const size_t end = text.find("?>");
+    if (end == std::string_view::npos) return std::nullopt;
     const std::string_view declaration = text.substr(0, end);
     size_t at = declaration.find("encoding");
     while (at != std::string_view::npos) {
@@ -93,6 +97,24 @@ std::string Utf8Checked(std::string_view text) {
     return std::string(text);
 }
 
+// The parser turns a reference to a surrogate (&#xD800;) into bytes that are
+// no UTF-8; a document holding them could not be written out as text.
+bool HoldsOnlyText(const pugi::xml_node& root) {
+    for (pugi::xml_node node = root; node;) {
+        if (!IsValidUtf8(node.name()) || !IsValidUtf8(node.value())) return false;
+        for (const pugi::xml_attribute attribute : node.attributes()) {
+            if (!IsValidUtf8(attribute.name()) || !IsValidUtf8(attribute.value())) return false;
+        }
+        if (node.first_child()) {
+            node = node.first_child();
+            continue;
+        }
+        while (node && node != root && !node.next_sibling()) node = node.parent();
+        node = node == root ? pugi::xml_node() : node.next_sibling();
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string XmlTextAsUtf8(std::string_view bytes) {
@@ -117,7 +139,12 @@ std::string XmlTextAsUtf8(std::string_view bytes) {
 
 pugi::xml_parse_result LoadXmlBytes(pugi::xml_document& document, std::string_view bytes, unsigned options) {
     const std::string text = XmlTextAsUtf8(bytes);
-    return document.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+    const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
+    if (result && !HoldsOnlyText(document)) {
+        document.reset();
+        throw EXmlEncodingError("A character reference names no character");
+    }
+    return result;
 }
 
 }  // namespace quillane

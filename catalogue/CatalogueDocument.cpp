@@ -1,5 +1,6 @@
 #include "CatalogueDocument.h"
 
+#include "TextEncoding.h"
 #include "TextFile.h"
 #include "XmlText.h"
 
@@ -75,6 +76,8 @@ CatalogueNode TCatalogueDocument::AddChild(CatalogueNode node, const std::string
 }
 
 void TCatalogueDocument::SetAttribute(CatalogueNode node, const std::string& name, const std::string& value) {
+    // Bytes that are not UTF-8 would make the saved file unreadable as XML.
+    if (!IsValidUtf8(value)) throw ECatalogueError("The value of " + name + " is not UTF-8 text");
     pugi::xml_attribute attribute = node.attribute(name.c_str());
     if (!attribute) attribute = node.append_attribute(name.c_str());
     if (!attribute || !attribute.set_value(value.c_str())) throw ECatalogueError("Cannot set " + name);

@@ -45,6 +45,7 @@ public:
     std::string AttributeText(CatalogueNode node, const std::string& name) const;
 
     CatalogueNode AddChild(CatalogueNode node, const std::string& name);
+    // Fails for a value that is not UTF-8 text.
     void SetAttribute(CatalogueNode node, const std::string& name, const std::string& value);
     int IndexOf(CatalogueNode node) const;
     void Remove(CatalogueNode parent, int index);

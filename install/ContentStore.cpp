@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +105,14 @@ TManifest ReadPackManifest(const std::vector<ExtractedFile>& files) {
     return std::move(*manifest);
 }
 
+// The pack's names are at fault when the file system cannot take them: a
+// file where a folder must go or the other way round, or a name too long.
+TInstallResult LayOutFailure(const std::error_code& error) {
+    const int code = error.value();
+    const bool names = code == ENOTDIR || code == EISDIR || code == EEXIST || code == ENAMETOOLONG;
+    return names ? kNotACabinet : kStoreNotWritable;
+}
+
 // Moves every listed file into the pack folder and tells where each went.
 std::vector<TStoredItem> LayOutItems(const TManifest& manifest, const std::vector<ExtractedFile>& files,
                                      const std::string& packFolder, const std::string& storedFolder) {
@@ -119,7 +128,7 @@ std::vector<TStoredItem> LayOutItems(const TManifest& manifest, const std::vecto
         fs::create_directories(target.parent_path(), error);
         // Two items may share a file: the first of them copied it already.
         if (!fs::exists(target, error)) fs::copy_file(found->path, target, error);
-        if (error) throw InstallFailure{kStoreNotWritable};
+        if (error) throw InstallFailure{LayOutFailure(error)};
         items.push_back({listed.type, storedFolder + relative, listed.name, listed.shortcut, listed.contentId});
     }
     return items;
