@@ -172,6 +172,7 @@ TEST(CatalogueDocument, AnEncodingThatCannotBeReadFailsTheLoad) {
         {"suffix.mpl", "<?xml version=\"1.0\" encoding=\"windows-1252//IGNORE\"?><r><W><I ContentTitle=\"a\"/></W></r>"},
         {"not-utf8.mpl", "<?xml version=\"1.0\"?><r><W><I ContentTitle=\"Caf\xE9\"/></W></r>"},
         {"not-sjis.mpl", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r><W><I ContentTitle=\"\x81\"/></W></r>"},
+        {"surrogate.mpl", "<r><W><I ContentTitle=\"&#xD800;\"/></W></r>"},
     };
     for (const auto& [name, bytes] : unreadable) {
         WriteFile(folder.File(name), bytes);
@@ -179,4 +180,10 @@ TEST(CatalogueDocument, AnEncodingThatCannotBeReadFailsTheLoad) {
         EXPECT_THROW(document.Load(folder.File(name)), ECatalogueError) << name;
         EXPECT_THROW(document.Root(), ECatalogueError) << name << ": nothing of it stays loaded";
     }
+
+    TCatalogueDocument document;
+    document.Load(quillane::testing::WindowsTextFile("list-1252.mpl"));
+    const CatalogueNode item = document.Child(document.Child(document.Root(), 0), 0);
+    EXPECT_THROW(document.SetAttribute(item, "ContentTitle", "Caf\xE9"), ECatalogueError) << "no bytes that are not UTF-8 go in";
+    EXPECT_EQ(document.AttributeText(item, "ContentTitle"), "Café €uro");
 }
