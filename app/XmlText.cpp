@@ -92,9 +92,10 @@ bool IsWideName(const std::string& declared) {
            name == "utf16" || name == "utf32" || name == "unicode";
 }
 
-std::string Utf8Checked(std::string_view text) {
+// UTF-8 text needs no conversion, only a check.
+std::optional<std::string> Utf8Checked(std::string_view text) {
     if (!IsValidUtf8(text)) throw EXmlEncodingError("The text is not valid UTF-8");
-    return std::string(text);
+    return std::nullopt;
 }
 
 // The parser turns a reference to a surrogate (&#xD800;) into bytes that are
@@ -115,16 +116,19 @@ bool HoldsOnlyText(const pugi::xml_node& root) {
     return true;
 }
 
-}  // namespace
-
-std::string XmlTextAsUtf8(std::string_view bytes) {
+// The bytes converted to UTF-8, or nothing when they are UTF-8 already
+// (after the byte-order mark, which `bytes` then no longer holds).
+std::optional<std::string> ConvertedToUtf8(std::string_view& bytes) {
     for (const WideForm& form : kWideForms) {
         if (bytes.substr(0, form.start.size()) != form.start) continue;
         auto text = ConvertToUtf8(bytes.substr(form.markLength), form.charset);
         if (!text) throw EXmlEncodingError(std::string("The text is not valid ") + form.charset);
-        return std::move(*text);
+        return text;
     }
-    if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return Utf8Checked(bytes.substr(kUtf8Mark.size()));
+    if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
+        bytes.remove_prefix(kUtf8Mark.size());
+        return Utf8Checked(bytes);
+    }
 
     const auto declared = DeclaredEncoding(bytes);
     if (!declared || IsUtf8Name(*declared) || IsWideName(*declared)) return Utf8Checked(bytes);
@@ -134,13 +138,17 @@ std::string XmlTextAsUtf8(std::string_view bytes) {
     }
     auto text = ConvertToUtf8(bytes, charset);
     if (!text) throw EXmlEncodingError("The text is not valid " + *declared);
-    return std::move(*text);
+    return text;
 }
 
+}  // namespace
+
 pugi::xml_parse_result LoadXmlBytes(pugi::xml_document& document, std::string_view bytes, unsigned options) {
-    const std::string text = XmlTextAsUtf8(bytes);
+    const std::optional<std::string> converted = ConvertedToUtf8(bytes);
+    const std::string_view text = converted ? std::string_view(*converted) : bytes;
     const pugi::xml_parse_result result = document.load_buffer(text.data(), text.size(), options, pugi::encoding_utf8);
-    if (result && !HoldsOnlyText(document)) {
+    // Text that was valid UTF-8 can only turn into something else through a character reference.
+    if (result && text.find("&#") != std::string_view::npos && !HoldsOnlyText(document)) {
         document.reset();
         throw EXmlEncodingError("A character reference names no character");
     }

@@ -89,6 +89,11 @@ locale_t Utf8Locale() {
 bool IsValidUtf8(std::string_view text) {
     char32_t code = 0;
     for (size_t at = 0; at < text.size();) {
+        // Most text is ASCII: skip it without decoding.
+        if (static_cast<unsigned char>(text[at]) < 0x80) {
+            ++at;
+            continue;
+        }
         const size_t length = DecodeUtf8(text, at, code);
         if (length == 0) return false;
         at += length;
