@@ -1,6 +1,8 @@
 #include "CatalogueDocument.h"
 
+#include "TextEncoding.h"
 #include "TextFile.h"
+#include "XmlText.h"
 
 #include <sstream>
 
@@ -18,7 +20,12 @@ void TCatalogueDocument::Load(const std::string& fileName) {
     const auto content = ReadTextFile(fileName);
     if (!content) throw ECatalogueError("The file " + fileName + " cannot be read");
     const unsigned options = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments;
-    const pugi::xml_parse_result result = document_.load_buffer(content->data(), content->size(), options);
+    pugi::xml_parse_result result;
+    try {
+        result = LoadXmlBytes(document_, *content, options);
+    } catch (const EXmlEncodingError& failure) {
+        throw ECatalogueError(fileName + " cannot be read as text: " + failure.what());
+    }
     if (!result) {
         document_.reset();
         throw ECatalogueError(fileName + " is not a well-formed catalogue: " + result.description());
@@ -69,6 +76,8 @@ CatalogueNode TCatalogueDocument::AddChild(CatalogueNode node, const std::string
 }
 
 void TCatalogueDocument::SetAttribute(CatalogueNode node, const std::string& name, const std::string& value) {
+    // Bytes that are not UTF-8 would make the saved file unreadable as XML.
+    if (!IsValidUtf8(value)) throw ECatalogueError("The value of " + name + " is not UTF-8 text");
     pugi::xml_attribute attribute = node.attribute(name.c_str());
     if (!attribute) attribute = node.append_attribute(name.c_str());
     if (!attribute || !attribute.set_value(value.c_str())) throw ECatalogueError("Cannot set " + name);

@@ -24,8 +24,10 @@ public:
 // use survive a load and save unchanged.
 class TCatalogueDocument {
 public:
-    // Discards the current document, then reads the file. Fails on a missing
-    // or unreadable file and on XML that is not well-formed.
+    // Discards the current document, then reads the file in the encoding its
+    // XML declaration names (files made on Windows are in its code pages).
+    // Fails on a missing or unreadable file, an encoding that cannot be read,
+    // and XML that is not well-formed.
     void Load(const std::string& fileName);
 
     CatalogueNode Root() const;
@@ -43,6 +45,7 @@ public:
     std::string AttributeText(CatalogueNode node, const std::string& name) const;
 
     CatalogueNode AddChild(CatalogueNode node, const std::string& name);
+    // Fails for a value that is not UTF-8 text.
     void SetAttribute(CatalogueNode node, const std::string& name, const std::string& value);
     int IndexOf(CatalogueNode node) const;
     void Remove(CatalogueNode parent, int index);

@@ -1,5 +1,7 @@
 #include "CabOpt.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -95,6 +97,15 @@ std::string PackPathFor(std::string chosenPath) {
 std::vector<std::string> BuildCabinet(const std::string& chosenPath, const TPackContents& contents,
                                       const std::string& manifestPath, const TPump& pump) {
     const std::string path = PackPathFor(chosenPath);
+    // The cabinet marks every name as UTF-8: a name that is not would make a
+    // pack whose pictures no reader finds under the manifest's names.
+    for (const auto* list : {&contents.Emoticons, &contents.DisplayPictures}) {
+        for (const TPackItem& item : *list) {
+            if (IsValidUtf8(FileNameOf(item.FullPath))) continue;
+            throw ECabinetError("The file name of the picture " + Windows1252ToUtf8(item.FullPath) +
+                                " is not UTF-8 text. Please rename the file and add it again.");
+        }
+    }
     std::vector<std::string> skipped;
     {
         TCabinet cabinet(RecordFor(path));

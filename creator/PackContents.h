@@ -30,4 +30,10 @@ std::string FileNameOf(const std::string& path);
 // (smile.gif gives smile, photo.jpeg gives "photo.").
 std::string DefaultName(const std::string& fileName);
 
+// The pictures in the folder whose file names are not UTF-8 text, such as
+// pictures copied from an archive made on Windows. A pack names its files
+// in UTF-8, so these cannot go into one until they are renamed. The names
+// are given as code page 1252 reads them, sorted.
+std::vector<std::string> PicturesNamedInACodePage(const std::string& folder);
+
 }  // namespace quillane

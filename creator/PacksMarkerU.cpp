@@ -177,7 +177,17 @@ QTreeWidget* TFrmPacksCreator::ActiveList() const {
 }
 
 void TFrmPacksCreator::btnAddClick() {
-    if (opnImage->exec() != QDialog::Accepted) return;
+    const bool accepted = opnImage->exec() == QDialog::Accepted;
+    // The dialog cannot show such pictures at all, so the user learns here why they are missing.
+    const std::vector<std::string> unnamable = PicturesNamedInACodePage(opnImage->directory().absolutePath().toStdString());
+    if (!unnamable.empty()) {
+        QString names;
+        for (const std::string& name : unnamable) names += "\n" + QString::fromStdString(name);
+        QMessageBox::warning(this, kApplicationTitle,
+                             "These pictures cannot be added because their file names are not UTF-8 text. "
+                             "Please rename them and add them again:" + names);
+    }
+    if (!accepted) return;
     const bool emoticons = EmoticonsPageActive();
     for (const QString& path : opnImage->selectedFiles()) {
         const std::string fileName = FileNameOf(path.toStdString());

@@ -1,5 +1,8 @@
 #include "ContentManifest.h"
 
+#include "TextFile.h"
+#include "XmlText.h"
+
 #include <pugixml.hpp>
 
 #include <string_view>
@@ -61,8 +64,14 @@ TManifestItem ReadItem(pugi::xml_node node) {
 }  // namespace
 
 std::optional<TManifest> ReadManifest(const std::string& path) {
+    const auto bytes = ReadTextFile(path);
+    if (!bytes) return std::nullopt;
     pugi::xml_document document;
-    if (!document.load_file(path.c_str(), pugi::parse_default, pugi::encoding_auto)) return std::nullopt;
+    try {
+        if (!LoadXmlBytes(document, *bytes, pugi::parse_default)) return std::nullopt;
+    } catch (const EXmlEncodingError&) {
+        return std::nullopt;
+    }
     const pugi::xml_node package = document.document_element();
     if (!IsElement(package, "package")) return std::nullopt;
 

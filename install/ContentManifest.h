@@ -27,7 +27,8 @@ struct TManifest {
 };
 
 // Reads content.xml: a <package> of the package namespace whose <item>
-// children each name a file. Nothing when the text is not well-formed XML,
+// children each name a file, in the encoding its declaration names. Nothing
+// when the text cannot be read in that encoding, is not well-formed XML,
 // not such a package, lists no item, or an item names no file.
 std::optional<TManifest> ReadManifest(const std::string& path);
 

@@ -2,17 +2,17 @@
 
 #include "CabinetExtractor.h"
 #include "ContentManifest.h"
+#include "TextEncoding.h"
 #include "TextFile.h"
 #include "WorkFolder.h"
 
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -28,65 +28,107 @@ struct InstallFailure {
     TInstallResult result;
 };
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
 bool StartsLikeCabinet(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     char head[4] = {};
     return in.read(head, sizeof head) && std::string_view(head, sizeof head) == kCabinetSignature;
 }
 
-// The files extracted from the cabinet by their names in capitals: cabinets
-// come from Windows, where names differ in more than their letter case.
-std::map<std::string, fs::path> ExtractedFiles(const std::string& folder) {
-    std::map<std::string, fs::path> files;
-    std::error_code error;
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->is_regular_file(error)) files.emplace(Upper(fs::relative(it->path(), folder).string()), it->path());
+// A file of the cabinet, laid out in the work folder under a name of our own.
+struct ExtractedFile {
+    fs::path path;
+    std::vector<std::string> meantNames;  // see MeantNames
+};
+
+// Code pages of the Windows machines that packs were made on, the most common first.
+constexpr const char* kPackCodePages[] = {"CP1252", "CP936", "CP950", "CP932", "CP949",
+                                          "CP1251", "CP1250", "CP1253", "CP1254", "CP1257"};
+
+// The names a member may have meant, in capitals and with "/" between folders:
+// the name itself when it is UTF-8, else the name read in each code page that reads it.
+std::vector<std::string> MeantNames(const CabinetMember& member) {
+    std::vector<std::string> names;
+    const auto add = [&names](const std::string& name) {
+        const std::string relative = SafeRelativePath(name);
+        if (!relative.empty()) names.push_back(UpperCaseUtf8(relative));
+    };
+    if (IsValidUtf8(member.name)) {
+        add(member.name);
+        return names;
     }
-    return files;
+    for (const char* codePage : kPackCodePages) {
+        if (const auto name = ConvertToUtf8(member.name, codePage)) add(*name);
+    }
+    return names;
 }
 
-void Extract(const std::string& cabinet, const std::string& folder) {
+// The extracted file that a name of the manifest stands for, as Windows finds
+// it: the same name without regard to letter case, in whichever code page
+// the pack was made. Of two files of that name the later one counts, as it
+// would have replaced the earlier one on extraction.
+const ExtractedFile* FindFile(const std::vector<ExtractedFile>& files, const std::string& listed) {
+    const std::string wanted = UpperCaseUtf8(SafeRelativePath(listed));
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        if (std::find(file->meantNames.begin(), file->meantNames.end(), wanted) != file->meantNames.end()) return &*file;
+    }
+    return nullptr;
+}
+
+// Extracts every file under its number in the cabinet, since a name made on
+// Windows can only be read once the manifest tells which name it was meant to
+// be. A name that leaves the folder as cabarc reads it makes the cabinet unusable.
+std::vector<ExtractedFile> Extract(const std::string& cabinet, const std::string& folder) {
     if (!StartsLikeCabinet(cabinet)) throw InstallFailure{kNotACabinet};
+    std::vector<ExtractedFile> files;
+    const MemberNamer number = [&files, &folder](const CabinetMember& member) {
+        if (SafeRelativePath(Utf8MemberName(member)).empty()) return std::string();
+        const std::string name = std::to_string(files.size());
+        files.push_back({fs::path(folder) / name, MeantNames(member)});
+        return name;
+    };
     try {
-        const ExtractionReport report = ExtractCabinet(cabinet, "*.*", folder, [](const std::string&) {});
+        const ExtractionReport report = ExtractCabinet(cabinet, "*.*", folder, [](const std::string&) {}, number);
         // A cabinet that could not be laid out for want of room is no damaged cabinet.
         if (report.unwritten > 0) throw InstallFailure{kStoreNotWritable};
         if (report.failed > 0 || report.skipped > 0) throw InstallFailure{kNotACabinet};
     } catch (const std::runtime_error&) {
         throw InstallFailure{kNotACabinet};
     }
+    return files;
 }
 
-TManifest ReadPackManifest(const std::map<std::string, fs::path>& files) {
-    const auto found = files.find("CONTENT.XML");
-    if (found == files.end()) throw InstallFailure{kNoManifest};
-    auto manifest = ReadManifest(found->second.string());
+TManifest ReadPackManifest(const std::vector<ExtractedFile>& files) {
+    const ExtractedFile* found = FindFile(files, "content.xml");
+    if (!found) throw InstallFailure{kNoManifest};
+    auto manifest = ReadManifest(found->path.string());
     if (!manifest) throw InstallFailure{kBadManifest};
     return std::move(*manifest);
 }
 
+// The pack's names are at fault when the file system cannot take them: a
+// file where a folder must go or the other way round, or a name too long.
+TInstallResult LayOutFailure(const std::error_code& error) {
+    const int code = error.value();
+    const bool names = code == ENOTDIR || code == EISDIR || code == EEXIST || code == ENAMETOOLONG;
+    return names ? kNotACabinet : kStoreNotWritable;
+}
+
 // Moves every listed file into the pack folder and tells where each went.
-std::vector<TStoredItem> LayOutItems(const TManifest& manifest, const std::map<std::string, fs::path>& files,
+std::vector<TStoredItem> LayOutItems(const TManifest& manifest, const std::vector<ExtractedFile>& files,
                                      const std::string& packFolder, const std::string& storedFolder) {
     std::vector<TStoredItem> items;
     for (const auto& listed : manifest.items) {
         const std::string relative = SafeRelativePath(listed.file);
         if (relative.empty()) throw InstallFailure{kBadManifest};
-        const auto found = files.find(Upper(relative));
-        if (found == files.end()) throw InstallFailure{kItemMissing};
-        if (listed.type == "wink" && !StartsLikeCabinet(found->second.string())) throw InstallFailure{kNotACabinet};
+        const ExtractedFile* found = FindFile(files, relative);
+        if (!found) throw InstallFailure{kItemMissing};
+        if (listed.type == "wink" && !StartsLikeCabinet(found->path.string())) throw InstallFailure{kNotACabinet};
         const fs::path target = fs::path(packFolder) / relative;
         std::error_code error;
         fs::create_directories(target.parent_path(), error);
         // Two items may share a file: the first of them copied it already.
-        if (!fs::exists(target, error)) fs::copy_file(found->second, target, error);
-        if (error) throw InstallFailure{kStoreNotWritable};
+        if (!fs::exists(target, error)) fs::copy_file(found->path, target, error);
+        if (error) throw InstallFailure{LayOutFailure(error)};
         items.push_back({listed.type, storedFolder + relative, listed.name, listed.shortcut, listed.contentId});
     }
     return items;
@@ -172,8 +214,7 @@ TInstallResult TContentStore::Install(const std::string& cabinet, const std::str
             throw InstallFailure{kStoreNotWritable};
         }
         const std::string extracted = work->Path() + "cabinet/";
-        Extract(cabinet, extracted);
-        const auto files = ExtractedFiles(extracted);
+        const auto files = Extract(cabinet, extracted);
         const TManifest manifest = ReadPackManifest(files);
 
         pugi::xml_document index;

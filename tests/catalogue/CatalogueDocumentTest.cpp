@@ -117,3 +117,73 @@ TEST(CatalogueDocument, ALatin1CatalogueIsSavedAsUtf8WithAMatchingDeclaration) {
     EXPECT_EQ(reread.AttributeText(reread.Child(reread.Child(reread.Root(), 0), 0), "ContentTitle"), "Café");
     EXPECT_NE(ReadFile(folder.File("utf8.mpl")).find("encoding=\"UTF-8\""), std::string::npos);
 }
+
+namespace {
+
+// The categories of a document with the titles of their items.
+std::vector<std::pair<std::string, std::vector<std::string>>> Titles(const TCatalogueDocument& document) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> categories;
+    for (const CatalogueNode category : document.Children(document.Root())) {
+        categories.push_back({document.LocalName(category), {}});
+        for (const CatalogueNode item : document.Children(category)) {
+            categories.back().second.push_back(document.AttributeText(item, "ContentTitle"));
+        }
+    }
+    return categories;
+}
+
+}  // namespace
+
+TEST(CatalogueDocument, ListsMadeOnWindowsAreReadInTheirEncodingAndSavedAsUtf8) {
+    using Expected = std::vector<std::pair<std::string, std::vector<std::string>>>;
+    const std::vector<std::pair<std::string, Expected>> lists = {
+        {"list-1252.mpl", {{"Winks", {"Café €uro", "Naïve “quotes”"}}, {"Émoticones", {"Smîle ™"}}}},
+        {"list-gbk.mpl", {{"Winks", {"笑脸", "中文包"}}}},
+        {"list-sjis.mpl", {{"Winks", {"笑顔パック", "表示"}}}},
+        {"list-koi8r.mpl", {{"Winks", {"Улыбка"}}}},
+        {"list-utf16le.mpl", {{"Winks", {"Ελληνικά", "日本"}}}},
+        {"list-utf16le-nomark.mpl", {{"Winks", {"Ελλάδα"}}}},
+    };
+    TempFolder folder;
+    for (const auto& [name, expected] : lists) {
+        TCatalogueDocument document;
+        document.Load(quillane::testing::WindowsTextFile(name));
+        EXPECT_EQ(Titles(document), expected) << name;
+
+        // Adding a pack and saving, as Add does, keeps every title and the unused attributes.
+        const CatalogueNode added = document.AddChild(document.Child(document.Root(), 0), "Item");
+        document.SetAttribute(added, "ContentTitle", "Añadido");
+        document.Save(folder.File(name));
+        const std::string saved = ReadFile(folder.File(name));
+        EXPECT_EQ(saved.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0), 0u) << name << ": " << saved;
+        EXPECT_NE(saved.find("Kept=\"" + expected.front().second.front() + "\""), std::string::npos) << name;
+        TCatalogueDocument reread;
+        reread.Load(folder.File(name));
+        Expected withAdded = expected;
+        withAdded.front().second.push_back("Añadido");
+        EXPECT_EQ(Titles(reread), withAdded) << name;
+    }
+}
+
+TEST(CatalogueDocument, AnEncodingThatCannotBeReadFailsTheLoad) {
+    TempFolder folder;
+    const std::vector<std::pair<std::string, std::string>> unreadable = {
+        {"unknown.mpl", ReadFile(quillane::testing::WindowsTextFile("list-unknown.mpl"))},
+        {"suffix.mpl", "<?xml version=\"1.0\" encoding=\"windows-1252//IGNORE\"?><r><W><I ContentTitle=\"a\"/></W></r>"},
+        {"not-utf8.mpl", "<?xml version=\"1.0\"?><r><W><I ContentTitle=\"Caf\xE9\"/></W></r>"},
+        {"not-sjis.mpl", "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r><W><I ContentTitle=\"\x81\"/></W></r>"},
+        {"surrogate.mpl", "<r><W><I ContentTitle=\"&#xD800;\"/></W></r>"},
+    };
+    for (const auto& [name, bytes] : unreadable) {
+        WriteFile(folder.File(name), bytes);
+        TCatalogueDocument document;
+        EXPECT_THROW(document.Load(folder.File(name)), ECatalogueError) << name;
+        EXPECT_THROW(document.Root(), ECatalogueError) << name << ": nothing of it stays loaded";
+    }
+
+    TCatalogueDocument document;
+    document.Load(quillane::testing::WindowsTextFile("list-1252.mpl"));
+    const CatalogueNode item = document.Child(document.Child(document.Root(), 0), 0);
+    EXPECT_THROW(document.SetAttribute(item, "ContentTitle", "Caf\xE9"), ECatalogueError) << "no bytes that are not UTF-8 go in";
+    EXPECT_EQ(document.AttributeText(item, "ContentTitle"), "Café €uro");
+}

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -316,6 +317,57 @@ private slots:
         QCOMPARE(saved.Count(saved.Child(saved.Root(), 0)) + saved.Count(saved.Child(saved.Root(), 1)), 57);
         QVERIFY2(testing::ReadFile(list).find("Rating=\"57\"") != std::string::npos, testing::ReadFile(list).substr(0, 300).c_str());
         QCOMPARE(Global().CurrentWinks, 57);
+    }
+
+    void aListMadeOnWindowsShowsItsTitlesAndSavesAsUtf8ThatOtherReadersAccept() {
+        const auto window = NewWindow();
+        const std::string list = AppFile("Café list.mpl");
+        fs::copy_file(testing::WindowsTextFile("list-1252.mpl"), list);
+        testing::AnswerFileDialog(list);
+        window->actOpen->trigger();
+        QCOMPARE(window->windowTitle(), QString("Quillane - Café list.mpl"));
+        QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
+        QTreeView* tree = window->treWinksList;
+        const QModelIndex winks = tree->model()->index(0, 0);
+        const QModelIndex emoticons = tree->model()->index(1, 0);
+        QCOMPARE(Text(tree, tree->model()->index(0, 0, winks)), QString("Café €uro"));
+        QCOMPARE(Text(tree, tree->model()->index(1, 0, winks)), QString("Naïve “quotes”"));
+        QCOMPARE(Text(tree, emoticons), QString("Émoticones"));
+        QCOMPARE(Text(tree, tree->model()->index(0, 0, emoticons)), QString("Smîle ™"));
+
+        const std::string saved = AppFile("saved.mpl");
+        testing::AnswerFileDialog(saved);
+        window->actSaveAs->trigger();
+        QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
+        // Python's XML parser refuses bytes that are not text in the declared encoding.
+        const QString script = "import sys, xml.etree.ElementTree as t\n"
+                               "root = t.parse(sys.argv[1]).getroot()\n"
+                               "print('|'.join(c.tag + ':' + ','.join(i.get('ContentTitle') for i in c) for c in root))";
+        QProcess python;
+        python.start("python3", {"-c", script, QString::fromStdString(saved)});
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardError()), QString());
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(),
+                 QString("Winks:Café €uro,Naïve “quotes”|Émoticones:Smîle ™"));
+        QVERIFY(testing::ReadFile(saved).rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", 0) == 0);
+    }
+
+    void listsInOtherCodePagesShowAndAnUnknownEncodingFailsToLoad() {
+        const auto window = NewWindow();
+        const std::vector<std::pair<std::string, QString>> lists = {
+            {"list-gbk.mpl", "笑脸"}, {"list-sjis.mpl", "笑顔パック"}, {"list-koi8r.mpl", "Улыбка"},
+            {"list-utf16le.mpl", "Ελληνικά"}, {"list-utf16le-nomark.mpl", "Ελλάδα"}};
+        for (const auto& [name, title] : lists) {
+            window->LoadPackList(testing::WindowsTextFile(name));
+            const QModelIndex winks = window->treWinksList->model()->index(0, 0);
+            QCOMPARE(Text(window->treWinksList, window->treWinksList->model()->index(0, 0, winks)), title);
+        }
+        const auto box = testing::AnswerMessageBox();
+        window->LoadPackList(testing::WindowsTextFile("list-unknown.mpl"));
+        QVERIFY(box->seen);
+        QCOMPARE(box->text,
+                 QString("Load the Quillane pack list failed.Please click Upgrade button to Get new Quillane list ."));
+        QCOMPARE(window->treWinksList->model()->rowCount(), 0);
     }
 
     void theAboutBoxLinksOpenTheVendorsAddresses() {

@@ -7,6 +7,7 @@
 #include "WinksGlobal.h"
 
 #include <QAction>
+#include <QTreeView>
 #include <QElapsedTimer>
 #include <filesystem>
 #include <optional>
@@ -126,6 +127,26 @@ private slots:
             QVERIFY(!fs::exists(AppFile("contentlist.temp")));
             QCOMPARE(Global().CurrentWinks, 57);
         }
+    }
+
+    void aCatalogueInACodePageIsTakenAndOneInAnUnknownEncodingIsNot() {
+        OpenWindow(server->Base());
+        testing::WriteFile(SiteFile("contentcount.txt"), "60\r\n");
+        const std::string before = testing::ReadFile(AppFile("content.dat"));
+        fs::copy_file(testing::WindowsTextFile("list-unknown.mpl"), SiteFile("nmpcontent.dat"));
+        window->actUpgrade->trigger();
+        QCOMPARE(window->StatusText(), QString("updated unsuccessfully"));
+        QCOMPARE(testing::ReadFile(AppFile("content.dat")), before);
+
+        const std::string chinese = testing::ReadFile(testing::WindowsTextFile("list-gbk.mpl"));
+        testing::WriteFile(SiteFile("nmpcontent.dat"), chinese);
+        testing::MessageBoxRecorder boxes;
+        window->actUpgrade->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{"Total 3 new Quillane packs have been downloaded successfully from site."});
+        QCOMPARE(testing::ReadFile(AppFile("content.dat")), chinese);
+        QCOMPARE(window->StatusText(), QString("2 Quillane pack in the list."));
+        const QAbstractItemModel* tree = window->treWinksList->model();
+        QCOMPARE(tree->data(tree->index(0, 0, tree->index(0, 0))).toString(), QString("笑脸"));
     }
 
     void anUnreachableSiteFails() {

@@ -213,6 +213,22 @@ TEST_F(CabOptTest, NonAsciiNamesAreStoredAsUtf8) {
     EXPECT_EQ(ReadCabinetShape(cab).attributes, (std::vector<int>{0xA0, 0xA0, 0x20}));
 }
 
+TEST_F(CabOptTest, APictureWhoseNameIsNotUtf8IsRefusedBeforeAnythingIsWritten) {
+    AddEmoticon("smile.gif", "GIF89a");
+    const std::string windowsName = quillane::testing::WindowsTextFile("pictures/Caf\xE9.gif");
+    contents.DisplayPictures.push_back({"Caf", "", windowsName});
+    const std::string cab = out.File("pack.CAB");
+    WriteFile(cab, "the pack made before");
+    try {
+        Build(cab);
+        FAIL() << "a name that is not UTF-8 went into the pack";
+    } catch (const quillane::ECabinetError& refusal) {
+        EXPECT_STREQ(refusal.what(), ("The file name of the picture " + quillane::testing::WindowsTextFile("pictures/Café.gif") +
+                                      " is not UTF-8 text. Please rename the file and add it again.").c_str());
+    }
+    EXPECT_EQ(ReadFile(cab), "the pack made before");
+}
+
 TEST_F(CabOptTest, AQzkPackIsTheCabinetWithoutItsFirstByteAndLeavesNoTemporaryFile) {
     AddEmoticon("smile.gif", "GIF89a" + RandomBytes(40000, 7));
     const std::string cab = out.File("pack.CAB");

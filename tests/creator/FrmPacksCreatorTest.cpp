@@ -479,6 +479,24 @@ private slots:
         QVERIFY(window->btnAdd->isEnabled());
     }
 
+    void picturesWhoseNamesAreNotUtf8AreNamedWhenTheDialogCloses() {
+        fs::copy_file(testing::WindowsTextFile("pictures/Caf\xE9.gif"), Picture("Caf\xE9.gif"));
+        std::shared_ptr<testing::SeenBox> box;
+        AnswerFileDialog(pictures->Folder(), {"cool.gif"}, ThenAnswerMessageBox(box));
+        window->btnAdd->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(box->text, QString("These pictures cannot be added because their file names are not UTF-8 text. "
+                                    "Please rename them and add them again:\nCafé.gif"));
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 1);
+        QCOMPARE(Row(window->lstEmoticons, 0).first(), QString("cool.gif"));
+
+        fs::remove(Picture("Caf\xE9.gif"));
+        testing::MessageBoxRecorder boxes;
+        Add({"cool.gif"});
+        QVERIFY(boxes.Texts().isEmpty());
+    }
+
     void aManifestThatCannotBeWrittenIsReportedAndNoPackIsMade() {
         Add({"smile.png"});
         fs::remove_all(app->Path() / "Preview");

@@ -5,10 +5,11 @@
 // which must stay so. Against our own listing of the cabinet (libmspack's,
 // read here without the extractor) the report must tell the truth: a cabinet
 // that does not open raises and leaves the folder empty; every file in the
-// folder is an entry of the cabinet under its safe name, of that entry's
+// folder is an entry of the cabinet under its safe UTF-8 name, of that entry's
 // length; and with nothing reported failed or skipped, every matching entry
 // is there.
 #include "CabinetExtractor.h"
+#include "TextEncoding.h"
 
 #include <mspack.h>
 
@@ -39,7 +40,7 @@ void Check(bool condition) {
 constexpr const char* kPatterns[] = {"*.*", "*.gif", "content.xml", "[a-m]*"};
 
 struct Entry {
-    std::string relative;  // SafeRelativePath of its name
+    std::string relative;  // SafeRelativePath of its UTF-8 name
     std::uint32_t length;
 };
 
@@ -51,7 +52,9 @@ std::optional<std::vector<Entry>> ListCabinet(const std::string& path) {
     if (mscabd_cabinet* cabinet = decompressor->open(decompressor, path.c_str())) {
         entries.emplace();
         for (const mscabd_file* file = cabinet->files; file; file = file->next)
-            entries->push_back({SafeRelativePath(file->filename), file->length});
+            entries->push_back(
+                {SafeRelativePath(Utf8MemberName({file->filename, (file->attribs & MSCAB_ATTRIB_UTF_NAME) != 0})),
+                 file->length});
         decompressor->close(decompressor, cabinet);
     }
     mspack_destroy_cab_decompressor(decompressor);
@@ -156,6 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::error_code error;
     for (fs::recursive_directory_iterator it(folders.out, error), end; !error && it != end; it.increment(error)) {
         const std::string relative = fs::relative(it->path(), folders.out).string();
+        Check(IsValidUtf8(relative));
         const auto found = allowed.find(relative);
         Check(found != allowed.end());
         Check(!it->is_symlink());

@@ -15,9 +15,9 @@
 #include "ContentManifest.h"
 #include "ContentStore.h"
 #include "InstallResult.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -51,12 +51,6 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     Check(static_cast<bool>(file));
-}
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
 }
 
 // Everything below a folder: relative path -> "d" for a folder, "f" + bytes for a file, "?" else.
@@ -154,7 +148,7 @@ public:
                 WriteBytes(source, bytes);
                 Check(cabinet.AddFile(source, item.file));
                 const std::string relative = SafeRelativePath(item.file);
-                if (!relative.empty()) expected_[Upper(relative)].insert(bytes);
+                if (!relative.empty()) expected_[UpperCaseUtf8(relative)].insert(bytes);
             }
             WriteBytes(work_ + "content.xml", manifestText);
             // The manifest comes last and so wins over an item of its name.
@@ -188,7 +182,7 @@ public:
         }
         for (const TStoredItem& item : pack.items) {
             const std::string relative = item.file.substr(item.file.find('/', 6) + 1);
-            const auto found = expected_.find(Upper(relative));
+            const auto found = expected_.find(UpperCaseUtf8(relative));
             Check(found != expected_.end());
             Check(found->second.count(ReadBytes(Folder() + item.file)) == 1);
         }

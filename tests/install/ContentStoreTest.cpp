@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -105,6 +106,37 @@ TEST_F(ContentStoreTest, NamesAndShortcutsKeepTheirCharactersThroughTheIndex) {
     EXPECT_EQ(packs[0].items[0].shortcut, "<3\"");
 }
 
+TEST_F(ContentStoreTest, PacksWithNamesMadeOnWindowsKeepTheirPicturesUnderTheManifestsNames) {
+    TContentStore store(StoreFolder());
+    // 1252 names in the cabinet, one in another letter case than the manifest's; a UTF-8 manifest.
+    ASSERT_EQ(store.Install(support::WindowsTextFile("pack-1252.cab"), "latin"), kInstalled);
+    // GBK names in the cabinet; a manifest in GB2312.
+    ASSERT_EQ(store.Install(support::WindowsTextFile("pack-gbk.cab"), "chinese"), kInstalled);
+    // A name that leaves the folder makes the cabinet unusable, as with UTF-8 names.
+    EXPECT_EQ(store.Install(support::WindowsTextFile("pack-broken-names.cab"), "broken"), kNotACabinet);
+
+    const auto packs = store.Packs();
+    ASSERT_EQ(packs.size(), 2u);
+    const std::vector<std::pair<std::string, std::string>> expected[] = {
+        {{"Café.gif", "Café"}, {"Élan.gif", "Élan"}}, {{"笑脸.gif", "笑脸"}, {"开心.gif", "开心"}}};
+    for (size_t pack = 0; pack < 2; ++pack) {
+        ASSERT_EQ(packs[pack].items.size(), 2u);
+        const std::string folder = "packs/" + std::to_string(packs[pack].id) + "/";
+        std::vector<std::string> names;
+        for (size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(packs[pack].items[i].file, folder + expected[pack][i].first);
+            EXPECT_EQ(packs[pack].items[i].name, expected[pack][i].second);
+            EXPECT_EQ(ReadFile(StoreFolder() + packs[pack].items[i].file).substr(0, 3), "GIF") << expected[pack][i].first;
+            names.push_back(expected[pack][i].first);
+        }
+        std::vector<std::string> stored;
+        for (const auto& entry : fs::directory_iterator(StoreFolder() + folder)) stored.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        std::sort(stored.begin(), stored.end());
+        EXPECT_EQ(stored, names) << "only the listed pictures, under the manifest's names";
+    }
+}
+
 struct BrokenPack {
     const char* what;
     std::vector<std::pair<std::string, std::string>> files;
@@ -123,6 +155,10 @@ TEST_F(ContentStoreTest, EveryBrokenPackHasItsCodeAndLeavesTheStoreAsItWas) {
         {"manifest not well-formed", {{"content.xml", "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\">"
                                                       "<item file=\"a.gif\"></package>"},
                                       {"a.gif", gif}}, kBadManifest},
+        {"a manifest in an unknown encoding",
+         {{"content.xml", "<?xml version=\"1.0\" encoding=\"x-no-such-charset\"?>" +
+                              support::EmoticonManifest(support::EmoticonItem("a.gif", "A", "a")).substr(40)},
+          {"a.gif", gif}}, kBadManifest},
         {"no content namespace", {{"content.xml", "<package><item type=\"emoticon\" file=\"a.gif\"/></package>"},
                                   {"a.gif", gif}}, kBadManifest},
         {"an item without a file", {{"content.xml", support::EmoticonManifest("<item type=\"emoticon\"/>")}}, kBadManifest},

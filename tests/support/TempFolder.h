@@ -52,4 +52,10 @@ inline std::string AppFolder() {
     return std::string(folder) + "/";
 }
 
+// A file of the corpus of files made on Windows, which the build writes with
+// scripts/samples/windows_text.py (a suite depends on quillane_windows_text).
+inline std::string WindowsTextFile(const std::string& name) {
+    return std::string(QUILLANE_WINDOWS_TEXT_DIR) + "/" + name;
+}
+
 }  // namespace quillane::testing

@@ -147,6 +147,40 @@ TEST(Cabarc, RefusesNamesThatLeaveTheFolder) {
     EXPECT_EQ(ReadFile(folder.File("out/inner/sub/fine.txt")), "ok");
 }
 
+// The names of everything below the folder, sorted.
+std::vector<std::string> NamesBelow(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) names.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Cabarc, NamesMadeOnWindowsAreWrittenAsUtf8) {
+    TempFolder folder;
+    const auto extract = [&](const std::string& pack) {
+        const std::string out = folder.Folder() + pack + "/";
+        fs::create_directories(out);
+        const ToolRun run = RunTool("-o X '" + quillane::testing::WindowsTextFile(pack) + "' '*.*' " + out, folder);
+        return std::make_pair(run, NamesBelow(out));
+    };
+    const auto [latin, latinNames] = extract("pack-1252.cab");
+    EXPECT_EQ(latin.exitCode, 0) << latin.errors;
+    EXPECT_EQ(latinNames, (std::vector<std::string>{"Café.gif", "content.xml", "élan.gif"}));
+    EXPECT_EQ(ReadFile(folder.File("pack-1252.cab/Café.gif")).substr(0, 3), "GIF");
+
+    // Chinese names are read in the one code page cabarc assumes: garbled, but text.
+    const auto [chinese, chineseNames] = extract("pack-gbk.cab");
+    EXPECT_EQ(chinese.exitCode, 0) << chinese.errors;
+    EXPECT_EQ(chineseNames, (std::vector<std::string>{"content.xml", "¿ªÐÄ.gif", "Ð¦Á³.gif"}));
+
+    // A UTF-8 sequence cut short is no UTF-8; a name that leaves the folder is refused as ever.
+    const auto [broken, brokenNames] = extract("pack-broken-names.cab");
+    EXPECT_EQ(broken.exitCode, 0) << broken.errors;
+    EXPECT_EQ(brokenNames, (std::vector<std::string>{"cutä¸.gif"}));
+    EXPECT_NE(broken.errors.find("skipped \"..\\évade.gif\""), std::string::npos) << broken.errors;
+    EXPECT_FALSE(fs::exists(folder.File("évade.gif")));
+}
+
 TEST(Cabarc, ADamagedCabinetFailsClearlyAndLeavesNoPartialFile) {
     TempFolder folder;
     WriteFile(folder.File("src/movie.swf"), Bytes(300 * 1024));

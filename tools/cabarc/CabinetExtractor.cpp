@@ -1,5 +1,6 @@
 #include "CabinetExtractor.h"
 
+#include "TextEncoding.h"
 #include "UniqueFile.h"
 
 #include <mspack.h>
@@ -105,8 +106,12 @@ std::string SafeRelativePath(const std::string& nameInCabinet) {
     return result;  // empty when the name was nothing but "."
 }
 
+std::string Utf8MemberName(const CabinetMember& member) {
+    return IsValidUtf8(member.name) ? member.name : Windows1252ToUtf8(member.name);
+}
+
 ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& pattern, const std::string& folder,
-                                const std::function<void(const std::string&)>& complain) {
+                                const std::function<void(const std::string&)>& complain, const MemberNamer& namer) {
     Decompressor decompressor(mspack_create_cab_decompressor(nullptr));
     if (!decompressor) throw std::runtime_error("out of memory");
     OpenCabinet open(decompressor.get(), cabinet);
@@ -118,9 +123,10 @@ ExtractionReport ExtractCabinet(const std::string& cabinet, const std::string& p
 
     ExtractionReport report;
     for (mscabd_file* file = open.get()->files; file; file = file->next) {
-        const std::string relative = SafeRelativePath(file->filename);
+        const std::string name = namer({file->filename, (file->attribs & MSCAB_ATTRIB_UTF_NAME) != 0});
+        const std::string relative = SafeRelativePath(name);
         if (relative.empty()) {
-            complain(std::string("skipped \"") + file->filename + "\": the name leaves the destination folder");
+            complain("skipped \"" + name + "\": the name leaves the destination folder");
             ++report.skipped;
             continue;
         }
