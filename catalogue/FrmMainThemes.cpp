@@ -23,11 +23,15 @@ void TFrmMain::BuildThemeMenu(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);
     if (error) return;
-    const QString chosen = QString::fromStdString(Global().SkinFile).toUpper();
+    QStringList names;
     for (std::filesystem::directory_iterator end; entries != end; entries.increment(error)) {
         if (error) break;
-        if (entries->is_directory(error)) continue;
-        const QString name = QString::fromStdString(entries->path().filename().string());
+        if (!entries->is_directory(error)) names.append(QString::fromStdString(entries->path().filename().string()));
+    }
+    // Listed by name, as people look for them, not in the order the disk keeps them.
+    names.sort(Qt::CaseInsensitive);
+    const QString chosen = QString::fromStdString(Global().SkinFile).toUpper();
+    for (const QString& name : names) {
         QAction* item = popSkin->addAction(name.section('.', 0, 0));
         item->setCheckable(true);
         item->setChecked(name.toUpper() == chosen);

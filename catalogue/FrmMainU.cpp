@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -58,7 +59,10 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateToolbar();
     CreateClientArea();
     CreateEditMenu();
+    CreateKeys();
     FormCreate();
+    // Centred on the screen, whatever the window manager would choose.
+    if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }
 
 TFrmMain::~TFrmMain() = default;

@@ -104,6 +104,7 @@ private:
     QFileDialog& OpenPackListDialog();
     QFileDialog& OpenPackDialog();
     void CreateEditMenu();
+    void CreateKeys();
     void FormCreate();
     void FormResize();
 

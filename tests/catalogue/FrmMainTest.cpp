@@ -2,6 +2,7 @@
 #include "CatalogueTreeModel.h"
 #include "FlashView.h"
 #include "FrmMainU.h"
+#include "LocalSite.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
 #include "WindowTestMain.h"
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeView>
@@ -169,13 +171,10 @@ private slots:
     void theThemeMenuListsTheSkinsFolder() {
         testing::WriteFile(AppFile("Skins/Blue.sui"), "QTreeView { background: #2050a0; }");
         testing::WriteFile(AppFile("Skins/readme.txt"), "not a skin, listed all the same");
+        testing::WriteFile(AppFile("Skins/aqua.sui"), "QTreeView { background: #40c0c0; }");
         fs::create_directories(AppFile("Skins/folder.sui"));
-        std::vector<QString> expected;
-        for (const auto& entry : fs::directory_iterator(AppFile("Skins"))) {
-            if (!entry.is_directory()) {
-                expected.push_back(QString::fromStdString(entry.path().filename().string()).section('.', 0, 0));
-            }
-        }
+        // By name, without regard to letter case, whatever order the disk keeps.
+        const std::vector<QString> expected = {"aqua", "Blue", "MacOS", "readme"};
         const auto window = NewWindow();
         const QList<QAction*> items = window->popSkin->actions();
         QCOMPARE(items.size(), int(expected.size()) + 2);
@@ -413,6 +412,59 @@ private slots:
         QVERIFY(box->text.startsWith("Failed to set data for '"));
         QCOMPARE(box->icon, QMessageBox::Critical);
         QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
+    }
+
+    void theCommonCommandsHaveTheirKeysAndTheWindowOpensCentred() {
+        testing::WriteFile(AppFile("Config.ini"),
+                           "[Config]\r\nDownloadBase=http://127.0.0.1:" + std::to_string(testing::FreePort()) + "/\r\n");
+        const auto window = NewWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        const QRect screen = window->screen()->availableGeometry();
+        QVERIFY((window->geometry().center() - screen.center()).manhattanLength() < 40);
+
+        const auto pressed = [&](QAction* action, const QKeySequence& keys) {
+            QSignalSpy triggered(action, &QAction::triggered);
+            // Keys go where the user's focus is once a dialog has closed: the tree. The
+            // offscreen platform leaves a closed dialog active, so the test activates the window.
+            QApplication::setActiveWindow(window.get());
+            window->treWinksList->setFocus();
+            QTest::keySequence(window->treWinksList, keys);
+            return triggered.count() == 1;
+        };
+        const auto closeModal = [] { testing::AnswerNextModal([](QWidget* modal) { modal->close(); }); };
+        closeModal();
+        QVERIFY(pressed(window->actNew, QKeySequence::New));
+        closeModal();
+        QVERIFY(pressed(window->actOpen, QKeySequence::Open));
+        closeModal();
+        QVERIFY(pressed(window->actSaveAs, window->actSaveAs->shortcut()));
+        QCOMPARE(window->actSaveAs->shortcut(), QKeySequence("Ctrl+Shift+S"));
+        QVERIFY(pressed(window->actUpgrade, Qt::Key_F5));
+        QCOMPARE(window->StatusText(), QString("updated unsuccessfully"));
+
+        // Enter installs the selected pack, and Delete does nothing to the default catalogue.
+        QTreeView* tree = window->treWinksList;
+        tree->setFocus();
+        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
+        window->treWinksListClick();
+        closeModal();
+        QVERIFY(pressed(window->actInstall, Qt::Key_Return));
+        QVERIFY(!pressed(window->deleteitem1, QKeySequence::Delete));
+
+        // On a user list, Delete removes the pack, as the pop-up menu's Delete does.
+        const std::string list = AppFile("mine.mpl");
+        testing::WriteFile(list, Catalogue({{"Winks", 2}}));
+        window->LoadPackList(list);
+        window->ListFileName = list;
+        tree->setCurrentIndex(tree->model()->index(1, 0, tree->model()->index(0, 0)));
+        window->treWinksListClick();
+        QVERIFY(pressed(window->deleteitem1, QKeySequence::Delete));
+        QVERIFY(testing::ReadFile(list).find("Pack 2") == std::string::npos);
+        QVERIFY(testing::ReadFile(list).find("Pack 1") != std::string::npos);
+
+        QVERIFY(pressed(window->Exit1, QKeySequence("Ctrl+Q")));
+        QVERIFY(!window->isVisible());
     }
 };
 
