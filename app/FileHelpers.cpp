@@ -2,7 +2,6 @@
 // and restoring a cabinet from a .QZK pack.
 #include "WinksGlobal.h"
 
-#include "TextFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -73,10 +72,8 @@ void TGlobal::DeleteFiles(const std::string& folder, const std::string& mask) co
     fs::remove(folder, error);
 }
 
-bool TGlobal::RestoreCabinet(const std::string& source, const std::string& dest) const {
-    const auto content = ReadTextFile(source);
-    if (!content) return false;
-    return ReplaceFileAtomically(dest, "M" + *content);
+bool TGlobal::RestoreCabinet(const std::string& source, const std::string& dest, const CopyProgress& progress) const {
+    return CopyFileAtomically(source, dest, "M", progress);
 }
 
 }  // namespace quillane

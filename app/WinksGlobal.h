@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileCopy.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,7 +46,9 @@ public:
     std::string FindNonXmlFile(const std::string& folder) const;
     std::string FindSwfFile(const std::string& folder) const;
     void DeleteFiles(const std::string& folder, const std::string& mask) const;
-    bool RestoreCabinet(const std::string& source, const std::string& dest) const;
+    // Copies a .QZK pack to dest with its first byte put back, in bounded pieces;
+    // progress runs between them.
+    bool RestoreCabinet(const std::string& source, const std::string& dest, const CopyProgress& progress = {}) const;
     int32_t RunAndWait(const std::string& commandLine, uint16_t showWindow) const;
     int LastCharPos(const std::string& ch, const std::string& s) const;
     int CharPosFromEnd(const std::string& ch, const std::string& s) const;

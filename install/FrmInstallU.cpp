@@ -4,7 +4,7 @@
 #include "FrmInstallPaths.h"
 #include "HttpClient.h"
 #include "MessengerContentInstaller.h"
-#include "TextFile.h"
+#include "UniqueFd.h"
 #include "WebServer.h"
 #include "WinksGlobal.h"
 
@@ -14,6 +14,10 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -27,6 +31,7 @@ namespace quillane {
 namespace {
 
 constexpr const char* kFailed = "installed unsuccessfully.";
+constexpr const char* kCabinetSignature = "MSCF";
 
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -57,6 +62,17 @@ void RequireWholePack(const THttpClient& client) {
         throw std::runtime_error("HTTP error: the download ended after " + std::to_string(client.ReceivedBytes()) +
                                  " of " + std::to_string(client.ContentLength()) + " bytes");
     }
+}
+
+// Two install windows, of this program or another copy of it on the same folder,
+// would write the one download file at once and could cache each other's pack.
+// The lock is held until the download has been cached.
+UniqueFd LockDownloadFile(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd) throw std::runtime_error("Cannot create " + path + ": " + std::strerror(errno) + ". ");
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        throw std::runtime_error("Another install is downloading a pack; try again when it has finished. ");
+    return fd;
 }
 
 }  // namespace
@@ -154,16 +170,17 @@ void TFrmInstall::Timer1Timer() {
 
 void TFrmInstall::DownloadAndInstall(const std::string& source, const std::string& cache) {
     const std::string downloaded = Global().AppPath + "DownPack.Temp";
+    const UniqueFd downloadLock = LockDownloadFile(downloaded);
     httpDownFile->SetBody(downloaded);
     Cancelled = false;
     httpDownFile->Get(source);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (!Cancelled) {
         RequireWholePack(*httpDownFile);
-        const auto body = ReadTextFile(downloaded);
         // A cached copy is used for good: it must be whole.
-        if (!body || !ReplaceFileAtomically(cache, *body)) throw std::runtime_error("Cannot write " + cache);
-        InstallPack(source);
+        const bool cached = CopyFileAtomically(downloaded, cache, {}, KeepAnswering());
+        if (!cached && !Cancelled) throw std::runtime_error("Cannot write " + cache);
+        if (cached) InstallPack(source);
     }
     Cancelled = false;
 }
@@ -174,17 +191,17 @@ void TFrmInstall::InstallPack(const std::string& pack) {
         StartServer();
         std::string prepared;
         if (IsUrlSource(Global().PackToInstall)) {
-            // A pack from a URL is a .QZK pack, whatever its name says.
-            prepared = PrepareCabinet(InstallPackFolder() + NameInUrl(Global().PackToInstall));
+            // A pack from a URL is a .QZK pack, whatever its name says, unless it is a
+            // whole cabinet already (a .QZC or .CAB pack that a site serves).
+            const std::string cached = InstallPackFolder() + NameInUrl(Global().PackToInstall);
+            prepared = FileStartsWith(cached, kCabinetSignature) ? CopyCabinet(cached) : PrepareCabinet(cached);
         } else if (Upper(pack).find(".QZK") != std::string::npos) {
             prepared = PrepareCabinet(pack);
         } else {
-            const std::string target = CabinetTarget();
-            std::error_code error;
-            fs::remove(target, error);
-            // Without the copy Messenger would be sent to fetch nothing.
-            if (fs::copy_file(pack, target, fs::copy_options::none, error)) prepared = target;
+            prepared = CopyCabinet(pack);
         }
+        // Closed while the pack was being copied: nothing is left to do.
+        if (Cancelled) return;
         if (!prepared.empty()) {
             CallInstaller(kLoopbackUrl);
         } else {
@@ -197,7 +214,20 @@ void TFrmInstall::InstallPack(const std::string& pack) {
 
 std::string TFrmInstall::PrepareCabinet(const std::string& source) {
     const std::string target = CabinetTarget();
-    return Global().RestoreCabinet(source, target) ? target : std::string();
+    return Global().RestoreCabinet(source, target, KeepAnswering()) ? target : std::string();
+}
+
+std::string TFrmInstall::CopyCabinet(const std::string& source) {
+    const std::string target = CabinetTarget();
+    // Without the copy Messenger would be sent to fetch nothing.
+    return CopyFileAtomically(source, target, {}, KeepAnswering()) ? target : std::string();
+}
+
+CopyProgress TFrmInstall::KeepAnswering() {
+    return [this] {
+        QCoreApplication::processEvents();
+        return !Cancelled;
+    };
 }
 
 void TFrmInstall::CallInstaller(const std::string& url) {

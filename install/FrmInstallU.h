@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileCopy.h"
 #include "SkinEngine.h"
 #include "UrlCache.h"
 
@@ -46,6 +47,10 @@ private:
     void Timer1Timer();
     void InstallPack(const std::string& pack);
     std::string PrepareCabinet(const std::string& source);
+    // Puts a cabinet that is whole already into place to be served.
+    std::string CopyCabinet(const std::string& source);
+    // Lets the window answer between the pieces of a long copy; a cancel stops the copy.
+    CopyProgress KeepAnswering();
     void CallInstaller(const std::string& url);
     void httpDownFilePacketRecvd(THttpClient& sender);
     void msnInstallPackContentInstalled(TMessengerContentInstaller& sender, int lhrResult);

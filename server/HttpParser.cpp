@@ -91,6 +91,8 @@ void THTTPParser::Fail(const std::string& message) const {
 }
 
 void THTTPParser::RefillBuffer() {
+    headScanned_ += scanPos_;
+    if (headScanned_ > headLimit_) Fail("Request head too long");
     buffer_[scanEnd_] = savedChar_;
     const std::size_t kept = dataEnd_ - scanPos_;
     std::memmove(buffer_.get(), buffer_.get() + scanPos_, kept);
@@ -266,6 +268,8 @@ TTakenContent THTTPParser::TakeContent(std::int64_t length) {
     content.Store->SetPosition(contentStart);
     source_ = content.Store.get();
     sourceEnded_ = false;
+    // What follows is content, already bounded by its own limit.
+    headLimit_ = SIZE_MAX;
     // The buffer is used up: nothing is left to scan or to seek back over.
     scanPos_ = tokenStart_ = dataEnd_ = scanEnd_;
     token_ = tkEof;

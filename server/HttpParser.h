@@ -50,6 +50,8 @@ std::uint16_t KeywordHash(std::string_view word);
 
 // Request content beyond this many bytes is refused rather than held in memory.
 inline constexpr std::int64_t kMaxContentLength = 1024 * 1024;
+// A request line and headers together beyond this many bytes are refused likewise.
+inline constexpr std::size_t kMaxHeadLength = 64 * 1024;
 
 // The request content gathered after the headers.
 struct TTakenContent {
@@ -111,6 +113,9 @@ private:
     char savedChar_ = 0;
     // The source has given its last byte (or timed out): nothing is held back any more.
     bool sourceEnded_ = false;
+    // Head bytes scanned and let go so far, and how many the head may have.
+    std::size_t headScanned_ = 0;
+    std::size_t headLimit_ = kMaxHeadLength;
     int token_ = tkEof;
     int lineNumber_ = 1;
     bool dashInWords_ = true;

@@ -1,5 +1,6 @@
 #include "ListeningSocket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
@@ -85,6 +86,7 @@ void TWebServerThread::Execute() {
                 lock.lock();
             }
             connection_.reset();
+            owner_.workerFreed_.notify_one();
             if (terminated_ || !KeepForReuse) break;
         }
     } catch (const std::exception&) {
@@ -101,6 +103,9 @@ void TWebServerThread::ServeConnection() {
     request.SetConnection(connection_.get());
     try {
         TSocketStream stream(*connection_, server.ReadTimeout());
+        // The whole head, not each of its pieces, must come within the read time-out:
+        // a client sending a byte now and then would otherwise hold the worker for ever.
+        stream.StartDeadline();
         THTTPParser parser(stream);
         handler_.ParseRequest(parser, request);
     } catch (const std::exception& error) {
@@ -150,6 +155,8 @@ void TWebListeningSocket::Listen(int port) {
 
 void TWebListeningSocket::AcceptLoop() {
     while (!terminateAccept_) {
+        ReapFinished();
+        if (!WaitForFreeWorker()) break;
         UniqueFd fd(::accept4(listenFd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
         if (!fd) {
             if (terminateAccept_) break;
@@ -157,13 +164,19 @@ void TWebListeningSocket::AcceptLoop() {
             if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(10));
             continue;
         }
-        // The head and the 4096-byte body pieces leave in full segments; closing the
-        // connection after its one answer sends the rest at once.
-        const int on = 1;
-        ::setsockopt(fd.get(), IPPROTO_TCP, TCP_CORK, &on, sizeof on);
         HandOver(std::move(fd));
-        ReapFinished();
     }
+}
+
+bool TWebListeningSocket::WaitForFreeWorker() {
+    // Connections beyond the workers wait in the listening queue, not in a thread each.
+    std::unique_lock lock(ListLock);
+    workerFreed_.wait(lock, [this] {
+        if (terminateAccept_ || WorkerThreads.size() < MaxWorkers) return true;
+        return std::any_of(WorkerThreads.begin(), WorkerThreads.end(),
+                           [](const auto& worker) { return !worker->HasConnection() && worker->KeepForReuse; });
+    });
+    return !terminateAccept_;
 }
 
 void TWebListeningSocket::HandOver(UniqueFd fd) {
@@ -202,6 +215,7 @@ void TWebListeningSocket::ThreadEnded(TWebServerThread* thread) {
     for (auto it = WorkerThreads.begin(); it != WorkerThreads.end(); ++it) {
         if (it->get() == thread) {
             FinishedThreads.splice(FinishedThreads.end(), WorkerThreads, it);
+            workerFreed_.notify_one();
             return;
         }
     }
@@ -220,7 +234,12 @@ void TWebListeningSocket::Close() {
     const std::lock_guard socketLock(socketLock_);
     if (!listening_) return;
     // Accepting stops first, so that no worker appears while the others end.
-    terminateAccept_ = true;
+    {
+        // Under the lock, so that an accept thread waiting for a worker cannot miss it.
+        const std::lock_guard lock(ListLock);
+        terminateAccept_ = true;
+    }
+    workerFreed_.notify_all();
     ::shutdown(listenFd_.get(), SHUT_RDWR);
     acceptThread_.join();
     listenFd_.Close();

@@ -73,6 +73,9 @@ public:
     // The port in use while listening.
     int BoundPort() const { return boundPort_; }
 
+    // The most workers alive at once; one Messenger never needs more.
+    static constexpr std::size_t MaxWorkers = 64;
+
     // How many workers stay alive for reuse.
     int IdleThreadLimit() const;
     // Worker threads alive, and those of them waiting for a connection.
@@ -83,6 +86,8 @@ private:
     friend class TWebServerThread;
 
     void AcceptLoop();
+    // Waits until a worker can take a connection; false when accepting is to stop.
+    bool WaitForFreeWorker();
     void HandOver(UniqueFd fd);
     // Joins and frees the workers that have ended on their own.
     void ReapFinished();
@@ -100,6 +105,8 @@ private:
     mutable std::mutex ListLock;
     std::list<std::unique_ptr<TWebServerThread>> WorkerThreads;
     std::list<std::unique_ptr<TWebServerThread>> FinishedThreads;
+    // Signalled under ListLock when a worker lets go of its connection or ends.
+    std::condition_variable workerFreed_;
     int idleThreadLimit_ = 10;
 };
 

@@ -40,9 +40,9 @@ void SetCork(int fd, int on) { ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, size
 }  // namespace
 
 TServerConnection::TServerConnection(UniqueFd fd, TServerLog& log) : fd_(std::move(fd)), log_(log) {
-    // A connection carries one answer, written as a head and then the file in small
-    // pieces. Held back until segments are full, it goes out in a few large packets
-    // instead of one per piece; Close lets the rest go.
+    // A connection carries one answer, written as a head and then the file. Held back
+    // until segments are full, the head shares its packet with the body's start
+    // instead of going alone; Close lets the rest go.
     SetCork(fd_.get(), 1);
 }
 

@@ -25,9 +25,11 @@ void TMemoryStream::Seek(std::int64_t offset) {
 
 void TMemoryStream::SetPosition(std::size_t position) { position_ = std::min(position, bytes_.size()); }
 
-TFileStream::TFileStream(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+TFileStream::TFileStream(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
     struct stat status {};
-    // A folder opens fine on this platform but is no file to send.
+    // A folder opens fine on this platform but is no file to send; a named pipe or a
+    // device would make the open or the reads wait for a writer that may never come,
+    // which is why the open does not wait.
     if (!fd_ || ::fstat(fd_.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw EFOpenError("Cannot open file " + path);
     size_ = status.st_size;

@@ -19,7 +19,9 @@ std::string StatusPhrase(int code);
 // layout. When it goes, everything written to the client becomes a log entry.
 class TWebServerResponse {
 public:
-    static constexpr std::size_t BodyPieceSize = 4096;
+    // A file body is handed to the connection in pieces as large as one sendfile call
+    // takes, so that the system, not a small buffer here, decides how it is cut.
+    static constexpr std::size_t BodyPieceSize = 0x7ffff000;
 
     TWebServerResponse(TWebServerRequest& request, TClientConnection* connection, TServerLog& log);
     ~TWebServerResponse();

@@ -78,6 +78,21 @@ TEST_F(FileHelpers, RestoreCabinetFromAFolderFails) {
     EXPECT_FALSE(fs::exists(folder.File("temp.cab")));
 }
 
+TEST_F(FileHelpers, RestoreCabinetCopiesALargePackInPiecesAndCanBeStopped) {
+    std::string pack(3 * 1024 * 1024 + 17, '\0');
+    for (std::size_t i = 0; i < pack.size(); ++i) pack[i] = static_cast<char>(i % 253);
+    WriteFile(folder.File("pack.QZK"), pack);
+    int pieces = 0;
+    EXPECT_TRUE(global.RestoreCabinet(folder.File("pack.QZK"), folder.File("temp.cab"), [&] { return ++pieces > 0; }));
+    EXPECT_EQ(ReadFile(folder.File("temp.cab")), "M" + pack);
+    EXPECT_EQ(pieces, 4);
+    // Stopped after its first piece: the old file stays, and no part is left beside it.
+    WriteFile(folder.File("temp.cab"), "keep");
+    EXPECT_FALSE(global.RestoreCabinet(folder.File("pack.QZK"), folder.File("temp.cab"), [] { return false; }));
+    EXPECT_EQ(ReadFile(folder.File("temp.cab")), "keep");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator()), 2);
+}
+
 TEST_F(FileHelpers, RestoreCabinetIntoAMissingFolderFailsCleanly) {
     WriteFile(folder.File("pack.QZK"), "SCF");
     EXPECT_FALSE(global.RestoreCabinet(folder.File("pack.QZK"), folder.Folder() + "nofolder/temp.cab"));

@@ -6,6 +6,8 @@
 
 #include <QTimer>
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -107,6 +109,37 @@ private slots:
         const auto packs = driver.StoredPacks();
         QCOMPARE(packs.size(), size_t(2));
         QCOMPARE(packs[1].items[0].name, std::string("Bouncing Heart"));
+    }
+
+    void aWholeCabinetFromASiteIsInstalledAsItIs() {
+        support::InstallWindowDriver driver;
+        support::TempFolder site;
+        support::WriteFile(site.File("owl.QZC"), support::ReadFile(SamplePack("owl.QZC")));
+        support::LocalSite server(site.Path().string());
+        const auto outcome = driver.Run(server.Base() + "owl.QZC");
+        QVERIFY2(outcome.installed, qPrintable(outcome.label));
+        QCOMPARE(support::ReadFile(driver.AppFile("msnpack/temppack11.cab")), support::ReadFile(site.File("owl.QZC")));
+        QCOMPARE(driver.StoredPacks().size(), size_t(1));
+    }
+
+    void aDownloadWhileAnotherRunsShowsCode10001AndCachesNothing() {
+        support::InstallWindowDriver driver;
+        support::TempFolder site;
+        support::WriteFile(site.File("heart.QZK"), support::ReadFile(SamplePack("heart.QZK")));
+        support::LocalSite server(site.Path().string());
+        // Another copy of the program is downloading into the same file.
+        const std::string downloading = "another pack's body";
+        support::WriteFile(driver.AppFile("DownPack.Temp"), downloading);
+        const int other = open(driver.AppFile("DownPack.Temp").c_str(), O_RDWR | O_CLOEXEC);
+        QVERIFY(other >= 0 && flock(other, LOCK_EX | LOCK_NB) == 0);
+        const auto outcome = driver.Run(server.Base() + "heart.QZK");
+        close(other);
+        QCOMPARE(outcome.label, QString("installed unsuccessfully.Another install is downloading a pack; try again when "
+                                        "it has finished. code:10001."));
+        QVERIFY(server.Requests().empty());
+        QCOMPARE(support::ReadFile(driver.AppFile("DownPack.Temp")), downloading);
+        QVERIFY(!Exists(driver.AppFile("msnpack/heart.QZK")));
+        QVERIFY(driver.StoredPacks().empty());
     }
 
     void downloadFailuresShowCode10001AndKeepTheCancelButton() {

@@ -118,20 +118,20 @@ TEST_F(ResponseToMemory, RequestWithoutVersionGetsTheBodyAlone) {
 
 TEST_F(ResponseToMemory, FileBodyGoesOutInPiecesAndStaysOutOfTheLog) {
     testing::TempFolder folder;
-    std::string bytes(10000, '\0');
+    std::string bytes(150000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i % 251);
     testing::WriteFile(folder.File("f.bin"), bytes);
     {
         auto response = NewResponse();
         response->SetContentStream(std::make_unique<TFileStream>(folder.File("f.bin")));
-        EXPECT_EQ(response->ContentLength(), 10000);
+        EXPECT_EQ(response->ContentLength(), 150000);
         response->WriteResponse();
         EXPECT_FALSE(response->HasContentStream());
     }
     const std::string head = "HTTP/1.1 200 OK\r\nDate: Wed, 05 Jan 2005 10:20:30 GMT\r\nServer: Quillane Server/1.0\r\n"
-                             "Content-Length: 10000\r\nConnection: close\r\nContent:\r\n\r\n";
+                             "Content-Length: 150000\r\nConnection: close\r\nContent:\r\n\r\n";
     EXPECT_EQ(connection.bytes, head + bytes);
-    EXPECT_EQ(connection.sends, 1 + 3);  // the head, then 4096 + 4096 + 1808
+    EXPECT_EQ(connection.sends, 1 + 3);  // the head, then 65536 + 65536 + 18928
     server.Log().DeliverPending();
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0]->Text(), head);
