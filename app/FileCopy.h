@@ -9,10 +9,9 @@ namespace quillane {
 // Runs between two pieces of a long copy; false stops the copy.
 using CopyProgress = std::function<bool()>;
 
-// Writes `head` and then the whole of `source` to a new file beside `target`, and
-// renames it over `target`, so that readers see the old file or the new one, never a
-// part. The file is copied in pieces of bounded size, however large it is. On failure
-// or when stopped, `target` is untouched and no temporary file remains.
+// Writes `head` and then the whole of `source` over `target` as WriteFileAtomically
+// does, in pieces of bounded size, however large the file is. On failure or when
+// stopped, `target` is untouched and no temporary file remains.
 bool CopyFileAtomically(const std::string& source, const std::string& target, std::string_view head = {},
                         const CopyProgress& progress = {});
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,7 +58,7 @@ std::string WriteTarget(const std::string& path) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill) {
     const std::string target = WriteTarget(path);
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
@@ -67,18 +68,16 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
     std::string temp = target + ".XXXXXX";
     UniqueFd fd = CreateUniqueFile(temp);
     if (!fd) return false;
-    bool ok = !exists || fchmod(fd.get(), old.st_mode & 07777) == 0;
-    for (size_t written = 0; ok && written < bytes.size();) {
-        const ssize_t n = write(fd.get(), bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) written += static_cast<size_t>(n);
-    }
+    bool ok = (!exists || fchmod(fd.get(), old.st_mode & 07777) == 0) && fill(fd.get());
     ok = ok && fsync(fd.get()) == 0;
     ok = fd.Close() && ok;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) unlink(temp.c_str());
     return ok;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
+    return WriteFileAtomically(path, [bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
 }
 
 }  // namespace quillane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,5 +22,9 @@ std::string_view LineBreakOf(std::string_view text);
 // On failure the old file is untouched and no temporary file remains.
 // A symbolic link is written through; a read-only file is not replaced.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same with content that `fill` writes to the new file's descriptor
+// (false from it fails the whole write and leaves `path` untouched).
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill);
 
 }  // namespace quillane

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <random>
 #include <string_view>
+#include <unistd.h>
 
 namespace quillane {
 
@@ -22,6 +23,17 @@ UniqueFd CreateUniqueFile(std::string& path) {
         if (fd || errno != EEXIST) return fd;
     }
     return UniqueFd();
+}
+
+bool WriteAll(int fd, const char* data, std::size_t count) {
+    while (count > 0) {
+        const ssize_t written = ::write(fd, data, count);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 }  // namespace quillane

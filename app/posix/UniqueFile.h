@@ -2,6 +2,7 @@
 
 #include "UniqueFd.h"
 
+#include <cstddef>
 #include <string>
 
 namespace quillane {
@@ -12,5 +13,8 @@ namespace quillane {
 // being changed (other threads may be creating files at the same time).
 // An invalid descriptor, with errno set, when no file could be made.
 UniqueFd CreateUniqueFile(std::string& path);
+
+// Writes every byte, going on after interruptions; false when the file takes no more.
+bool WriteAll(int fd, const char* data, std::size_t count);
 
 }  // namespace quillane
