@@ -19,35 +19,38 @@ void CatalogueTreeModel::SetCategories(std::vector<Category> categories) {
     }
     beginResetModel();
     categories_ = std::move(categories);
-    Refilter();
+    shown_ = Filtered();
     endResetModel();
 }
 
-void CatalogueTreeModel::SetFilter(const QString& text) {
-    const QString filter = SearchKey(text);
-    if (filter == filter_) return;
+bool CatalogueTreeModel::SetFilter(const QString& text) {
+    filter_ = SearchKey(text);
+    std::vector<Shown> shown = Filtered();
+    // Typing on often keeps the same packs; the view then keeps its rows.
+    if (shown == shown_) return false;
     beginResetModel();
-    filter_ = filter;
-    Refilter();
+    shown_ = std::move(shown);
     endResetModel();
+    return true;
 }
 
-void CatalogueTreeModel::Refilter() {
-    shown_.clear();
+std::vector<CatalogueTreeModel::Shown> CatalogueTreeModel::Filtered() const {
+    std::vector<Shown> shown;
     for (size_t category = 0; category < categories_.size(); ++category) {
         const auto& packs = categories_[category].packs;
-        Shown shown{category, {}};
+        Shown kept{category, {}};
         if (filter_.isEmpty()) {
-            shown.packs.resize(packs.size());
-            std::iota(shown.packs.begin(), shown.packs.end(), size_t{0});
+            kept.packs.resize(packs.size());
+            std::iota(kept.packs.begin(), kept.packs.end(), size_t{0});
         } else {
             for (size_t pack = 0; pack < packs.size(); ++pack) {
-                if (packs[pack].searchKey.contains(filter_)) shown.packs.push_back(pack);
+                if (packs[pack].searchKey.contains(filter_)) kept.packs.push_back(pack);
             }
-            if (shown.packs.empty()) continue;
+            if (kept.packs.empty()) continue;
         }
-        shown_.push_back(std::move(shown));
+        shown.push_back(std::move(kept));
     }
+    return shown;
 }
 
 const CatalogueTreeModel::Pack& CatalogueTreeModel::PackAt(const QModelIndex& index) const {
@@ -62,6 +65,7 @@ CatalogueNode CatalogueTreeModel::NodeAt(const QModelIndex& index) const {
 }
 
 QModelIndex CatalogueTreeModel::IndexOf(CatalogueNode node) const {
+    if (!node) return {};
     for (size_t row = 0; row < shown_.size(); ++row) {
         const Category& category = categories_[shown_[row].category];
         if (category.node == node) return createIndex(static_cast<int>(row), 0, quintptr(0));
@@ -108,6 +112,12 @@ QVariant CatalogueTreeModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DecorationRole) return category ? categoryIcon_ : packIcon_;
     return {};
+}
+
+Qt::ItemFlags CatalogueTreeModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return IsCategory(index) ? flags : flags | Qt::ItemNeverHasChildren;
 }
 
 }  // namespace quillane

@@ -34,8 +34,9 @@ public:
     // Replaces the tree; a filter that is set applies to the new one.
     void SetCategories(std::vector<Category> categories);
     // Shows only the packs whose title contains the text, ignoring letter
-    // case and accents; an empty text shows every pack.
-    void SetFilter(const QString& text);
+    // case and accents; an empty text shows every pack. Returns whether the
+    // rows shown have changed (the model was then reset).
+    bool SetFilter(const QString& text);
     bool IsFiltered() const { return !filter_.isEmpty(); }
 
     bool IsCategory(const QModelIndex& index) const { return index.isValid() && !index.internalId(); }
@@ -49,14 +50,18 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // Packs say that they never have children: the view then keeps no
+    // record of each one when it opens every category, as the filter does.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
     // A shown category and the positions of its shown packs.
     struct Shown {
         size_t category;
         std::vector<size_t> packs;
+        bool operator==(const Shown&) const = default;
     };
-    void Refilter();
+    std::vector<Shown> Filtered() const;
     const Pack& PackAt(const QModelIndex& index) const;
 
     std::vector<Category> categories_;

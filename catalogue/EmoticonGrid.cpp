@@ -39,6 +39,7 @@ int TEmoticonGrid::SetEmoticons(const std::vector<Emoticon>& emoticons) {
         cell->setToolTip(emoticon.shortcut.isEmpty() ? emoticon.name : emoticon.name + "  " + emoticon.shortcut);
         movie->start();
         layout->addWidget(cell, shown / kColumns, shown % kColumns);
+        cell->show();
         ++shown;
     }
     adjustSize();

@@ -44,11 +44,14 @@ void TFrmMain::edtFilterChange(const QString& text) {
     const bool wasFiltered = treeModel->IsFiltered();
     if (!wasFiltered) RememberTree();
     const CatalogueNode selected = treeModel->NodeAt(treWinksList->currentIndex());
-    treeModel->SetFilter(text);
+    const bool changed = treeModel->SetFilter(text);
     if (treeModel->IsFiltered()) {
+        // The same rows as before stay as they are, opened and chosen.
+        if (!changed && wasFiltered) return;
         treWinksList->expandAll();
         SelectInTree(selected);
     } else if (wasFiltered) {
+        treWinksList->collapseAll();
         for (const CatalogueNode category : treeBeforeFilter_.expanded) {
             treWinksList->expand(treeModel->IndexOf(category));
         }
