@@ -99,7 +99,8 @@ void TWebServerThread::Execute() {
 
 void TWebServerThread::ServeConnection() {
     TCustomWebServer& server = owner_.server_;
-    TWebServerRequest request(server.Port(), connection_->PeerAddress(), connection_->PeerHostName());
+    TServerConnection::TPeer peer = connection_->Peer();
+    TWebServerRequest request(server.Port(), peer.address, std::move(peer.lookUpHostName));
     request.SetConnection(connection_.get());
     try {
         TSocketStream stream(*connection_, server.ReadTimeout());

@@ -133,24 +133,20 @@ void TServerConnection::Close() {
     fd_.Close();
 }
 
-std::string TServerConnection::PeerAddress() const {
+TServerConnection::TPeer TServerConnection::Peer() const {
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
     char text[INET_ADDRSTRLEN] = "";
     if (::getpeername(Descriptor(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET ||
         !::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text))
         return {};
-    return text;
-}
-
-std::string TServerConnection::PeerHostName() const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    char host[NI_MAXHOST] = "";
-    if (::getpeername(Descriptor(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 ||
-        ::getnameinfo(reinterpret_cast<sockaddr*>(&peer), length, host, sizeof host, nullptr, 0, NI_NAMEREQD) != 0)
-        return {};
-    return host;
+    return {text, [peer, length] {
+                char host[NI_MAXHOST] = "";
+                if (::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), length, host, sizeof host, nullptr, 0,
+                                  NI_NAMEREQD) != 0)
+                    return std::string();
+                return std::string(host);
+            }};
 }
 
 std::size_t TSocketStream::Read(char* buffer, std::size_t count) {

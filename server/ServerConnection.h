@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -31,10 +32,14 @@ public:
     // answer instead of a reset.
     void Close();
 
-    // The peer's IPv4 address in dotted form, and its name from a reverse lookup;
-    // empty when unknown.
-    std::string PeerAddress() const;
-    std::string PeerHostName() const;
+    // The peer's IPv4 address in dotted form, and a lookup of its name (a reverse
+    // lookup, run only when called); empty when unknown. The lookup keeps the
+    // address, so it can run after the connection has closed.
+    struct TPeer {
+        std::string address;
+        std::function<std::string()> lookUpHostName;
+    };
+    TPeer Peer() const;
 
 private:
     // Logs a failing send (kind 1) or receive (kind 2) and closes the connection.

@@ -1,6 +1,7 @@
 #include "WebServerRequest.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstring>
 
 #include "HttpParser.h"
@@ -28,12 +29,13 @@ int FieldIndex(std::string_view name) {
 
 }  // namespace
 
-TWebServerRequest::TWebServerRequest(int serverPort, const std::string& remoteAddress, const std::string& remoteHost) {
+TWebServerRequest::TWebServerRequest(int serverPort, const std::string& remoteAddress,
+                                     std::function<std::string()> lookUpRemoteHost)
+    : lookUpRemoteHost_(std::move(lookUpRemoteHost)) {
     dates_.fill(-1);
     fields_[fiContentLength] = std::to_string(0);
     fields_[fiServerPort] = std::to_string(serverPort);
     fields_[fiRemoteAddr] = remoteAddress;
-    fields_[fiRemoteHost] = remoteHost;
 }
 
 void TWebServerRequest::CheckIndex(int index) const {
@@ -42,6 +44,7 @@ void TWebServerRequest::CheckIndex(int index) const {
 
 std::string TWebServerRequest::GetText(int index) {
     CheckIndex(index);
+    if (index == fiRemoteHost && lookUpRemoteHost_) fields_[fiRemoteHost] = std::exchange(lookUpRemoteHost_, nullptr)();
     if (index == fiContent && fields_[fiContent].empty()) {
         const std::int32_t length = GetInteger(fiContentLength);
         if (length > 0) fields_[fiContent] = ReadContentText(static_cast<std::size_t>(length));
@@ -51,6 +54,7 @@ std::string TWebServerRequest::GetText(int index) {
 
 void TWebServerRequest::SetText(int index, const std::string& text) {
     CheckIndex(index);
+    if (index == fiRemoteHost) lookUpRemoteHost_ = nullptr;
     fields_[index] = text;
     if (index != fiRequestMethod) return;
     if (SameText(text, "GET")) methodKind_ = mkGet;

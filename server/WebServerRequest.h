@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,13 +56,16 @@ enum : int {
 // the content, and the writes the response uses.
 class TWebServerRequest {
 public:
-    TWebServerRequest(int serverPort, const std::string& remoteAddress, const std::string& remoteHost);
+    // The remote host's name is looked up when field 22 is first read: a reverse
+    // lookup reads the system's name files, which most requests never need.
+    TWebServerRequest(int serverPort, const std::string& remoteAddress,
+                      std::function<std::string()> lookUpRemoteHost);
 
     TMethodKind MethodKind() const { return methodKind_; }
     const std::vector<std::string>& ExtraHeaders() const { return extraHeaders_; }
 
     // Raises EListError "Index out of bounds" outside 0 to 28; field 25 is read from
-    // the content on first use.
+    // the content, and field 22 looked up, on first use.
     std::string GetText(int index);
     void SetText(int index, const std::string& text);
     // -1 for an empty field; EConvertError for a text that is not a number.
@@ -97,6 +101,7 @@ private:
 
     TMethodKind methodKind_ = mkAny;
     std::array<std::string, FieldCount> fields_;
+    std::function<std::string()> lookUpRemoteHost_;
     std::array<TDateTime, FieldCount> dates_;
     std::vector<std::string> extraHeaders_;
     TClientConnection* connection_ = nullptr;

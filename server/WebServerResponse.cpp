@@ -1,5 +1,6 @@
 #include "WebServerResponse.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "ClientConnection.h"
@@ -126,7 +127,13 @@ void TWebServerResponse::SendContentStream() {
     // A piece sent in part is continued from its first byte not sent.
     const std::unique_ptr<TFileStream> stream = std::move(contentStream_);
     if (!connection_) return;
-    while (connection_->SendFilePiece(*stream, BodyPieceSize) > 0) {
+    // Exactly the bytes the head announced, the file's size when it was opened:
+    // no call is spent on finding the end, and a file growing meanwhile sends no more.
+    for (std::int64_t left = stream->Size(); left > 0;) {
+        const std::size_t piece = static_cast<std::size_t>(std::min<std::int64_t>(left, BodyPieceSize));
+        const std::size_t sent = connection_->SendFilePiece(*stream, piece);
+        if (sent == 0) break;
+        left -= static_cast<std::int64_t>(sent);
     }
 }
 

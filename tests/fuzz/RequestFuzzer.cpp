@@ -75,7 +75,7 @@ void ServeRequest(const std::string& input, std::size_t slice) {
     server.SetSearchPath("/nonexistent-quillane-fuzz/");
     TRequestHandler handler(server);
     TRecordingConnection connection;
-    TWebServerRequest request(21888, "127.0.0.1", "localhost");
+    TWebServerRequest request(21888, "127.0.0.1", [] { return std::string("localhost"); });
     request.SetConnection(&connection);
     TSlicedStream stream(input, slice);
     try {

@@ -11,7 +11,7 @@ using testing::RegisterAnswering;
 using testing::TestClassId;
 
 std::optional<TClassId> ClassFor(const std::string& path) {
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     request.SetText(fiPathInfo, path);
     return FindComponentClass(request);
 }

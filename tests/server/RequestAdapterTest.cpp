@@ -25,7 +25,7 @@ protected:
     }
 
     testing::TMemoryConnection connection;
-    TWebServerRequest request{8080, "127.0.0.1", "localhost"};
+    TWebServerRequest request{8080, "127.0.0.1", [] { return std::string("localhost"); }};
     TRequestAdapter adapter{request};
 };
 

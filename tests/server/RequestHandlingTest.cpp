@@ -119,7 +119,7 @@ protected:
     TCustomWebServer server;
     TRequestHandler handler{server};
     testing::TMemoryConnection connection;
-    TWebServerRequest request{80, "127.0.0.1", ""};
+    TWebServerRequest request{80, "127.0.0.1", {}};
 };
 
 TEST_F(HandlerInMemory, ServeRequestReportsWhetherItFoundSomething) {

@@ -24,7 +24,11 @@ struct TReadRequest {
         ReadRequest(parser, request);
     }
     TPieceStream stream;
-    TWebServerRequest request{21888, "127.0.0.1", "localhost"};
+    int lookUps = 0;
+    TWebServerRequest request{21888, "127.0.0.1", [this] {
+                                  ++lookUps;
+                                  return std::string("localhost");
+                              }};
 };
 
 TEST(RequestFields, PlainGet) {
@@ -39,7 +43,11 @@ TEST(RequestFields, PlainGet) {
     EXPECT_EQ(r.GetText(fiContentLength), "0");
     EXPECT_EQ(r.GetText(fiServerPort), "21888");
     EXPECT_EQ(r.GetText(fiRemoteAddr), "127.0.0.1");
+    // The reverse lookup runs once, when the name is first asked for.
+    EXPECT_EQ(read.lookUps, 0);
     EXPECT_EQ(r.GetText(fiRemoteHost), "localhost");
+    EXPECT_EQ(r.GetText(fiRemoteHost), "localhost");
+    EXPECT_EQ(read.lookUps, 1);
     EXPECT_TRUE(r.ExtraHeaders().empty());
     EXPECT_EQ(r.RawRequestText(), "GET /temppack11.cab HTTP/1.1\r\nHost: 127.0.0.1:21888\r\n\r\n");
 }
@@ -146,7 +154,7 @@ TEST(RequestDates, UnreadableDatesAreConversionErrors) {
 }
 
 TEST(RequestObject, FieldIndexesAreChecked) {
-    TWebServerRequest request(1, "", "");
+    TWebServerRequest request(1, "", {});
     for (int bad : {-1, 29, 100}) {
         try {
             request.GetText(bad);
@@ -232,7 +240,7 @@ TEST_F(SocketPairRead, CompleteRequestInSeveralPackets) {
         std::this_thread::sleep_for(30ms);
         ClientSends("cdef");
     });
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     Read(request, 5s);
     sender.join();
     EXPECT_EQ(request.MethodKind(), mkPost);
@@ -243,7 +251,7 @@ TEST_F(SocketPairRead, CompleteRequestInSeveralPackets) {
 
 TEST_F(SocketPairRead, ContentThatNeverArrivesStopsAfterOneTimeOut) {
     ClientSends("POST /x HTTP/1.0\r\nContent-Length: 100\r\n\r\nabc");
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     const auto start = std::chrono::steady_clock::now();
     Read(request, 300ms);
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -261,7 +269,7 @@ TEST_F(SocketPairRead, TricklingContentIsCutOffAtOneTimeOutInAll) {
             ::send(client.get(), "x", 1, MSG_NOSIGNAL);
         }
     });
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     const auto start = std::chrono::steady_clock::now();
     Read(request, 400ms);
     const auto waited = std::chrono::steady_clock::now() - start;
@@ -275,7 +283,7 @@ TEST_F(SocketPairRead, TricklingContentIsCutOffAtOneTimeOutInAll) {
 }
 
 TEST_F(SocketPairRead, SilentClientGivesAnEmptyRequest) {
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     Read(request, 100ms);
     EXPECT_EQ(request.MethodKind(), mkAny);
     EXPECT_EQ(request.GetText(fiRequestMethod), "");
@@ -286,7 +294,7 @@ TEST_F(SocketPairRead, InterruptEndsABlockedReadAtOnce) {
         std::this_thread::sleep_for(100ms);
         connection->Interrupt();
     });
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     const auto start = std::chrono::steady_clock::now();
     Read(request, 30s);
     interrupter.join();

@@ -28,7 +28,7 @@ protected:
 
     TCustomWebServer server;
     TMemoryConnection connection;
-    TWebServerRequest request{80, "127.0.0.1", ""};
+    TWebServerRequest request{80, "127.0.0.1", {}};
     std::vector<std::unique_ptr<TTransactionLogEntry>> logged;
 };
 

@@ -72,7 +72,7 @@ TEST(ServerLog, ElapsedTimeFollowsTheRequestOfTheSameThread) {
     TCustomWebServer server;
     std::vector<std::unique_ptr<TTransactionLogEntry>> kept;
     server.LogHandler = [&](TServerLog&, std::unique_ptr<TTransactionLogEntry>& entry) { kept.push_back(std::move(entry)); };
-    TWebServerRequest request(80, "127.0.0.1", "");
+    TWebServerRequest request(80, "127.0.0.1", {});
     request.SetText(fiRequestMethod, "GET");
     request.SetText(fiPathInfo, "/a");
     request.SetText(fiContentType, "text/plain");
