@@ -120,6 +120,7 @@ private:
     void actHomeExecute();
     void actAboutExecute();
     void actPackMarkExecute();
+    void actInstalledContentExecute();
     void actUpgradeExecute();
 
     void treWinksListMouseUp(const QPoint& position);

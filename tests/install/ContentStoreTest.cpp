@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -42,7 +43,7 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     support::SampleCabinet("robot.QZC", temp.File("robot.cab"));
     support::SampleCabinet("heart.QZK", temp.File("heart.cab"));
 
-    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source"), kInstalled);
+    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source", "faces.QZK"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("robot.cab"), "robot source"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("heart.cab"), "heart source"), kInstalled);
     umask(mask);
@@ -50,6 +51,10 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     const auto packs = store.Packs();
     ASSERT_EQ(packs.size(), 3u);
     EXPECT_EQ(packs[0].source, "faces source");
+    EXPECT_EQ(packs[0].name, "faces.QZK");
+    EXPECT_EQ(packs[1].name, "");
+    EXPECT_TRUE(std::regex_match(packs[0].installed, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")))
+        << packs[0].installed;
     ASSERT_EQ(packs[0].items.size(), 4u);
     EXPECT_EQ(packs[0].items[0].type, "emoticon");
     EXPECT_EQ(packs[0].items[0].name, "Smile");
