@@ -25,6 +25,8 @@ namespace {
 // Pictures larger than this are shown scaled down; emoticons keep their size.
 constexpr int kPictureBox = 48;
 constexpr int kPackIdRole = Qt::UserRole;
+constexpr int kColumnGap = 16;
+constexpr int kRowGap = 6;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -44,10 +46,12 @@ QLabel* PictureOf(const std::string& file, QWidget* parent) {
         delete movie;
         return label;
     }
-    const QSize size = movie->currentImage().size();
+    QSize size = movie->currentImage().size();
     if (size.width() > kPictureBox || size.height() > kPictureBox) {
-        movie->setScaledSize(size.scaled(kPictureBox, kPictureBox, Qt::KeepAspectRatio));
+        size = size.scaled(kPictureBox, kPictureBox, Qt::KeepAspectRatio);
+        movie->setScaledSize(size);
     }
+    label->setFixedSize(size);
     label->setMovie(movie);
     movie->start();
     return label;
@@ -66,8 +70,18 @@ QTreeWidget* MakeList(const QStringList& columns, const char* name, QWidget* par
     list->setColumnCount(static_cast<int>(columns.size()));
     list->setHeaderLabels(columns);
     list->setRootIsDecorated(false);
+    list->setAlternatingRowColors(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return list;
+}
+
+// Every column as wide as its widest text and a little more, so that
+// neighbouring columns do not run into each other; the user may resize them.
+void FitColumns(QTreeWidget* list) {
+    for (int column = 0; column + 1 < list->columnCount(); ++column) {
+        list->resizeColumnToContents(column);
+        list->setColumnWidth(column, list->columnWidth(column) + kColumnGap);
+    }
 }
 
 }  // namespace
@@ -88,12 +102,11 @@ void TFrmInstalledContent::CreateControls() {
     lists->setChildrenCollapsible(false);
     lstPacks = MakeList({"Pack", "Installed", "Contents"}, "lstPacks", lists);
     lstPacks->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstPacks->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     lstItems = MakeList({"Picture", "Kind", "Name", "Shortcut"}, "lstItems", lists);
     lstItems->setSelectionMode(QAbstractItemView::NoSelection);
-    lstItems->setIconSize(QSize(kPictureBox, kPictureBox));
-    lstItems->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    lstItems->header()->setMinimumSectionSize(kPictureBox + 12);
+    lstItems->header()->setMinimumSectionSize(kPictureBox + kColumnGap);
+    // Few packs, and many items in each.
+    lists->setSizes({150, 330});
 
     btnRemove = MakeButton("Remove", "btnRemove", this);
     btnOpenFolder = MakeButton("Open Folder", "btnOpenFolder", this);
@@ -144,6 +157,7 @@ void TFrmInstalledContent::ShowPacks() {
         row->setData(0, kPackIdRole, pack.id);
         if (selected.count(pack.id)) row->setSelected(true);
     }
+    FitColumns(lstPacks);
     if (lstPacks->selectedItems().isEmpty() && lstPacks->topLevelItemCount() > 0) {
         lstPacks->topLevelItem(0)->setSelected(true);
     }
@@ -164,9 +178,11 @@ void TFrmInstalledContent::ShowItems() {
     for (const auto& item : pack->items) {
         const QString shortcut = item.type == "emoticon" ? Text(item.shortcut) : QString();
         auto* row = new QTreeWidgetItem(lstItems, {QString(), Text(KindName(item.type)), Text(item.name), shortcut});
-        row->setSizeHint(0, QSize(kPictureBox + 8, kPictureBox + 4));
-        lstItems->setItemWidget(row, 0, PictureOf(store.Folder() + item.file, lstItems));
+        QLabel* picture = PictureOf(store.Folder() + item.file, lstItems);
+        row->setSizeHint(0, picture->sizeHint() + QSize(kColumnGap, kRowGap));
+        lstItems->setItemWidget(row, 0, picture);
     }
+    FitColumns(lstItems);
 }
 
 void TFrmInstalledContent::UpdateButtons() {
