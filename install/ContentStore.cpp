@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
@@ -26,7 +25,6 @@ namespace quillane {
 namespace {
 
 constexpr const char* kIndexName = "index.xml";
-constexpr const char* kLockName = "index.lock";
 constexpr const char* kCabinetSignature = "MSCF";
 
 // Ends the install with a result other than kInstalled.
@@ -189,10 +187,10 @@ void AddPack(pugi::xml_node store, int id, const std::string& source, const std:
     }
 }
 
-// Holds the store's lock while it lives; an empty descriptor when the lock
-// file cannot be opened, as in a store that cannot be written.
+// Holds the lock on the store folder itself while it lives (no file of its
+// own, so the store looks as it always did); empty when the folder cannot be opened.
 UniqueFd LockStore(const std::string& folder) {
-    UniqueFd lock(::open((folder + kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    UniqueFd lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!lock) return lock;
     while (::flock(lock.get(), LOCK_EX) != 0) {
         if (errno != EINTR) return UniqueFd();
@@ -216,10 +214,6 @@ TContentStore::TContentStore(std::string folder) : folder_(std::move(folder)) {
         TWorkFolder probe(folder_, "open");
     } catch (const std::runtime_error& failure) {
         throw EContentStoreError(std::string("Cannot open the content store: ") + failure.what());
-    }
-    if (!LockStore(folder_)) {
-        throw EContentStoreError("Cannot open the content store: cannot create " + folder_ + kLockName + ": " +
-                                 std::strerror(errno));
     }
 }
 

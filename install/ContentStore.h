@@ -50,11 +50,10 @@ struct TStoredPack {
 //                             wink's file is its inner cabinet, kept whole,
 //                             since Messenger plays a wink from that cabinet
 //   <store>/.install-*/       work of an install in progress (removed after it)
-//   <store>/index.lock        locked while the index is read and replaced, so that
-//                             installs and removals of several windows or
-//                             processes never undo each other's entries
 //
-// An install is all or nothing: its files are laid out in a work folder, then
+// The store folder is locked (flock) while the index is read and replaced, so
+// that installs and removals of several windows or processes never undo each
+// other's entries. An install is all or nothing: its files are laid out in a work folder, then
 // moved to packs/<id>/ with one rename, and the index is replaced atomically
 // last; any failure before that leaves the store as it was.
 class TContentStore {

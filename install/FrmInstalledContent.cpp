@@ -161,7 +161,9 @@ void TFrmInstalledContent::ShowPacks() {
     if (lstPacks->selectedItems().isEmpty() && lstPacks->topLevelItemCount() > 0) {
         lstPacks->topLevelItem(0)->setSelected(true);
     }
-    if (!lstPacks->selectedItems().isEmpty()) lstPacks->setCurrentItem(lstPacks->selectedItems().front(), 0, QItemSelectionModel::NoUpdate);
+    if (!lstPacks->selectedItems().isEmpty()) {
+        lstPacks->setCurrentItem(lstPacks->selectedItems().front(), 0, QItemSelectionModel::NoUpdate);
+    }
     ShowItems();
     UpdateButtons();
 }
@@ -173,8 +175,8 @@ void TFrmInstalledContent::ShowItems() {
     // With several packs selected, the one the user came to last.
     const QTreeWidgetItem* current = lstPacks->currentItem();
     const int id = current && current->isSelected() ? current->data(0, kPackIdRole).toInt() : selected.front().id;
-    const auto pack = std::find_if(packs.begin(), packs.end(), [id](const TStoredPack& stored) { return stored.id == id; });
-    if (pack == packs.end()) return;
+    const TStoredPack* pack = FindPack(id);
+    if (!pack) return;
     for (const auto& item : pack->items) {
         const QString shortcut = item.type == "emoticon" ? Text(item.shortcut) : QString();
         auto* row = new QTreeWidgetItem(lstItems, {QString(), Text(KindName(item.type)), Text(item.name), shortcut});
@@ -192,12 +194,15 @@ void TFrmInstalledContent::UpdateButtons() {
     btnExportPidgin->setEnabled(std::any_of(selected.begin(), selected.end(), HoldsEmoticons));
 }
 
+const TStoredPack* TFrmInstalledContent::FindPack(int id) const {
+    const auto pack = std::find_if(packs.begin(), packs.end(), [id](const TStoredPack& stored) { return stored.id == id; });
+    return pack == packs.end() ? nullptr : &*pack;
+}
+
 std::vector<TStoredPack> TFrmInstalledContent::SelectedPacks() const {
     std::vector<TStoredPack> selected;
     for (const QTreeWidgetItem* row : lstPacks->selectedItems()) {
-        const int id = row->data(0, kPackIdRole).toInt();
-        const auto pack = std::find_if(packs.begin(), packs.end(), [id](const TStoredPack& stored) { return stored.id == id; });
-        if (pack != packs.end()) selected.push_back(*pack);
+        if (const TStoredPack* pack = FindPack(row->data(0, kPackIdRole).toInt())) selected.push_back(*pack);
     }
     return selected;
 }

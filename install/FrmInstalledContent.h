@@ -35,6 +35,7 @@ private:
     void ShowPacks();
     void ShowItems();
     void UpdateButtons();
+    const TStoredPack* FindPack(int id) const;
     // Copies: a reload replaces the packs they came from.
     std::vector<TStoredPack> SelectedPacks() const;
 

@@ -34,16 +34,17 @@ void TFrmInstalledContent::btnExportPidginClick() {
             folder = ThemeFolder(smileys, theme.name);
         }
         written.insert(folder);
+        const QString themeName = QString::fromStdString(theme.name);
         std::error_code error;
         if (std::filesystem::exists(folder, error) &&
             !Ask(QString("Pidgin has a smiley theme named %1 already, in %2. Replace it with the emoticons of %3?")
-                     .arg(QString::fromStdString(theme.name), QString::fromStdString(folder), QString::fromStdString(PackTitle(pack))))) {
-            kept << QString::fromStdString(theme.name);
+                     .arg(themeName, QString::fromStdString(folder), QString::fromStdString(PackTitle(pack))))) {
+            kept << themeName;
             continue;
         }
         try {
             leftOut += WritePidginTheme(theme, folder).shortcutsLeftOut;
-            exported << QString::fromStdString(theme.name);
+            exported << themeName;
         } catch (const EPidginThemeError& failure) {
             failures << QString::fromStdString(PackTitle(pack)) + ": " + QString::fromStdString(failure.what()) + ".";
         }

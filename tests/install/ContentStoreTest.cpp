@@ -213,6 +213,27 @@ TEST_F(ContentStoreTest, AnIndexThatCannotBeReplacedFailsTheInstallWithoutATrace
     EXPECT_EQ(Snapshot(), before);
 }
 
+TEST_F(ContentStoreTest, RemoveTakesThePackOutOfTheIndexAndItsFilesOffTheDisk) {
+    TContentStore store(StoreFolder());
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "first"), kInstalled);
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "second"), kInstalled);
+    const auto first = store.Packs().at(0);
+
+    // An index that cannot be replaced: nothing changes.
+    const auto before = Snapshot();
+    fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read);
+    EXPECT_THROW(store.Remove(first.id), EContentStoreError);
+    fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Snapshot(), before);
+
+    store.Remove(first.id);
+    ASSERT_EQ(store.Packs().size(), 1u);
+    EXPECT_EQ(store.Packs()[0].source, "second");
+    EXPECT_FALSE(fs::exists(store.PackFolder(first.id)));
+    EXPECT_NO_THROW(store.Remove(first.id));
+}
+
 TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {
     support::WriteFile(temp.File("file"), "a file, not a folder");
     EXPECT_THROW(TContentStore(temp.File("file") + "/store/"), EContentStoreError);
