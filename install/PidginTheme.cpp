@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 
 namespace fs = std::filesystem;

@@ -91,29 +91,14 @@ class FrmInstalledContentTest : public QObject {
         return label ? label->movie() : nullptr;
     }
 
-    static void AnswerQuestion(QMessageBox::StandardButton answer) {
-        support::AnswerNextModal([answer](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box && box->icon() == QMessageBox::Question);
-            box->button(answer)->click();
-        });
-    }
-
-    // Answers the question, then OK to the box that reports the outcome, and keeps what that said.
-    static std::shared_ptr<support::SeenBox> AnswerQuestionThenReport(QMessageBox::StandardButton answer) {
-        auto report = std::make_shared<support::SeenBox>();
+    // Answers the question; with `report`, then OK to the box that reports the outcome, keeping what it said.
+    static void AnswerQuestion(QMessageBox::StandardButton answer, std::shared_ptr<support::SeenBox>* report = nullptr) {
         support::AnswerNextModal([answer, report](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box && box->icon() == QMessageBox::Question);
-            support::AnswerNextModal([report](QWidget* next) {
-                auto* reportBox = qobject_cast<QMessageBox*>(next);
-                QVERIFY(reportBox);
-                *report = {reportBox->text(), reportBox->windowTitle(), reportBox->icon(), true};
-                reportBox->accept();
-            });
+            if (report) *report = support::AnswerMessageBox();
             box->button(answer)->click();
         });
-        return report;
     }
 
 private slots:
@@ -210,9 +195,10 @@ private slots:
         const auto window = OpenWindow();
         const std::string folder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(0).id);
         const UndeletableFiles undeletable(folder);
-        const auto report = AnswerQuestionThenReport(QMessageBox::Yes);
+        std::shared_ptr<support::SeenBox> report;
+        AnswerQuestion(QMessageBox::Yes, &report);
         Button(window.get(), "btnRemove")->click();
-        QVERIFY(report->seen);
+        QVERIFY(report && report->seen);
         QCOMPARE(report->icon, QMessageBox::Warning);
         QVERIFY2(report->text.contains("no longer installed, but some of its files could not be deleted"),
                  qPrintable(report->text));
@@ -234,15 +220,17 @@ private slots:
         support::WriteFile(theme + "theme", "Name=spaced\n\n[default]\nmine.gif :)\n");
         const auto window = OpenWindow();
 
-        const auto kept = AnswerQuestionThenReport(QMessageBox::No);
+        std::shared_ptr<support::SeenBox> kept;
+        AnswerQuestion(QMessageBox::No, &kept);
         Button(window.get(), "btnExportPidgin")->click();
-        QVERIFY(kept->seen);
+        QVERIFY(kept && kept->seen);
         QCOMPARE(kept->text, QString("Kept the existing Pidgin smiley theme spaced."));
         QCOMPARE(support::ReadFile(theme + "theme"), std::string("Name=spaced\n\n[default]\nmine.gif :)\n"));
 
-        const auto replaced = AnswerQuestionThenReport(QMessageBox::Yes);
+        std::shared_ptr<support::SeenBox> replaced;
+        AnswerQuestion(QMessageBox::Yes, &replaced);
         Button(window.get(), "btnExportPidgin")->click();
-        QVERIFY(replaced->seen);
+        QVERIFY(replaced && replaced->seen);
         QVERIFY2(replaced->text.contains("1 shortcut was left out: a Pidgin theme cannot hold a shortcut that contains a space."),
                  qPrintable(replaced->text));
         const auto read = support::ReadPidginTheme(theme);
