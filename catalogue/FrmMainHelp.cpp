@@ -1,6 +1,7 @@
 // The Help and Tools commands of the main window.
 #include "FrmMainU.h"
 
+#include "FrmInstalledContent.h"
 #include "PacksMarkerU.h"
 #include "uAbout.h"
 
@@ -15,6 +16,10 @@ void TFrmMain::actHomeExecute() {
 
 void TFrmMain::actPackMarkExecute() {
     RunPacksCreator(this);
+}
+
+void TFrmMain::actInstalledContentExecute() {
+    ShowInstalledContent(this);
 }
 
 void TFrmMain::actAboutExecute() {

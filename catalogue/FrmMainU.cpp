@@ -135,7 +135,11 @@ void TFrmMain::CreateMenu() {
     file->addAction(actPreviewFile);
     file->addSeparator();
     file->addAction(Exit1);
-    mnuMain->addMenu("&Tools")->addAction(actPackMark);
+    QMenu* tools = mnuMain->addMenu("&Tools");
+    tools->addAction(actPackMark);
+    QAction* installedContent = tools->addAction("Installed &Content...");
+    installedContent->setObjectName("actInstalledContent");
+    connect(installedContent, &QAction::triggered, this, [this] { Guarded([this] { actInstalledContentExecute(); }, this); });
     mnuMain->addMenu("&View")->addActions({mnuToolbar, meuStatusBar});
     QMenu* help = mnuMain->addMenu("&Help");
     help->addAction(actHome);

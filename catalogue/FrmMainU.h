@@ -134,6 +134,7 @@ private:
     void actHomeExecute();
     void actAboutExecute();
     void actPackMarkExecute();
+    void actInstalledContentExecute();
     void actUpgradeExecute();
     void actPreviewFileExecute();
 

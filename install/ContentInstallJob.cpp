@@ -6,8 +6,10 @@
 
 namespace quillane {
 
-TContentInstallJob::TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done)
-    : store_(store), url_(std::move(url)), done_(std::move(done)), thread_([this] { Run(); }) {}
+TContentInstallJob::TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done,
+                                       std::string packName)
+    : store_(store), url_(std::move(url)), packName_(std::move(packName)), done_(std::move(done)),
+      thread_([this] { Run(); }) {}
 
 TContentInstallJob::~TContentInstallJob() {
     stopRequested_ = true;
@@ -20,7 +22,7 @@ void TContentInstallJob::Run() {
         const TWorkFolder work(store_.Folder(), "download");
         const std::string bodyFile = work.Path() + "body.cab";
         result = Fetch(bodyFile);
-        if (result == kInstalled) result = store_.Install(bodyFile, url_);
+        if (result == kInstalled) result = store_.Install(bodyFile, url_, packName_);
     } catch (const std::exception&) {
         // No work folder beside the store: the store cannot be written.
     }

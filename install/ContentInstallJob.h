@@ -12,14 +12,15 @@ namespace quillane {
 class TContentStore;
 
 // One install requested by URL: a thread of its own fetches the URL over
-// HTTP and installs the body into the store, then calls Done exactly once
-// with the result, from that thread. The store must outlive the job.
+// HTTP and installs the body into the store under the pack's name, then calls
+// Done exactly once with the result, from that thread. The store must outlive the job.
 class TContentInstallJob {
 public:
     // A download that makes no progress for this long fails.
     static constexpr int kDownloadTimeOut = 30000;
 
-    TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done);
+    TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done,
+                       std::string packName = {});
     // Stops a download still running, and waits for the thread; Done has been called then.
     ~TContentInstallJob();
     TContentInstallJob(const TContentInstallJob&) = delete;
@@ -31,6 +32,7 @@ private:
 
     TContentStore& store_;
     const std::string url_;
+    const std::string packName_;
     const std::function<void(TInstallResult)> done_;
     // The only state shared with the thread besides the store, which locks itself.
     std::atomic<bool> stopRequested_{false};

@@ -4,6 +4,7 @@
 #include "ContentManifest.h"
 #include "TextEncoding.h"
 #include "TextFile.h"
+#include "UniqueFd.h"
 #include "WorkFolder.h"
 
 #include <pugixml.hpp>
@@ -11,9 +12,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/file.h>
 
 namespace fs = std::filesystem;
 
@@ -156,12 +160,23 @@ int NextPackId(const pugi::xml_node store, const std::string& packsFolder) {
     return id;
 }
 
-void AddPack(pugi::xml_node store, int id, const std::string& source, const TManifest& manifest,
-             const std::vector<TStoredItem>& items) {
+std::string UtcNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+void AddPack(pugi::xml_node store, int id, const std::string& source, const std::string& name,
+             const TManifest& manifest, const std::vector<TStoredItem>& items) {
     auto pack = store.append_child("pack");
     pack.append_attribute("id") = id;
     pack.append_attribute("source") = source.c_str();
     pack.append_attribute("type") = manifest.packageType.c_str();
+    if (!name.empty()) pack.append_attribute("name") = name.c_str();
+    pack.append_attribute("installed") = UtcNow().c_str();
     for (const auto& item : items) {
         auto node = pack.append_child("item");
         node.append_attribute("type") = item.type.c_str();
@@ -170,6 +185,17 @@ void AddPack(pugi::xml_node store, int id, const std::string& source, const TMan
         node.append_attribute("shortcut") = item.shortcut.c_str();
         node.append_attribute("contentid") = item.contentId.c_str();
     }
+}
+
+// Holds the lock on the store folder itself while it lives (no file of its
+// own, so the store looks as it always did); empty when the folder cannot be opened.
+UniqueFd LockStore(const std::string& folder) {
+    UniqueFd lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!lock) return lock;
+    while (::flock(lock.get(), LOCK_EX) != 0) {
+        if (errno != EINTR) return UniqueFd();
+    }
+    return lock;
 }
 
 std::string IndexText(const pugi::xml_document& index) {
@@ -204,9 +230,11 @@ std::string TContentStore::DefaultFolder() {
     return base + "Quillane/Messenger/";
 }
 
-TInstallResult TContentStore::Install(const std::string& cabinet, const std::string& source) {
+TInstallResult TContentStore::Install(const std::string& cabinet, const std::string& source, const std::string& name) {
     const std::lock_guard lock(storeLock_);
     try {
+        const UniqueFd storeLock = LockStore(folder_);
+        if (!storeLock) throw InstallFailure{kStoreNotWritable};
         std::unique_ptr<TWorkFolder> work;
         try {
             work = std::make_unique<TWorkFolder>(folder_, "install");
@@ -226,7 +254,7 @@ TInstallResult TContentStore::Install(const std::string& cabinet, const std::str
 
         const std::string laidOut = work->Path() + "pack/";
         const auto items = LayOutItems(manifest, files, laidOut, storedFolder);
-        AddPack(index.document_element(), id, source, manifest, items);
+        AddPack(index.document_element(), id, source, name, manifest, items);
 
         std::error_code error;
         const std::string packFolder = folder_ + storedFolder;
@@ -251,7 +279,8 @@ std::vector<TStoredPack> TContentStore::Packs() const {
     if (!fs::is_regular_file(path, error) || !index.load_file(path.c_str())) return packs;
     for (const auto pack : index.document_element().children("pack")) {
         TStoredPack stored{pack.attribute("id").as_int(), pack.attribute("source").value(),
-                           pack.attribute("type").value(), {}};
+                           pack.attribute("type").value(), pack.attribute("name").value(),
+                           pack.attribute("installed").value(), {}};
         for (const auto item : pack.children("item")) {
             stored.items.push_back({item.attribute("type").value(), item.attribute("file").value(),
                                     item.attribute("name").value(), item.attribute("shortcut").value(),
@@ -260,6 +289,33 @@ std::vector<TStoredPack> TContentStore::Packs() const {
         packs.push_back(std::move(stored));
     }
     return packs;
+}
+
+std::string TContentStore::PackFolder(int id) const { return folder_ + "packs/" + std::to_string(id) + "/"; }
+
+void TContentStore::Remove(int id) {
+    const std::lock_guard lock(storeLock_);
+    const UniqueFd storeLock = LockStore(folder_);
+    if (!storeLock) throw EContentStoreError("Cannot remove the pack: the content store " + folder_ + " cannot be written");
+    pugi::xml_document index;
+    const std::string indexPath = folder_ + kIndexName;
+    try {
+        LoadIndex(indexPath, index);
+    } catch (const InstallFailure&) {
+        throw EContentStoreError("Cannot remove the pack: the content store's index " + indexPath + " cannot be read");
+    }
+    const pugi::xml_node entry = index.document_element().find_child_by_attribute("pack", "id", std::to_string(id).c_str());
+    if (!entry) return;
+    index.document_element().remove_child(entry);
+    if (!ReplaceFileAtomically(indexPath, IndexText(index))) {
+        throw EContentStoreError("Cannot remove the pack: the content store's index " + indexPath + " cannot be written");
+    }
+    std::error_code error;
+    fs::remove_all(PackFolder(id), error);
+    if (error) {
+        throw EContentStoreError("The pack is no longer installed, but some of its files could not be deleted (" +
+                                 error.message() + "); they are left in " + PackFolder(id));
+    }
 }
 
 }  // namespace quillane

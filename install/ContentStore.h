@@ -22,25 +22,38 @@ struct TStoredItem {
     std::string name;
     std::string shortcut;
     std::string contentId;
+
+    bool operator==(const TStoredItem&) const = default;
 };
 
 struct TStoredPack {
     int id = 0;
     std::string source;
     std::string packageType;
+    // The pack file's name or its URL's last segment; empty for packs stored
+    // before names were recorded.
+    std::string name;
+    // When it was installed, "YYYY-MM-DDThh:mm:ssZ" in UTC; empty for packs
+    // stored before times were recorded.
+    std::string installed;
     std::vector<TStoredItem> items;
+
+    bool operator==(const TStoredPack&) const = default;
 };
 
 // The content that Messenger would keep, in a folder of its own:
 //
 //   <store>/index.xml         every installed pack and its items:
-//                             <store><pack id source type><item type file name shortcut contentid/>...
+//                             <store><pack id source type name installed><item type file name shortcut contentid/>...
+//                             (name and installed came later: an older reader passes over them)
 //   <store>/packs/<id>/<file> the items' files as the cabinet holds them; a
 //                             wink's file is its inner cabinet, kept whole,
 //                             since Messenger plays a wink from that cabinet
 //   <store>/.install-*/       work of an install in progress (removed after it)
 //
-// An install is all or nothing: its files are laid out in a work folder, then
+// The store folder is locked (flock) while the index is read and replaced, so
+// that installs and removals of several windows or processes never undo each
+// other's entries. An install is all or nothing: its files are laid out in a work folder, then
 // moved to packs/<id>/ with one rename, and the index is replaced atomically
 // last; any failure before that leaves the store as it was.
 class TContentStore {
@@ -54,9 +67,20 @@ public:
 
     const std::string& Folder() const { return folder_; }
 
-    // Installs the pack in the cabinet file, recording where it came from.
-    // Safe to call from several threads: installs take turns.
-    TInstallResult Install(const std::string& cabinet, const std::string& source);
+    // Installs the pack in the cabinet file, recording where it came from,
+    // the pack's own name and the time. Safe to call from several threads:
+    // installs take turns.
+    TInstallResult Install(const std::string& cabinet, const std::string& source, const std::string& name = {});
+
+    // Removes the pack with the id: first its entry from the index, then its
+    // files, so that the index never lists a pack whose files are gone. Raises
+    // EContentStoreError when the index cannot be replaced (nothing changed
+    // then) or when files stay behind (the pack is no longer listed then).
+    // A pack that is not listed any more is removed already.
+    void Remove(int id);
+
+    // The folder of a pack's files, ending in "/".
+    std::string PackFolder(int id) const;
 
     // The packs installed so far, in the order of their installs.
     std::vector<TStoredPack> Packs() const;

@@ -51,6 +51,11 @@ std::string NameInUrl(const std::string& source) {
     return source.substr(static_cast<size_t>(Global().LastCharPos("/", source)));
 }
 
+// The pack's own name as the user knows it: its file's name, or its URL's last segment.
+std::string PackNameOf(const std::string& source) {
+    return IsUrlSource(source) ? NameInUrl(source) : fs::path(source).filename().string();
+}
+
 std::string CabinetTarget() { return InstallPackFolder() + "temppack11.cab"; }
 
 // An answer that is not a whole pack must not become one in the cache.
@@ -232,7 +237,7 @@ CopyProgress TFrmInstall::KeepAnswering() {
 
 void TFrmInstall::CallInstaller(const std::string& url) {
     try {
-        msnInstallPack->RequestInstall(url);
+        msnInstallPack->RequestInstall(url, PackNameOf(Global().PackToInstall));
     } catch (const std::exception& error) {
         ShowResult(kFailed + std::string(error.what()) + "Code:10004");
     }

@@ -17,13 +17,16 @@ void TMessengerContentInstaller::Connect() {
     if (!store_) store_ = std::make_unique<TContentStore>(TContentStore::DefaultFolder());
 }
 
-void TMessengerContentInstaller::RequestInstall(const std::string& url) {
+void TMessengerContentInstaller::RequestInstall(const std::string& url, const std::string& packName) {
     Connect();
     const int job = ++lastJob_;
     // Called on the job's thread; the result travels to this object's thread.
-    jobs_[job] = std::make_unique<TContentInstallJob>(*store_, url, [this, job](TInstallResult result) {
-        QMetaObject::invokeMethod(this, [this, job, result] { Deliver(job, result); }, Qt::QueuedConnection);
-    });
+    jobs_[job] = std::make_unique<TContentInstallJob>(
+        *store_, url,
+        [this, job](TInstallResult result) {
+            QMetaObject::invokeMethod(this, [this, job, result] { Deliver(job, result); }, Qt::QueuedConnection);
+        },
+        packName);
 }
 
 void TMessengerContentInstaller::Deliver(int job, TInstallResult result) {

@@ -34,8 +34,9 @@ public:
 
     // Opens the store, only the first time; raises EContentStoreError when it cannot be opened.
     void Connect();
-    // Connects if need be and starts installing from the URL.
-    void RequestInstall(const std::string& url);
+    // Connects if need be and starts installing from the URL; the store
+    // records the pack under packName, the name the user knows it by.
+    void RequestInstall(const std::string& url, const std::string& packName = {});
 
     std::function<void(TMessengerContentInstaller& sender, int lhrResult)> OnContentInstalled;
 

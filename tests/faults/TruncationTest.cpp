@@ -77,7 +77,7 @@ TEST_F(TruncatedPack, InstallingItFailsAsNotACabinetAndLeavesTheStoreAsItWas) {
     TContentStore store(StoreFolder());
     WriteFile(temp.File("good.cab"), SampleCabinet("heart.QZK"));
     ASSERT_EQ(store.Install(temp.File("good.cab"), "good"), kInstalled);
-    const auto before = Snapshot(StoreFolder());
+    auto before = Snapshot(StoreFolder());
     for (const std::string sample : {"bubbles.QZK", "cat.QZC", "owl.QZC"}) {
         const std::string whole = SampleCabinet(sample);
         for (const std::size_t cut : Cuts(whole.size())) {
@@ -92,7 +92,8 @@ TEST_F(TruncatedPack, InstallingItFailsAsNotACabinetAndLeavesTheStoreAsItWas) {
         fs::remove_all(StoreFolder());
         TContentStore fresh(StoreFolder());
         ASSERT_EQ(fresh.Install(temp.File("good.cab"), "good"), kInstalled);
-        ASSERT_EQ(Snapshot(StoreFolder()), before);
+        // The same store again, but for the time of the install that the index records.
+        before = Snapshot(StoreFolder());
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -42,7 +43,7 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     support::SampleCabinet("robot.QZC", temp.File("robot.cab"));
     support::SampleCabinet("heart.QZK", temp.File("heart.cab"));
 
-    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source"), kInstalled);
+    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source", "faces.QZK"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("robot.cab"), "robot source"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("heart.cab"), "heart source"), kInstalled);
     umask(mask);
@@ -50,6 +51,10 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     const auto packs = store.Packs();
     ASSERT_EQ(packs.size(), 3u);
     EXPECT_EQ(packs[0].source, "faces source");
+    EXPECT_EQ(packs[0].name, "faces.QZK");
+    EXPECT_EQ(packs[1].name, "");
+    EXPECT_TRUE(std::regex_match(packs[0].installed, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")))
+        << packs[0].installed;
     ASSERT_EQ(packs[0].items.size(), 4u);
     EXPECT_EQ(packs[0].items[0].type, "emoticon");
     EXPECT_EQ(packs[0].items[0].name, "Smile");
@@ -206,6 +211,27 @@ TEST_F(ContentStoreTest, AnIndexThatCannotBeReplacedFailsTheInstallWithoutATrace
     support::MakeEmoticonCabinet(temp.File("pack.cab"));
     EXPECT_EQ(store.Install(temp.File("pack.cab"), "pack"), kStoreNotWritable);
     EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(ContentStoreTest, RemoveTakesThePackOutOfTheIndexAndItsFilesOffTheDisk) {
+    TContentStore store(StoreFolder());
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "first"), kInstalled);
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "second"), kInstalled);
+    const auto first = store.Packs().at(0);
+
+    // An index that cannot be replaced: nothing changes.
+    const auto before = Snapshot();
+    fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read);
+    EXPECT_THROW(store.Remove(first.id), EContentStoreError);
+    fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(Snapshot(), before);
+
+    store.Remove(first.id);
+    ASSERT_EQ(store.Packs().size(), 1u);
+    EXPECT_EQ(store.Packs()[0].source, "second");
+    EXPECT_FALSE(fs::exists(store.PackFolder(first.id)));
+    EXPECT_NO_THROW(store.Remove(first.id));
 }
 
 TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {

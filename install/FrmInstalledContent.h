@@ -1,0 +1,68 @@
+#pragma once
+
+#include "ContentStore.h"
+#include "SkinEngine.h"
+
+#include <QDialog>
+#include <QMessageBox>
+#include <string>
+#include <vector>
+
+class QPushButton;
+class QTreeWidget;
+
+namespace quillane {
+
+// What the content store holds: one row per installed pack, and the items of
+// the selected pack with their pictures. Removes packs, shows a pack's folder
+// and exports emoticons as Pidgin smiley themes. It stays open beside the
+// main window and reads the store again whenever it is activated.
+class TFrmInstalledContent : public QDialog {
+    Q_OBJECT
+public:
+    // Opens the store in the folder; raises EContentStoreError when it cannot be opened.
+    explicit TFrmInstalledContent(const std::string& storeFolder, QWidget* parent = nullptr);
+
+    // Reads the store again and shows its packs anew when they changed,
+    // keeping the packs that were selected.
+    void Reload();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void CreateControls();
+    void ShowPacks();
+    void ShowItems();
+    void UpdateButtons();
+    const TStoredPack* FindPack(int id) const;
+    // Copies: a reload replaces the packs they came from.
+    std::vector<TStoredPack> SelectedPacks() const;
+
+    void btnRemoveClick();
+    void btnOpenFolderClick();
+    void btnExportPidginClick();
+
+    // A question with Yes and No; No unless the user says Yes.
+    bool Ask(const QString& question);
+    void Report(QMessageBox::Icon icon, const QString& text);
+
+    TContentStore store;
+    std::vector<TStoredPack> packs;
+
+    QTreeWidget* lstPacks;
+    QTreeWidget* lstItems;
+    QPushButton* btnRemove;
+    QPushButton* btnOpenFolder;
+    QPushButton* btnExportPidgin;
+    QPushButton* btnRefresh;
+    QPushButton* btnClose;
+    TSkinEngine skinInstalledContent{this};
+};
+
+// Shows the window over the user's content store beside the owner, the one
+// already open if there is one. Raises EContentStoreError when the store
+// cannot be opened.
+void ShowInstalledContent(QWidget* owner);
+
+}  // namespace quillane

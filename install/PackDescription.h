@@ -1,0 +1,22 @@
+#pragma once
+
+#include "ContentStore.h"
+
+#include <string>
+
+namespace quillane {
+
+// The name a stored pack is shown by: the name it was installed under, else
+// (for packs stored before names were recorded) its content id, else its number.
+std::string PackTitle(const TStoredPack& pack);
+
+// What an item is, in words: "emoticon", "display picture", ...; an item
+// type the program does not know is shown as the pack names it.
+std::string KindName(const std::string& type);
+
+// How many items of each kind the pack holds: "4 emoticons, 1 wink".
+std::string ContentsText(const TStoredPack& pack);
+
+bool HoldsEmoticons(const TStoredPack& pack);
+
+}  // namespace quillane

@@ -1,0 +1,254 @@
+// The Installed Content window over a store filled by real installs of the
+// bundled packs through the install window.
+#include "FaultSupport.h"
+#include "FrmInstalledContent.h"
+#include "FrmMainU.h"
+#include "InstallWindowDriver.h"
+#include "LocalSite.h"
+#include "ModalAnswer.h"
+#include "PackFixtures.h"
+#include "PidginThemeReader.h"
+#include "WindowTestMain.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QMovie>
+#include <QTreeWidget>
+#include <QUrl>
+
+using namespace quillane;
+namespace fs = std::filesystem;
+namespace support = quillane::testing;
+
+namespace {
+
+QStringList Column(const QTreeWidget* list, int column) {
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) texts << list->topLevelItem(row)->text(column);
+    return texts;
+}
+
+// Keeps the files in a folder from being deleted while it lives: a read-only
+// bind mount, which holds for root as well, where this process may mount;
+// else the folder's mode.
+class UndeletableFiles {
+public:
+    explicit UndeletableFiles(const std::string& folder) : folder_(folder), mount_(folder) {
+        if (!mount_.Ready()) fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    ~UndeletableFiles() {
+        if (!mount_.Ready()) fs::permissions(folder_, fs::perms::owner_all);
+    }
+
+private:
+    std::string folder_;
+    support::ReadOnlyFolder mount_;
+};
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
+
+}  // namespace
+
+class FrmInstalledContentTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<support::InstallWindowDriver> driver;
+
+    static std::string Sample(const std::string& name) { return support::AppFolder() + "msnpack/" + name; }
+    std::string Smileys() const { return driver->folders.temp.Folder() + "home/.purple/smileys/"; }
+
+    void Install(const std::string& pack) {
+        const auto outcome = driver->Run(pack);
+        QVERIFY2(outcome.installed, qPrintable(outcome.label));
+    }
+
+    std::unique_ptr<TFrmInstalledContent> OpenWindow() {
+        auto window = std::make_unique<TFrmInstalledContent>(driver->StoreFolder());
+        window->show();
+        return window;
+    }
+
+    static QTreeWidget* Packs(QWidget* window) { return window->findChild<QTreeWidget*>("lstPacks"); }
+    static QTreeWidget* Items(QWidget* window) { return window->findChild<QTreeWidget*>("lstItems"); }
+    static QPushButton* Button(QWidget* window, const char* name) { return window->findChild<QPushButton*>(name); }
+
+    static void Select(QWidget* window, int row) {
+        QTreeWidget* packs = Packs(window);
+        QTreeWidgetItem* item = packs->topLevelItem(row);
+        QVERIFY(item);
+        QTest::mouseClick(packs->viewport(), Qt::LeftButton, {}, packs->visualItemRect(item).center());
+        QVERIFY(item->isSelected());
+    }
+
+    static QMovie* Picture(QWidget* window, int row) {
+        auto* label = qobject_cast<QLabel*>(Items(window)->itemWidget(Items(window)->topLevelItem(row), 0));
+        return label ? label->movie() : nullptr;
+    }
+
+    // Answers the question; with `report`, then OK to the box that reports the outcome, keeping what it said.
+    static void AnswerQuestion(QMessageBox::StandardButton answer, std::shared_ptr<support::SeenBox>* report = nullptr) {
+        support::AnswerNextModal([answer, report](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box && box->icon() == QMessageBox::Question);
+            if (report) *report = support::AnswerMessageBox();
+            box->button(answer)->click();
+        });
+    }
+
+private slots:
+    void init() {
+        QVERIFY2(!support::Accepts(support::kInstallPort), support::kInstallPortTaken);
+        driver = std::make_unique<support::InstallWindowDriver>();
+    }
+    void cleanup() { driver.reset(); }
+
+    void aUserSeesExportsAndRemovesTwoInstalledEmoticonPacks() {
+        Install(Sample("faces.QZK"));
+        support::WriteFile(driver->AppFile("content.dat"),
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n<Emoticons/>\n</ContentList>\n");
+        TFrmMain main;
+        main.show();
+        main.findChild<QAction*>("actInstalledContent")->trigger();
+        auto* window = main.findChild<TFrmInstalledContent*>();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
+
+        // Installed while the window is open.
+        Install(Sample("faces2.QZK"));
+        Button(window, "btnRefresh")->click();
+        QCOMPARE(Column(Packs(window), 0), (QStringList{"faces.QZK", "faces2.QZK"}));
+        QCOMPARE(Column(Packs(window), 2), (QStringList{"4 emoticons", "3 emoticons"}));
+        const QDateTime installed = QDateTime::fromString(Packs(window)->topLevelItem(0)->text(1), "yyyy-MM-dd HH:mm");
+        QVERIFY(qAbs(installed.secsTo(QDateTime::currentDateTime())) < 120);
+
+        Select(window, 0);
+        QCOMPARE(Column(Items(window), 1), QStringList(4, "emoticon"));
+        QCOMPARE(Column(Items(window), 2), (QStringList{"Smile", "Grin", "Wink", "Wow"}));
+        QCOMPARE(Column(Items(window), 3), (QStringList{":)", ":D", ";)", ":O"}));
+        for (int row = 0; row < 4; ++row) QCOMPARE(Picture(window, row)->state(), QMovie::Running);
+
+        auto report = support::AnswerMessageBox();
+        Button(window, "btnExportPidgin")->click();
+        QVERIFY(report->seen);
+        QVERIFY2(report->text.startsWith("Exported 1 Pidgin smiley theme"), qPrintable(report->text));
+        const auto theme = support::ReadPidginTheme(Smileys() + "faces/");
+        QCOMPARE(theme.keys.at("Name"), std::string("faces"));
+        const auto faces = driver->StoredPacks().at(0);
+        QCOMPARE(theme.smileys.size(), faces.items.size());
+        QCOMPARE(theme.keys.at("Icon"), theme.smileys[0].first);
+        for (size_t index = 0; index < faces.items.size(); ++index) {
+            QCOMPARE(theme.smileys[index].second, std::vector<std::string>{faces.items[index].shortcut});
+            QVERIFY(support::ReadFile(Smileys() + "faces/" + theme.smileys[index].first) ==
+                    support::ReadFile(driver->StoreFolder() + faces.items[index].file));
+        }
+
+        Select(window, 1);
+        const std::string removedFolder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(1).id);
+        AnswerQuestion(QMessageBox::Yes);
+        Button(window, "btnRemove")->click();
+        QCOMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
+        QCOMPARE(driver->StoredPacks().size(), size_t(1));
+        QVERIFY(!fs::exists(removedFolder));
+    }
+
+    void packsOfOtherKindsShowTheirItemsAndCannotBeExported() {
+        Install(Sample("robot.QZC"));
+        Install(Sample("heart.QZK"));
+        // A pack stored before names and times were recorded.
+        std::string index = support::ReadFile(driver->StoreFolder() + "index.xml");
+        const auto name = index.find(" name=\"robot.QZC\"");
+        QVERIFY(name != std::string::npos);
+        index.erase(name, std::string(" name=\"robot.QZC\"").size());
+        support::WriteFile(driver->StoreFolder() + "index.xml", index);
+
+        const auto window = OpenWindow();
+        QCOMPARE(Column(Packs(window.get()), 0), (QStringList{"robot.gif", "heart.QZK"}));
+        QCOMPARE(Column(Packs(window.get()), 2), (QStringList{"1 display picture", "1 wink"}));
+        QCOMPARE(Column(Items(window.get()), 1), QStringList{"display picture"});
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Blue Robot"});
+        QCOMPARE(Column(Items(window.get()), 3), QStringList{""});
+        QVERIFY(Picture(window.get(), 0) && Picture(window.get(), 0)->isValid());
+        QVERIFY(!Button(window.get(), "btnExportPidgin")->isEnabled());
+
+        Select(window.get(), 1);
+        QCOMPARE(Column(Items(window.get()), 1), QStringList{"wink"});
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Bouncing Heart"});
+        QVERIFY(!Button(window.get(), "btnExportPidgin")->isEnabled());
+
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler("file", &recorder, "open");
+        Button(window.get(), "btnOpenFolder")->click();
+        QDesktopServices::unsetUrlHandler("file");
+        const std::string folder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(1).id);
+        QCOMPARE(recorder.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder))});
+    }
+
+    void aRemoveThatFailsHalfWayLeavesTheIndexTrueToTheDisk() {
+        Install(Sample("faces.QZK"));
+        Install(Sample("faces2.QZK"));
+        const auto window = OpenWindow();
+        const std::string folder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(0).id);
+        const UndeletableFiles undeletable(folder);
+        std::shared_ptr<support::SeenBox> report;
+        AnswerQuestion(QMessageBox::Yes, &report);
+        Button(window.get(), "btnRemove")->click();
+        QVERIFY(report && report->seen);
+        QCOMPARE(report->icon, QMessageBox::Warning);
+        QVERIFY2(report->text.contains("no longer installed, but some of its files could not be deleted"),
+                 qPrintable(report->text));
+        QVERIFY2(report->text.contains(QString::fromStdString(folder)), qPrintable(report->text));
+        QCOMPARE(Column(Packs(window.get()), 0), QStringList{"faces2.QZK"});
+        const auto stored = driver->StoredPacks();
+        QCOMPARE(stored.size(), size_t(1));
+        for (const auto& item : stored[0].items) QVERIFY(fs::is_regular_file(driver->StoreFolder() + item.file));
+    }
+
+    void anExistingThemeIsReplacedOnlyAfterYesAndAShortcutWithASpaceIsLeftOut() {
+        const std::string pack = driver->AppFile("spaced.CAB");
+        support::MakeCabinetOf(pack, {{"content.xml", support::EmoticonManifest(support::EmoticonItem("a.gif", "A", ":a") +
+                                                                                support::EmoticonItem("b.gif", "B", "b b"))},
+                                      {"a.gif", "GIF89a a"},
+                                      {"b.gif", "GIF89a b"}});
+        Install(pack);
+        const std::string theme = Smileys() + "spaced/";
+        support::WriteFile(theme + "theme", "Name=spaced\n\n[default]\nmine.gif :)\n");
+        const auto window = OpenWindow();
+
+        std::shared_ptr<support::SeenBox> kept;
+        AnswerQuestion(QMessageBox::No, &kept);
+        Button(window.get(), "btnExportPidgin")->click();
+        QVERIFY(kept && kept->seen);
+        QCOMPARE(kept->text, QString("Kept the existing Pidgin smiley theme spaced."));
+        QCOMPARE(support::ReadFile(theme + "theme"), std::string("Name=spaced\n\n[default]\nmine.gif :)\n"));
+
+        std::shared_ptr<support::SeenBox> replaced;
+        AnswerQuestion(QMessageBox::Yes, &replaced);
+        Button(window.get(), "btnExportPidgin")->click();
+        QVERIFY(replaced && replaced->seen);
+        QVERIFY2(replaced->text.contains("1 shortcut was left out: a Pidgin theme cannot hold a shortcut that contains a space."),
+                 qPrintable(replaced->text));
+        const auto read = support::ReadPidginTheme(theme);
+        QCOMPARE(read.smileys.size(), size_t(1));
+        QCOMPARE(read.smileys[0].first, std::string("a.gif"));
+        QCOMPARE(read.smileys[0].second, std::vector<std::string>{":a"});
+        QVERIFY(!fs::exists(theme + "mine.gif"));
+    }
+};
+
+int main(int argc, char** argv) {
+    // Mounts of this process's own, for folders whose files cannot be deleted.
+    support::UsePrivateMounts();
+    PrepareFlashPlayer();
+    QApplication application(argc, argv);
+    support::UnansweredModalWatch watch;
+    FrmInstalledContentTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "FrmInstalledContentTest.moc"
