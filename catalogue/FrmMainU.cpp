@@ -242,7 +242,7 @@ void TFrmMain::FormCreate() {
         staOptState->setVisible(Global().ShowStatus);
         mnuToolbar->setChecked(Global().ShowToolbar);
         tblMain->setVisible(Global().ShowToolbar);
-        LoadPackList(Global().AppPath + "content.dat");
+        LoadPackList(Global().CatalogueFile());
         BuildThemeMenu(Global().AppPath + "Skins/");
         skinMain.ApplyGlobalSkin();
         Global().CheckFileAssociation();
