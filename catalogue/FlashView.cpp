@@ -83,6 +83,8 @@ void TFlashView::StartEngine() {
     view_ = new QWebEngineView(this);
     view_->setObjectName("flsPreviewStage");
     view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // A pack dropped on the movie goes to the main window, not into the page.
+    view_->setAcceptDrops(false);
     auto* page = new QWebEnginePage(profile_, view_);
     page->setBackgroundColor(Qt::white);
     QWebEngineSettings* settings = page->settings();

@@ -15,6 +15,11 @@ namespace quillane {
 
 void TFrmMain::actInstallExecute() {
     const QModelIndex selected = treWinksList->currentIndex();
+    if (!OpenedPackFile.empty() && !selected.isValid()) {
+        Global().PackToInstall = OpenedPackFile;
+        ShowInstallOutcome(RunInstallWindow(this));
+        return;
+    }
     if (!selected.isValid() || treeModel->IsCategory(selected)) {
         QMessageBox box(QMessageBox::Information, kApplicationTitle, "Please select a pack on the left list.",
                         QMessageBox::Ok, this);

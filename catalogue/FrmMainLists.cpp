@@ -48,6 +48,8 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     // The load discards the document that the tree and CurrentItem point into,
     // whether it then succeeds or not.
     CurrentItem = {};
+    OpenedPackFile.clear();
+    treeBeforeFilter_ = {};
     treeModel->Clear();
     std::vector<CatalogueTreeModel::Category> categories;
     int count = 0;
@@ -69,9 +71,15 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
             treeModel->SetCategories(std::move(categories));
             throw;
         }
+        if (categories.empty()) throw ECatalogueError("The catalogue has no category");
         treeModel->SetCategories(std::move(categories));
-        if (treeModel->rowCount() == 0) throw ECatalogueError("The catalogue has no category");
-        treWinksList->expand(treeModel->index(0, 0));
+        // A filter that is set applies to the new tree; clearing it then opens the first category.
+        if (treeModel->IsFiltered()) {
+            treeBeforeFilter_.expanded.push_back(xmlWinksFile.Child(xmlWinksFile.Root(), 0));
+            treWinksList->expandAll();
+        } else {
+            treWinksList->expand(treeModel->index(0, 0));
+        }
         SetStatusText(QString::number(count) + " Quillane pack in the list.");
     } catch (const std::exception&) {
         QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, kLoadFailed, QMessageBox::Ok, this);

@@ -35,6 +35,7 @@ std::string UpperExtension(const std::string& path) {
 void TFrmMain::treWinksListClick() {
     const QModelIndex selected = treWinksList->currentIndex();
     if (!selected.isValid()) return;
+    OpenedPackFile.clear();
     if (treeModel->IsCategory(selected)) {
         actInstall->setEnabled(false);
         return;
@@ -81,32 +82,45 @@ void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
 
 void TFrmMain::PreviewPackFile(const std::string& packPath) {
     try {
-        TGlobal& global = Global();
-        std::string cabinet = packPath;
-        if (UpperExtension(packPath) == ".QZK") {
-            cabinet = global.UserPath + "msnpack/temp.cab";
-            global.RestoreCabinet(packPath, cabinet);
-        }
-        const std::string folder = global.TempDir + "~Quillane/";
-        std::filesystem::create_directories(folder);
-        global.DeleteFiles(folder, "*.*");
-        std::filesystem::create_directories(folder);
-
-        const auto extract = [&](const std::string& source) {
-            global.RunAndWait("\"" + global.AppPath + kCabinetTool + "\" -o X \"" + source + "\" *.* " + folder, SW_HIDE);
-        };
-        extract(cabinet);
-        const std::string inner = global.FindNonXmlFile(folder);
-        if (inner.empty()) return;
-        global.DeleteFiles(folder, "*.XML");
-        extract(folder + inner);
-        const std::string movie = global.FindSwfFile(folder);
-        if (!movie.empty() && FileExists(folder + movie)) {
-            flsPreview->SetMovie(QString::fromStdString(folder + movie));
-            flsPreview->Play();
-        }
+        const std::string folder = ExtractForPreview(packPath);
+        const std::string inner = Global().FindNonXmlFile(folder);
+        if (!inner.empty()) PlayInnerCabinet(folder, folder + inner);
     } catch (const std::exception& error) {
         SetStatusText(QString::fromStdString(error.what()));
+    }
+}
+
+namespace {
+
+void ExtractCabinet(const std::string& cabinet, const std::string& folder) {
+    const TGlobal& global = Global();
+    global.RunAndWait("\"" + global.AppPath + kCabinetTool + "\" -o X \"" + cabinet + "\" *.* " + folder, SW_HIDE);
+}
+
+}  // namespace
+
+std::string TFrmMain::ExtractForPreview(const std::string& packPath) {
+    TGlobal& global = Global();
+    std::string cabinet = packPath;
+    if (UpperExtension(packPath) == ".QZK") {
+        cabinet = global.UserPath + "msnpack/temp.cab";
+        global.RestoreCabinet(packPath, cabinet);
+    }
+    const std::string folder = global.TempDir + "~Quillane/";
+    std::filesystem::create_directories(folder);
+    global.DeleteFiles(folder, "*.*");
+    std::filesystem::create_directories(folder);
+    ExtractCabinet(cabinet, folder);
+    return folder;
+}
+
+void TFrmMain::PlayInnerCabinet(const std::string& folder, const std::string& cabinet) {
+    Global().DeleteFiles(folder, "*.XML");
+    ExtractCabinet(cabinet, folder);
+    const std::string movie = Global().FindSwfFile(folder);
+    if (!movie.empty() && FileExists(folder + movie)) {
+        flsPreview->SetMovie(QString::fromStdString(folder + movie));
+        flsPreview->Play();
     }
 }
 
@@ -118,19 +132,24 @@ void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
         const QString source = Upper(prePath).find(".GIF") != std::string::npos
                                    ? QString::fromStdString(Global().UserOrAppFile("Preview/" + prePath))
                                    : ":/gif/" + QString::fromStdString(Upper(prePath));
-        auto* movie = new QMovie(source, QByteArray(), gifPrevew);
-        if (!movie->isValid()) {
-            delete movie;
-            return;
-        }
-        if (QMovie* old = gifPrevew->movie()) old->deleteLater();
-        gifPrevew->setMovie(movie);
-        movie->jumpToFrame(0);
-        gifPrevew->resize(movie->currentImage().size());
-        movie->start();
+        if (!ShowPicture(source)) return;
         SetStatusText(QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount")) + " emoticons in pack.");
     } catch (const std::exception&) {
     }
+}
+
+bool TFrmMain::ShowPicture(const QString& source) {
+    auto* movie = new QMovie(source, QByteArray(), gifPrevew);
+    if (!movie->isValid()) {
+        delete movie;
+        return false;
+    }
+    if (QMovie* old = gifPrevew->movie()) old->deleteLater();
+    gifPrevew->setMovie(movie);
+    movie->jumpToFrame(0);
+    gifPrevew->resize(movie->currentImage().size());
+    movie->start();
+    return true;
 }
 
 }  // namespace quillane

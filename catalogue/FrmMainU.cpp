@@ -6,6 +6,7 @@
 #include "HttpClient.h"
 #include "ErrorBox.h"
 #include "FlashView.h"
+#include "EmoticonGrid.h"
 #include "Pictures.h"
 #include "PreviewArea.h"
 #include "WinksGlobal.h"
@@ -54,6 +55,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     setWindowIcon(ProgramIcon());
     setFont(QFont("MS Sans Serif", 8));
     resize(637, 416);
+    setAcceptDrops(true);
     CreateActions();
     CreateMenu();
     CreateToolbar();
@@ -88,6 +90,8 @@ void TFrmMain::CreateActions() {
     actUseDefault = MakeAction(this, "actUseDefault", "&Use Default Database");
     actInstallLocal = MakeAction(this, "actInstallLocal", "Install Pack from Folder",
                                  "Install pack to your MSN from Local Disk");
+    actPreviewFile = MakeAction(this, "actPreviewFile", "&Preview Pack File...",
+                                "Preview a pack file from your disk");
     Exit1 = MakeAction(this, "Exit1", "&Exit");
     Exit1->setIcon(ToolbarPicture(11));
     mnuToolbar = MakeAction(this, "mnuToolbar", "&Toolbar");
@@ -104,6 +108,7 @@ void TFrmMain::CreateActions() {
     connect(actAbout, &QAction::triggered, this, [this] { actAboutExecute(); });
     connect(actInstall, &QAction::triggered, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
     connect(actInstallLocal, &QAction::triggered, this, [this] { Guarded([this] { actInstallLocalExecute(); }, this); });
+    connect(actPreviewFile, &QAction::triggered, this, [this] { Guarded([this] { actPreviewFileExecute(); }, this); });
     connect(actUpgrade, &QAction::triggered, this, [this] { Guarded([this] { actUpgradeExecute(); }, this); });
     connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });
     // A check action has already flipped its mark when it reports the click;
@@ -127,6 +132,7 @@ void TFrmMain::CreateMenu() {
     file->addAction(actInstall);
     file->addSeparator();
     file->addAction(actInstallLocal);
+    file->addAction(actPreviewFile);
     file->addSeparator();
     file->addAction(Exit1);
     mnuMain->addMenu("&Tools")->addAction(actPackMark);
@@ -180,7 +186,7 @@ void TFrmMain::CreateClientArea() {
     client->setChildrenCollapsible(false);
 
     treeModel = new CatalogueTreeModel(TreePicture(0), TreePicture(1), this);
-    treWinksList = new QTreeView(client);
+    QWidget* treePanel = CreateFilteredTree(client);
     treWinksList->setObjectName("treWinksList");
     treWinksList->setModel(treeModel);
     treWinksList->setHeaderHidden(true);
@@ -196,7 +202,7 @@ void TFrmMain::CreateClientArea() {
     shpImage = pnlPreview->shpImage;
     gifPrevew = pnlPreview->gifPrevew;
 
-    client->addWidget(treWinksList);
+    client->addWidget(treePanel);
     client->addWidget(pnlPreview);
     client->setStretchFactor(1, 1);
     client->setSizes({192, 445});
@@ -280,6 +286,8 @@ void TFrmMain::ShowFlashView(bool flash) {
     flsPreview->setVisible(flash);
     gifPrevew->setVisible(!flash);
     shpImage->setVisible(!flash);
+    // Only an opened pack file shows its emoticons; it shows them itself.
+    pnlPreview->grdEmoticons->hide();
     if (flash) {
         FocusFlashView();
     } else {

@@ -6,10 +6,14 @@
 #include <QMainWindow>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QToolBar;
@@ -37,6 +41,8 @@ public:
     CatalogueNode CurrentItem;
     bool FlashShown = false;
     std::string ListFileName;
+    // The pack file previewed by OpenPackFile while no pack of the tree is chosen.
+    std::string OpenedPackFile;
     bool UsingDefault = false;
 
     void LoadPackList(const std::string& fileName);
@@ -48,6 +54,8 @@ public:
     void PreviewItem(const std::string& categoryName);
     void PreviewFlashItem(CatalogueNode item, bool isWink);
     void PreviewPackFile(const std::string& packPath);
+    // Previews a pack file from the disk; Install to MSN then installs it.
+    void OpenPackFile(const std::string& path);
     void PreviewEmoticonPack(CatalogueNode item);
 
     void actInstallExecute();
@@ -64,6 +72,7 @@ public:
     QMenu* popModItem;
     QAction* Addnewitem1;
     QAction* deleteitem1;
+    QLineEdit* edtFilter;
     QTreeView* treWinksList;
     TPreviewArea* pnlPreview;
     TFlashView* flsPreview;
@@ -85,6 +94,7 @@ public:
     QAction* actSaveAs;
     QAction* actUseDefault;
     QAction* actInstallLocal;
+    QAction* actPreviewFile;
     QAction* Exit1;
     QAction* mnuToolbar;
     QAction* meuStatusBar;
@@ -92,12 +102,16 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateActions();
     void CreateMenu();
     void CreateToolbar();
     void CreateClientArea();
+    // The filter field over the tree, in a panel for the left of the window.
+    QWidget* CreateFilteredTree(QWidget* parent);
     // Each file dialog builds a file system model and its icons, which start-up
     // need not pay for; they are made when first wanted.
     QFileDialog& SavePackListDialog();
@@ -121,14 +135,28 @@ private:
     void actAboutExecute();
     void actPackMarkExecute();
     void actUpgradeExecute();
+    void actPreviewFileExecute();
 
     void treWinksListMouseUp(const QPoint& position);
     void Addnewitem1Click();
     void deleteitem1Click();
 
+    void edtFilterChange(const QString& text);
+    // Notes the selection and the open categories, which clearing the filter gives back.
+    void RememberTree();
+    // Selects and shows the element's row, when the tree shows it.
+    void SelectInTree(CatalogueNode node);
+
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.
     std::string ChooseListToSave();
+    // Unpacks a pack into the preview's folder, which it empties first; returns the folder.
+    std::string ExtractForPreview(const std::string& packPath);
+    // Plays the movie of a wink's inner cabinet, unpacked into the folder.
+    void PlayInnerCabinet(const std::string& folder, const std::string& cabinet);
+    // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
+    bool ShowPicture(const QString& source);
+    void ShowDamagedPack(const std::string& path);
     // Gives the keyboard focus back to the Flash view.
     void FocusFlashView();
     // Shows the empty stage that New and Open leave in the preview.
@@ -137,6 +165,11 @@ private:
     TCatalogueDocument xmlWinksFile;
     std::unique_ptr<THttpClient> httpUpgrade;
     CatalogueTreeModel* treeModel;
+    // The tree as it was when filtering began; points into the loaded document.
+    struct TreeState {
+        CatalogueNode selected;
+        std::vector<CatalogueNode> expanded;
+    } treeBeforeFilter_;
     QLabel* statusPanel;
     TSkinEngine skinMain{this};
 };

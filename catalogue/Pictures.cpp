@@ -18,9 +18,9 @@ QIcon ProgramIcon() {
 }
 
 void SetPackFileFilters(QFileDialog& dialog) {
-    dialog.setNameFilters({"All (*.QZK;*.QZC;*.CAB)", "Quillane pack(*.QZK)", "Quillane pack(*.QZC)",
-                           "Quillane pack(*.CAB)"});
-    // The dialog reads "*.QZK;*.QZC;*.CAB" as one pattern; give its file
+    dialog.setNameFilters({"All (*.QZK;*.QZC;*.CAB;*.mco)", "Quillane pack(*.QZK)", "Quillane pack(*.QZC)",
+                           "Quillane pack(*.CAB)", "Messenger pack(*.mco)"});
+    // The dialog reads "*.QZK;*.QZC;*.CAB;*.mco" as one pattern; give its file
     // model the patterns one by one whenever a filter is chosen.
     auto apply = [&dialog](const QString& filter) {
         auto* model = dialog.findChild<QFileSystemModel*>();

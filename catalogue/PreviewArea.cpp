@@ -1,5 +1,6 @@
 #include "PreviewArea.h"
 
+#include "EmoticonGrid.h"
 #include "FlashView.h"
 
 #include <QPainter>
@@ -14,16 +15,19 @@ void TShape::paintEvent(QPaintEvent*) {
 }
 
 TPreviewArea::TPreviewArea(QWidget* parent)
-    : QWidget(parent), flsPreview(new TFlashView(this)), shpImage(new TShape(this)), gifPrevew(new QLabel(this)) {
+    : QWidget(parent), flsPreview(new TFlashView(this)), shpImage(new TShape(this)), gifPrevew(new QLabel(this)), grdEmoticons(new TEmoticonGrid(this)) {
     setObjectName("pnlPreview");
     flsPreview->setObjectName("flsPreview");
     shpImage->setObjectName("shpImage");
     gifPrevew->setObjectName("gifPrevew");
     gifPrevew->setAttribute(Qt::WA_TranslucentBackground);
     gifPrevew->move(32, 24);
+    grdEmoticons->move(32, 24);
     shpImage->hide();
     gifPrevew->hide();
+    grdEmoticons->hide();
     gifPrevew->raise();
+    grdEmoticons->raise();
 }
 
 void TPreviewArea::resizeEvent(QResizeEvent*) {

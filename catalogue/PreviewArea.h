@@ -5,6 +5,7 @@
 
 namespace quillane {
 
+class TEmoticonGrid;
 class TFlashView;
 
 // The white rectangle with a black border behind the GIF view.
@@ -18,7 +19,8 @@ protected:
 };
 
 // The right-hand side of the main window: the Flash view filling the area,
-// or the GIF view over its white background.
+// or the GIF view (or the emoticons of an opened pack file) over its white
+// background.
 class TPreviewArea : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +29,7 @@ public:
     TFlashView* flsPreview;
     TShape* shpImage;
     QLabel* gifPrevew;
+    TEmoticonGrid* grdEmoticons;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -24,17 +24,37 @@ std::string DefaultName(const std::string& fileName) {
     return fileName.substr(0, end);
 }
 
-std::vector<std::string> PicturesNamedInACodePage(const std::string& folder) {
+bool IsPictureFileName(const std::string& name) {
     static const std::vector<std::string> kPictureExtensions = {".jpg", ".jpeg", ".png", ".bmp", ".gif"};
+    std::string extension = std::filesystem::path(name).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return std::find(kPictureExtensions.begin(), kPictureExtensions.end(), extension) != kPictureExtensions.end();
+}
+
+TPictureFiles SortPictureFiles(const std::vector<std::string>& paths) {
+    TPictureFiles sorted;
+    for (const std::string& path : paths) {
+        const std::string name = FileNameOf(path);
+        if (!IsPictureFileName(name)) {
+            sorted.notPictures.push_back(IsValidUtf8(name) ? name : Windows1252ToUtf8(name));
+        } else if (!IsValidUtf8(name)) {
+            sorted.unnamable.push_back(Windows1252ToUtf8(name));
+        } else {
+            sorted.pictures.push_back(path);
+        }
+    }
+    return sorted;
+}
+
+std::vector<std::string> PicturesNamedInACodePage(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        std::string extension = it->path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        const bool picture = std::find(kPictureExtensions.begin(), kPictureExtensions.end(), extension) != kPictureExtensions.end();
-        if (picture && !IsValidUtf8(name) && it->is_regular_file(error)) names.push_back(Windows1252ToUtf8(name));
+        if (IsPictureFileName(name) && !IsValidUtf8(name) && it->is_regular_file(error)) {
+            names.push_back(Windows1252ToUtf8(name));
+        }
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -30,6 +30,20 @@ std::string FileNameOf(const std::string& path);
 // (smile.gif gives smile, photo.jpeg gives "photo.").
 std::string DefaultName(const std::string& fileName);
 
+// Whether the file name has the extension of a picture a pack can hold
+// (.jpg, .jpeg, .png, .bmp or .gif, in either case).
+bool IsPictureFileName(const std::string& name);
+
+// Files given all at once (dropped on a list), sorted as the pictures that
+// can be added, those whose names are not UTF-8 text (given as code page 1252
+// reads them), and the files that are not pictures (by name).
+struct TPictureFiles {
+    std::vector<std::string> pictures;
+    std::vector<std::string> unnamable;
+    std::vector<std::string> notPictures;
+};
+TPictureFiles SortPictureFiles(const std::vector<std::string>& paths);
+
 // The pictures in the folder whose file names are not UTF-8 text, such as
 // pictures copied from an archive made on Windows. A pack names its files
 // in UTF-8, so these cannot go into one until they are renamed. The names

@@ -13,6 +13,8 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QDropEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -27,7 +29,7 @@ const char* const kPictureFilter =
     "Jpeg Image File (*.jpg)|*.jpg|Portable  Network Graphics (*.png)|*.png|Bitmaps (*.bmp)|*.bmp|"
     "GIF Image (*.gif)|*.gif";
 const char* const kPackFilter =
-    "Quillane Pack (*.QZK)|*.QZK|Quillane pack (*.QZC)|*.QZC|Quillane pack (*.CAB)|*.CAB";
+    "Quillane Pack (*.QZK)|*.QZK|Quillane pack (*.QZC)|*.QZC|Quillane pack (*.CAB)|*.CAB|Messenger pack (*.mco)|*.mco";
 
 // Columns of both lists; the last one holds the full path and is not shown.
 constexpr int kNameColumn = 2;
@@ -79,6 +81,26 @@ std::string Text(const QTreeWidgetItem* row, int column) {
     return row->text(column).toStdString();
 }
 
+// The names, each on a line of its own after the message.
+QString Lines(const std::vector<std::string>& names) {
+    QString lines;
+    for (const std::string& name : names) lines += "\n" + QString::fromStdString(name);
+    return lines;
+}
+
+// The local files among dropped things, by their names as the file system
+// holds them: a name that is not UTF-8 text stays as its bytes.
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
+    std::vector<std::string> files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        files.push_back(path.toStdString());
+    }
+    return files;
+}
+
 void LetPendingInputRun() {
     QCoreApplication::processEvents();
 }
@@ -115,6 +137,8 @@ void TFrmPacksCreator::CreateLists() {
     lstDisPictures = MakeList(tabDipPicture, "lstDisPictures", {{"FileName", 120}, {"Type", 160}, {"Name", 120}, {"", 0}});
     for (QTreeWidget* list : {lstEmoticons, lstDisPictures}) {
         connect(list, &QTreeWidget::itemClicked, this, [this, list] { Guarded([this, list] { lstEmoticonsClick(list); }, this); });
+        list->viewport()->setAcceptDrops(true);
+        list->viewport()->installEventFilter(this);
         connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { Guarded([this] { btnModfiyClick(); }, this); });
     }
 }
@@ -179,23 +203,57 @@ QTreeWidget* TFrmPacksCreator::ActiveList() const {
 void TFrmPacksCreator::btnAddClick() {
     const bool accepted = opnImage->exec() == QDialog::Accepted;
     // The dialog cannot show such pictures at all, so the user learns here why they are missing.
-    const std::vector<std::string> unnamable = PicturesNamedInACodePage(opnImage->directory().absolutePath().toStdString());
-    if (!unnamable.empty()) {
-        QString names;
-        for (const std::string& name : unnamable) names += "\n" + QString::fromStdString(name);
-        QMessageBox::warning(this, kApplicationTitle,
-                             "These pictures cannot be added because their file names are not UTF-8 text. "
-                             "Please rename them and add them again:" + names);
-    }
+    ReportUnnamable(PicturesNamedInACodePage(opnImage->directory().absolutePath().toStdString()));
     if (!accepted) return;
-    const bool emoticons = EmoticonsPageActive();
-    for (const QString& path : opnImage->selectedFiles()) {
-        const std::string fileName = FileNameOf(path.toStdString());
-        const QString name = QString::fromStdString(DefaultName(fileName));
-        QStringList values = {QString::fromStdString(fileName), emoticons ? "Emoticon" : "Display Picture", name};
-        if (emoticons) values.append("/" + name);
-        values.append(path);
-        new QTreeWidgetItem(ActiveList(), values);
+    for (const QString& path : opnImage->selectedFiles()) AddPicture(ActiveList(), path.toStdString());
+}
+
+void TFrmPacksCreator::AddPicture(QTreeWidget* list, const std::string& path) {
+    const bool emoticons = list == lstEmoticons;
+    const std::string fileName = FileNameOf(path);
+    const QString name = QString::fromStdString(DefaultName(fileName));
+    QStringList values = {QString::fromStdString(fileName), emoticons ? "Emoticon" : "Display Picture", name};
+    if (emoticons) values.append("/" + name);
+    values.append(QString::fromStdString(path));
+    new QTreeWidgetItem(list, values);
+}
+
+void TFrmPacksCreator::ReportUnnamable(const std::vector<std::string>& names) {
+    if (names.empty()) return;
+    QMessageBox::warning(this, kApplicationTitle,
+                         "These pictures cannot be added because their file names are not UTF-8 text. "
+                         "Please rename them and add them again:" + Lines(names));
+}
+
+bool TFrmPacksCreator::eventFilter(QObject* watched, QEvent* event) {
+    QTreeWidget* list = watched == lstEmoticons->viewport()      ? lstEmoticons
+                        : watched == lstDisPictures->viewport() ? lstDisPictures
+                                                                : nullptr;
+    if (!list) return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!DroppedFiles(drag->mimeData()).empty()) drag->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::vector<std::string> files = DroppedFiles(drop->mimeData());
+        if (files.empty()) return true;
+        drop->acceptProposedAction();
+        Guarded([&] { AddDroppedFiles(list, files); }, this);
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFrmPacksCreator::AddDroppedFiles(QTreeWidget* list, const std::vector<std::string>& files) {
+    const TPictureFiles sorted = SortPictureFiles(files);
+    for (const std::string& path : sorted.pictures) AddPicture(list, path);
+    ReportUnnamable(sorted.unnamable);
+    if (!sorted.notPictures.empty()) {
+        QMessageBox::warning(this, kApplicationTitle,
+                             "These files cannot be added because they are not JPEG, PNG, BMP or GIF pictures:" +
+                                 Lines(sorted.notPictures));
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <string>
+#include <vector>
 
 class QFileDialog;
 class QFrame;
@@ -42,6 +43,10 @@ public:
     QFileDialog* opnImage;
     QFileDialog* savPack;
 
+protected:
+    // Picture files dropped on a list are added to it as Add adds them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void CreateLists();
     void CreateButtons();
@@ -49,6 +54,11 @@ private:
     void FormCreate();
 
     void btnAddClick();
+    // A row for the picture at the end of the list.
+    void AddPicture(QTreeWidget* list, const std::string& path);
+    void AddDroppedFiles(QTreeWidget* list, const std::vector<std::string>& files);
+    // Tells which pictures were left out because their names are not UTF-8 text.
+    void ReportUnnamable(const std::vector<std::string>& names);
     void btnRemoveClick();
     void btnRemoveAllClick();
     void btnModfiyClick();

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -222,7 +223,8 @@ private slots:
                               // The dialog folds the two blanks after "Portable" into one.
                               "Portable Network Graphics (*.png)", "Bitmaps (*.bmp)", "GIF Image (*.gif)"}));
         QCOMPARE(window->savPack->nameFilters(),
-                 QStringList({"Quillane Pack (*.QZK)", "Quillane pack (*.QZC)", "Quillane pack (*.CAB)"}));
+                 QStringList({"Quillane Pack (*.QZK)", "Quillane pack (*.QZC)", "Quillane pack (*.CAB)",
+                              "Messenger pack (*.mco)"}));
 
         Global().SkinFile = "Normal";
         TFrmPacksCreator plain;
@@ -495,6 +497,32 @@ private slots:
         testing::MessageBoxRecorder boxes;
         Add({"cool.gif"});
         QVERIFY(boxes.Texts().isEmpty());
+    }
+
+    void picturesDroppedOnAListAreAddedWithTheChecksOfAdd() {
+        fs::copy_file(testing::WindowsTextFile("pictures/Caf\xE9.gif"), Picture("Caf\xE9.gif"));
+        testing::WriteFile(Picture("notes.txt"), "not a picture");
+        ShowDisplayPictures();
+        QMimeData data;
+        // A file manager names a file that is not UTF-8 by its bytes.
+        data.setUrls({QUrl::fromLocalFile(PathOf(Picture("smile.png"))), QUrl::fromLocalFile(PathOf(Picture("notes.txt"))),
+                      QUrl::fromEncoded("file://" + QByteArray::fromStdString(pictures->Folder()).toPercentEncoding("/") +
+                                        "Caf%E9.gif")});
+        QWidget* target = window->lstDisPictures->viewport();
+        QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        testing::MessageBoxRecorder boxes;
+        QDropEvent drop(target->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(target, &drop);
+        QCOMPARE(boxes.Texts(), QStringList({"These pictures cannot be added because their file names are not UTF-8 text. "
+                                             "Please rename them and add them again:\nCafé.gif",
+                                             "These files cannot be added because they are not JPEG, PNG, BMP or GIF "
+                                             "pictures:\nnotes.txt"}));
+        QCOMPARE(window->lstDisPictures->topLevelItemCount(), 1);
+        QCOMPARE(Row(window->lstDisPictures, 0),
+                 QStringList({"smile.png", "Display Picture", "smile", PathOf(Picture("smile.png"))}));
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 0);
     }
 
     void aManifestThatCannotBeWrittenIsReportedAndNoPackIsMade() {

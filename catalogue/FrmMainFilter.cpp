@@ -1,0 +1,79 @@
+// The filter field above the tree: Ctrl+F goes there, Escape clears it, and
+// clearing it gives back the tree as it was before the filter.
+#include "FrmMainU.h"
+
+#include "CatalogueTreeModel.h"
+
+#include <QLineEdit>
+#include <QShortcut>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quillane {
+
+QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName("pnlTree");
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+
+    edtFilter = new QLineEdit(panel);
+    edtFilter->setObjectName("edtFilter");
+    edtFilter->setPlaceholderText("Find a pack (Ctrl+F)");
+    edtFilter->setClearButtonEnabled(true);
+    connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { edtFilterChange(text); });
+    // Enter takes the keyboard to the packs found, ready for the arrow keys and Enter.
+    connect(edtFilter, &QLineEdit::returnPressed, this, [this] { treWinksList->setFocus(Qt::ShortcutFocusReason); });
+
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        edtFilter->setFocus(Qt::ShortcutFocusReason);
+        edtFilter->selectAll();
+    });
+    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), edtFilter, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, edtFilter, &QLineEdit::clear);
+
+    treWinksList = new QTreeView(panel);
+    layout->addWidget(edtFilter);
+    layout->addWidget(treWinksList, 1);
+    return panel;
+}
+
+void TFrmMain::edtFilterChange(const QString& text) {
+    const bool wasFiltered = treeModel->IsFiltered();
+    if (!wasFiltered) RememberTree();
+    const CatalogueNode selected = treeModel->NodeAt(treWinksList->currentIndex());
+    const bool changed = treeModel->SetFilter(text);
+    if (treeModel->IsFiltered()) {
+        // The same rows as before stay as they are, opened and chosen.
+        if (!changed && wasFiltered) return;
+        treWinksList->expandAll();
+        SelectInTree(selected);
+    } else if (wasFiltered) {
+        treWinksList->collapseAll();
+        for (const CatalogueNode category : treeBeforeFilter_.expanded) {
+            treWinksList->expand(treeModel->IndexOf(category));
+        }
+        // A pack chosen while filtering stays chosen; otherwise the one chosen before.
+        SelectInTree(selected ? selected : treeBeforeFilter_.selected);
+    }
+}
+
+void TFrmMain::RememberTree() {
+    treeBeforeFilter_ = {};
+    treeBeforeFilter_.selected = treeModel->NodeAt(treWinksList->currentIndex());
+    for (int row = 0; row < treeModel->rowCount(); ++row) {
+        const QModelIndex category = treeModel->index(row, 0);
+        if (treWinksList->isExpanded(category)) treeBeforeFilter_.expanded.push_back(treeModel->NodeAt(category));
+    }
+}
+
+void TFrmMain::SelectInTree(CatalogueNode node) {
+    const QModelIndex index = treeModel->IndexOf(node);
+    if (!index.isValid()) return;
+    treWinksList->setCurrentIndex(index);
+    treWinksList->scrollTo(index);
+}
+
+}  // namespace quillane
