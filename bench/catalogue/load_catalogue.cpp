@@ -58,7 +58,7 @@ std::vector<QString> Keystrokes() {
 }
 
 void Press(QWidget* field, const QString& key) {
-    const int code = key.isEmpty() ? Qt::Key_Backspace : key.at(0).toUpper().unicode();
+    const int code = key.isEmpty() ? int(Qt::Key_Backspace) : int(key.at(0).toUpper().unicode());
     QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, key);
     QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, key);
     QCoreApplication::sendEvent(field, &press);
