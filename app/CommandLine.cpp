@@ -50,4 +50,25 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     return arguments;
 }
 
+std::optional<std::string> CommandLineInformation(const std::string& firstArgument, const std::string& version) {
+    if (firstArgument == "--version") return "Quillane " + version + "\n";
+    if (firstArgument != "--help") return std::nullopt;
+    return "Usage: quillane [PACK]\n"
+           "Keeps a catalogue of MSN Messenger content packs (winks, display pictures and\n"
+           "emoticon packs), previews them, installs them, and builds new ones.\n"
+           "\n"
+           "  PACK       a pack file (.QZK, .QZC, .CAB, .mco) or the URL of a pack: only the\n"
+           "             install window opens, installs it, and Quillane ends when it closes\n"
+           "  --help     show this help and end\n"
+           "  --version  show the version and end\n"
+           "\n"
+           "Without PACK the main window opens on the catalogue.\n"
+           "\n"
+           "Files: when the program's folder is writable (a build or portable copy), it\n"
+           "holds Config.ini and everything Quillane writes. Otherwise (an installed\n"
+           "package) the settings are $XDG_CONFIG_HOME/Quillane/Config.ini and the user's\n"
+           "files are in $XDG_DATA_HOME/Quillane/ (~/.config and ~/.local/share when the\n"
+           "variables are not set). Installed packs are in $XDG_DATA_HOME/Quillane/Messenger/.\n";
+}
+
 }  // namespace quillane

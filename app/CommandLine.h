@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,5 +11,10 @@ namespace quillane {
 // literal quotation mark), backslashes escape only a following quotation mark.
 // No shell is involved, so no wildcard or variable is expanded.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
+
+// What `quillane --help` and `quillane --version` print before they end: the
+// first argument must be exactly one of the two words. Nothing for any other
+// argument, which is a pack to install.
+std::optional<std::string> CommandLineInformation(const std::string& firstArgument, const std::string& version);
 
 }  // namespace quillane

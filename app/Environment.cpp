@@ -1,5 +1,6 @@
 #include "Environment.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -37,5 +38,21 @@ std::string BaseDirectory(const char* variable, const char* belowHome) {
 std::string DataHome() { return BaseDirectory("XDG_DATA_HOME", ".local/share"); }
 
 std::string CacheHome() { return BaseDirectory("XDG_CACHE_HOME", ".cache"); }
+
+std::string ConfigHome() { return BaseDirectory("XDG_CONFIG_HOME", ".config"); }
+
+std::vector<std::string> DataDirs() {
+    std::vector<std::string> folders;
+    const char* configured = std::getenv("XDG_DATA_DIRS");
+    const std::string list = configured && *configured ? configured : "/usr/local/share/:/usr/share/";
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t end = std::min(list.find(':', start), list.size());
+        // Relative entries are invalid and ignored, as the specification says.
+        if (end > start && list[start] == '/') folders.push_back(WithTrailingSlash(list.substr(start, end - start)));
+        start = end + 1;
+    }
+    return folders;
+}
 
 }  // namespace quillane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace quillane {
 
@@ -12,6 +13,10 @@ std::string ExecutablePath();
 std::string DataHome();
 // $XDG_CACHE_HOME, or ~/.cache when it is not set; ending in "/".
 std::string CacheHome();
+// $XDG_CONFIG_HOME, or ~/.config when it is not set; ending in "/".
+std::string ConfigHome();
+// $XDG_DATA_DIRS, or /usr/local/share/ and /usr/share/ when it is not set; each ending in "/".
+std::vector<std::string> DataDirs();
 // A folder path with exactly one trailing "/".
 std::string WithTrailingSlash(std::string folder);
 

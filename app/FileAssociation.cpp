@@ -1,6 +1,8 @@
-// The association of .QZK and .QZC packs with this program, by the freedesktop
-// conventions: a shared-mime-info package, a desktop entry whose Exec line
-// passes the file as the first argument, and the default-handler entry.
+// The association of .QZK, .QZC and .mco packs with this program, by the
+// freedesktop conventions: a shared-mime-info package, a desktop entry whose
+// Exec line passes the file as the first argument, and the default-handler
+// entry, all of the user's own. An installed package brings its own for every
+// user; then the user gets none.
 #include "WinksGlobal.h"
 
 #include "Environment.h"
@@ -19,8 +21,19 @@ namespace {
 const char* const kMimeType = "application/x-quillane-pack";
 const char* const kDesktopFile = "quillane.desktop";
 
+// The desktop entry that the package installs for the whole system.
+const char* const kSystemDesktopFile = QUILLANE_DESKTOP_ID ".desktop";
+
 std::string ApplicationsFolder() { return DataHome() + "applications/"; }
 std::string DesktopEntryPath() { return ApplicationsFolder() + kDesktopFile; }
+
+bool InstalledForTheSystem() {
+    std::error_code error;
+    for (const std::string& folder : DataDirs()) {
+        if (fs::exists(folder + "applications/" + kSystemDesktopFile, error)) return true;
+    }
+    return false;
+}
 
 // Quotes one argument of a desktop entry's Exec line.
 std::string QuoteExecArgument(const std::string& argument) {
@@ -54,7 +67,7 @@ void RunIfPresent(const TGlobal& global, const std::string& tool, const std::str
 
 void TGlobal::CheckFileAssociation() const {
     std::error_code error;
-    if (fs::exists(DesktopEntryPath(), error)) return;
+    if (fs::exists(DesktopEntryPath(), error) || InstalledForTheSystem()) return;
     RegisterFileType("Quillane", "Quillane", ExecutablePath());
 }
 
@@ -68,6 +81,7 @@ void TGlobal::RegisterFileType(const std::string& fileType, const std::string& d
                          "    <comment>" + description + "</comment>\n"
                          "    <glob pattern=\"*.qzk\" case-sensitive=\"false\"/>\n"
                          "    <glob pattern=\"*.qzc\" case-sensitive=\"false\"/>\n"
+                         "    <glob pattern=\"*.mco\" case-sensitive=\"false\"/>\n"
                          "  </mime-type>\n"
                          "</mime-info>\n");
 

@@ -4,7 +4,10 @@
 #include "PrivateFolder.h"
 #include "ProfileFile.h"
 
+#include <filesystem>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quillane {
 namespace {
@@ -16,13 +19,41 @@ std::unique_ptr<TGlobal>& Instance() {
     return instance;
 }
 
+// Makes a folder and those above it; the ones that were missing are private
+// to the user, as the XDG base directory specification asks.
+void MakeUserFolder(const std::string& folder) {
+    std::string path;
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+        path = folder.substr(0, slash);
+        mkdir(path.c_str(), 0700);
+    }
+    if (!folder.empty() && folder.back() != '/') mkdir(folder.c_str(), 0700);
+}
+
 }  // namespace
 
-TGlobal::TGlobal() : TGlobal(ExecutableFolder()) {}
+TProgramFolders ProgramFolders(const std::string& appPath) {
+    const std::string app = WithTrailingSlash(appPath);
+    std::error_code error;
+    const bool systemWide = std::filesystem::exists(app + kSystemWideMarker, error);
+    if (!systemWide && access(app.c_str(), W_OK) == 0) return {app, app, app + "Config.ini"};
+    return {app, DataHome() + "Quillane/", ConfigHome() + "Quillane/Config.ini"};
+}
 
-TGlobal::TGlobal(std::string appPath) {
-    AppPath = WithTrailingSlash(std::move(appPath));
-    ConfigFile = AppPath + "Config.ini";
+TGlobal::TGlobal() : TGlobal(ProgramFolders(ExecutableFolder())) {}
+
+TGlobal::TGlobal(std::string appPath) : TGlobal(TProgramFolders{appPath, appPath, WithTrailingSlash(appPath) + "Config.ini"}) {}
+
+TGlobal::TGlobal(const TProgramFolders& folders) {
+    AppPath = WithTrailingSlash(folders.AppPath);
+    UserPath = WithTrailingSlash(folders.UserPath);
+    ConfigFile = folders.ConfigFile;
+    if (UserPath != AppPath) {
+        // Failures show later, in the message of the write that needs the folder.
+        MakeUserFolder(std::filesystem::path(ConfigFile).parent_path().string());
+        MakeUserFolder(UserPath + "msnpack/");
+        MakeUserFolder(UserPath + "Preview/");
+    }
     LoadSettings();
     SkinPath = AppPath + "Skins/" + SkinFile;
     PreviewDir = AppPath + "Preview/";
@@ -50,6 +81,12 @@ void TGlobal::SaveSettings() const {
 }
 
 std::string TGlobal::GetTempDir() { return PrivateTempFolder(); }
+
+std::string TGlobal::UserOrAppFile(const std::string& relative) const {
+    std::error_code error;
+    if (UserPath != AppPath && std::filesystem::exists(UserPath + relative, error)) return UserPath + relative;
+    return AppPath + relative;
+}
 
 TGlobal& Global() {
     auto& instance = Instance();

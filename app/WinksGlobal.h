@@ -9,18 +9,46 @@
 
 namespace quillane {
 
+// The folders of one run. The application folder holds the program, cabarc,
+// the bundled catalogue, skins, previews and sample packs; the user folder
+// takes everything the program writes, and Config.ini is the settings file.
+struct TProgramFolders {
+    std::string AppPath;
+    std::string UserPath;
+    std::string ConfigFile;
+};
+
+// A file in an application folder that is installed for all users: the
+// program never writes into that folder, even where it could (as root).
+inline constexpr const char* kSystemWideMarker = "system-wide";
+
+// The folders for an application folder (ending in "/"). When the user may
+// write there and it is not installed for all users, it is its own user
+// folder, with Config.ini in it (the portable layout). Otherwise the user
+// folder is $XDG_DATA_HOME/Quillane/ and the settings are
+// $XDG_CONFIG_HOME/Quillane/Config.ini.
+TProgramFolders ProgramFolders(const std::string& appPath);
+
 // The application-wide state: the program's folders, the five settings kept
 // in Config.ini, the pack to install, and the file and process helpers that
 // the preview, install and update share. There is one instance, Global().
 class TGlobal {
 public:
-    // The application folder is the folder of the running executable.
+    // The application folder is the folder of the running executable, with
+    // the user folder that ProgramFolders gives for it.
     TGlobal();
-    // The application folder given explicitly (it must end in "/").
+    // The application folder given explicitly (it must end in "/"), its own user folder.
     explicit TGlobal(std::string appPath);
+    // Folders given explicitly. A user folder apart from the application folder
+    // is made (private to the user) when missing, with its msnpack/ and Preview/.
+    explicit TGlobal(const TProgramFolders& folders);
 
     std::string ConfigFile;
     std::string AppPath;
+    // Where the program writes: content.dat once updated, userpack/, msnpack/
+    // (downloads, temppack11.cab), Preview/ (downloaded previews),
+    // DownPack.Temp, the count file. AppPath itself in the portable layout.
+    std::string UserPath;
     int32_t CurrentWinks = 0;
     std::string SkinFile;
     std::string SkinPath;
@@ -36,6 +64,12 @@ public:
     // Writes the five keys in their order; throws "Unable to write to <ConfigFile>".
     void SaveSettings() const;
     static std::string GetTempDir();
+
+    // A file of the user folder when it is there, else the same file of the
+    // application folder: a user's own copy takes the installed one's place.
+    std::string UserOrAppFile(const std::string& relative) const;
+    // The default catalogue: the user's content.dat once an update has replaced it, else the bundled one.
+    std::string CatalogueFile() const { return UserOrAppFile("content.dat"); }
 
     // File association of .QZK and .QZC packs with this program.
     void CheckFileAssociation() const;

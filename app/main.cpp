@@ -1,13 +1,25 @@
+#include "CommandLine.h"
 #include "FlashView.h"
 #include "StartWindow.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[]) {
+    // Answered before any window or display is needed.
+    if (argc > 1) {
+        if (const auto information = quillane::CommandLineInformation(argv[1], QUILLANE_VERSION)) {
+            std::fputs(information->c_str(), stdout);
+            return 0;
+        }
+    }
     quillane::PrepareFlashPlayer();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillane"));
+    // The installed desktop entry, so that desktops show its name and icon for the window.
+    QApplication::setDesktopFileName(QStringLiteral(QUILLANE_DESKTOP_ID));
 
     quillane::InstallGlobal(std::make_unique<quillane::TGlobal>());
     // Only the first argument counts: a pack file or a pack URL to install.

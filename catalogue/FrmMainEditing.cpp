@@ -67,7 +67,7 @@ void TFrmMain::Addnewitem1Click() {
     const std::string packFile = dialog.PackFileName.toStdString();
     PreviewPackFile(packFile);
 
-    const std::string folder = Global().AppPath + "userpack/";
+    const std::string folder = Global().UserPath + "userpack/";
     fs::create_directories(folder);
     const std::string destination = CopyDestination(folder, fs::path(packFile).filename().string());
     fs::copy_file(packFile, destination, fs::copy_options::none);

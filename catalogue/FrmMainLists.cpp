@@ -34,7 +34,7 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace
 
 void TFrmMain::LoadPackList(const std::string& fileName) {
-    const bool isDefault = fileName == Global().AppPath + "content.dat";
+    const bool isDefault = fileName == Global().CatalogueFile();
     UsingDefault = isDefault;
     actUseDefault->setEnabled(!isDefault);
     if (isDefault) {
@@ -90,7 +90,7 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
 
 std::string TFrmMain::ChooseListToSave() {
     QFileDialog& dialog = SavePackListDialog();
-    dialog.setDirectory(QString::fromStdString(Global().AppPath));
+    dialog.setDirectory(QString::fromStdString(Global().UserPath));
     dialog.selectFile("WinksList.mpl");
     dialog.setDefaultSuffix("mpl");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -130,7 +130,7 @@ void TFrmMain::actSaveAsExecute() {
 }
 
 void TFrmMain::actUseDefaultExecute() {
-    LoadPackList(Global().AppPath + "content.dat");
+    LoadPackList(Global().CatalogueFile());
 }
 
 }  // namespace quillane

@@ -65,12 +65,13 @@ void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
     const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
     std::string pack = downloadUrl;
     if (!FileExists(pack)) {
-        pack = Global().AppPath + "msnpack/" + downloadUrl.substr(static_cast<size_t>(Global().LastCharPos("/", downloadUrl)));
+        pack = Global().UserOrAppFile("msnpack/" + downloadUrl.substr(static_cast<size_t>(Global().LastCharPos("/", downloadUrl))));
     }
+    const std::string preview = Global().UserOrAppFile("Preview/" + prePath);
     if (isWink && FileExists(pack)) {
         PreviewPackFile(pack);
-    } else if (FileExists(Global().PreviewDir + prePath)) {
-        flsPreview->SetMovie(QString::fromStdString(Global().PreviewDir + prePath));
+    } else if (FileExists(preview)) {
+        flsPreview->SetMovie(QString::fromStdString(preview));
     } else if (isWink) {
         flsPreview->SetMovie(kNoMovie);
     } else {
@@ -102,7 +103,7 @@ std::string TFrmMain::ExtractForPreview(const std::string& packPath) {
     TGlobal& global = Global();
     std::string cabinet = packPath;
     if (UpperExtension(packPath) == ".QZK") {
-        cabinet = global.AppPath + "msnpack/temp.cab";
+        cabinet = global.UserPath + "msnpack/temp.cab";
         global.RestoreCabinet(packPath, cabinet);
     }
     const std::string folder = global.TempDir + "~Quillane/";
@@ -129,7 +130,7 @@ void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
     try {
         const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
         const QString source = Upper(prePath).find(".GIF") != std::string::npos
-                                   ? QString::fromStdString(Global().PreviewDir + prePath)
+                                   ? QString::fromStdString(Global().UserOrAppFile("Preview/" + prePath))
                                    : ":/gif/" + QString::fromStdString(Upper(prePath));
         if (!ShowPicture(source)) return;
         SetStatusText(QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount")) + " emoticons in pack.");

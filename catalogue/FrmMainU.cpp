@@ -252,7 +252,7 @@ void TFrmMain::FormCreate() {
         staOptState->setVisible(Global().ShowStatus);
         mnuToolbar->setChecked(Global().ShowToolbar);
         tblMain->setVisible(Global().ShowToolbar);
-        LoadPackList(Global().AppPath + "content.dat");
+        LoadPackList(Global().CatalogueFile());
         BuildThemeMenu(Global().AppPath + "Skins/");
         skinMain.ApplyGlobalSkin();
         Global().CheckFileAssociation();

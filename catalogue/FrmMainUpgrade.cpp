@@ -29,7 +29,7 @@ public:
         QCoreApplication::processEvents();
     }
 
-    void ReloadCatalogue() override { window_.LoadPackList(Global().AppPath + "content.dat"); }
+    void ReloadCatalogue() override { window_.LoadPackList(Global().CatalogueFile()); }
 
 private:
     TFrmMain& window_;

@@ -300,7 +300,7 @@ void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
 }
 
 std::string TFrmPacksCreator::WriteManifest() {
-    return quillane::WriteManifest(Contents(), Global().AppPath, LetPendingInputRun);
+    return quillane::WriteManifest(Contents(), Global().UserPath, LetPendingInputRun);
 }
 
 void TFrmPacksCreator::btnExportClick() {

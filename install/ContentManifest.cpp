@@ -66,9 +66,13 @@ TManifestItem ReadItem(pugi::xml_node node) {
 std::optional<TManifest> ReadManifest(const std::string& path) {
     const auto bytes = ReadTextFile(path);
     if (!bytes) return std::nullopt;
+    return ReadManifestBytes(*bytes);
+}
+
+std::optional<TManifest> ReadManifestBytes(std::string_view bytes) {
     pugi::xml_document document;
     try {
-        if (!LoadXmlBytes(document, *bytes, pugi::parse_default)) return std::nullopt;
+        if (!LoadXmlBytes(document, bytes, pugi::parse_default)) return std::nullopt;
     } catch (const EXmlEncodingError&) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillane {
@@ -31,5 +32,7 @@ struct TManifest {
 // when the text cannot be read in that encoding, is not well-formed XML,
 // not such a package, lists no item, or an item names no file.
 std::optional<TManifest> ReadManifest(const std::string& path);
+// The same for the bytes of a content.xml.
+std::optional<TManifest> ReadManifestBytes(std::string_view bytes);
 
 }  // namespace quillane

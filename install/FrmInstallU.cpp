@@ -160,13 +160,13 @@ void TFrmInstall::Timer1Timer() {
     const std::string name = NameInUrl(source);
     // Otherwise a URL stands for a local path, and no file has such a name.
     if (Global().DownAfterInstall != 1) return;
-    const std::string cache = InstallPackFolder() + name;
+    const std::string cache = CachedPack(name);
     try {
         if (FileExists(cache)) {
             InstallPack(name);
             ProgressBar1->setValue(100);
         } else {
-            DownloadAndInstall(source, cache);
+            DownloadAndInstall(source, InstallPackFolder() + name);
         }
     } catch (const std::exception& error) {
         labInstallState->setText(QString::fromStdString(kFailed + std::string(error.what()) + "code:10001."));
@@ -174,7 +174,7 @@ void TFrmInstall::Timer1Timer() {
 }
 
 void TFrmInstall::DownloadAndInstall(const std::string& source, const std::string& cache) {
-    const std::string downloaded = Global().AppPath + "DownPack.Temp";
+    const std::string downloaded = Global().UserPath + "DownPack.Temp";
     const UniqueFd downloadLock = LockDownloadFile(downloaded);
     httpDownFile->SetBody(downloaded);
     Cancelled = false;
@@ -198,7 +198,7 @@ void TFrmInstall::InstallPack(const std::string& pack) {
         if (IsUrlSource(Global().PackToInstall)) {
             // A pack from a URL is a .QZK pack, whatever its name says, unless it is a
             // whole cabinet already (a .QZC or .CAB pack that a site serves).
-            const std::string cached = InstallPackFolder() + NameInUrl(Global().PackToInstall);
+            const std::string cached = CachedPack(NameInUrl(Global().PackToInstall));
             prepared = FileStartsWith(cached, kCabinetSignature) ? CopyCabinet(cached) : PrepareCabinet(cached);
         } else if (Upper(pack).find(".QZK") != std::string::npos) {
             prepared = PrepareCabinet(pack);

@@ -92,7 +92,7 @@ void RunCatalogueUpdate(THttpClient& client, TUpgradeWindow& window) {
     client.Disconnect();
 
     window.SetStatusText("Getting the list udpates,Please wait..");
-    const std::string countFile = global.AppPath + "contentcount.txt";
+    const std::string countFile = global.UserPath + "contentcount.txt";
     int count = 0;
     std::vector<std::string> previews;
     if (!Fetch(client, global.DownloadBase + "contentcount.txt", countFile, AnyBody) ||
@@ -103,18 +103,20 @@ void RunCatalogueUpdate(THttpClient& client, TUpgradeWindow& window) {
 
     for (const std::string& url : previews) {
         if (IsBlank(url)) continue;
-        const std::string target = global.PreviewDir + global.UrlToGifName(url);
-        if (std::filesystem::exists(target)) continue;
+        const std::string name = "Preview/" + global.UrlToGifName(url);
+        // A preview of the application folder's or of the user's own is not fetched again.
+        if (std::filesystem::exists(global.UserOrAppFile(name))) continue;
+        const std::string target = global.UserPath + name;
         window.SetStatusText("Downloading Quillane List,Please Wait..");
         Fetch(client, url, target, IsPictureOrMovie);
     }
 
     window.SetStatusText("Downloading Quillane List..");
-    const std::string downloaded = global.AppPath + "contentlist.temp";
+    const std::string downloaded = global.UserPath + "contentlist.temp";
     if (!Fetch(client, global.DownloadBase + "nmpcontent.dat", downloaded, LoadsAsCatalogue)) {
         throw std::runtime_error("The site did not deliver a catalogue");
     }
-    if (std::rename(downloaded.c_str(), (global.AppPath + "content.dat").c_str()) != 0) {
+    if (std::rename(downloaded.c_str(), (global.UserPath + "content.dat").c_str()) != 0) {
         std::remove(downloaded.c_str());
         throw std::runtime_error("Cannot replace content.dat");
     }

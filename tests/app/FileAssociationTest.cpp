@@ -14,12 +14,19 @@ using quillane::testing::WriteFile;
 
 class FileAssociation : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("XDG_DATA_HOME", data.Path().c_str(), 1); }
-    void TearDown() override { unsetenv("XDG_DATA_HOME"); }
+    void SetUp() override {
+        setenv("XDG_DATA_HOME", data.Path().c_str(), 1);
+        setenv("XDG_DATA_DIRS", (system.Folder() + "local:" + system.Folder() + "share").c_str(), 1);
+    }
+    void TearDown() override {
+        unsetenv("XDG_DATA_HOME");
+        unsetenv("XDG_DATA_DIRS");
+    }
 
     std::string DesktopEntry() const { return data.Folder() + "applications/quillane.desktop"; }
 
     TempFolder data;
+    TempFolder system;
     TempFolder app;
     TGlobal global{app.Folder()};
 };
@@ -32,6 +39,7 @@ TEST_F(FileAssociation, IsWrittenOnceBelowTheDataHome) {
     const std::string package = ReadFile(data.Folder() + "mime/packages/quillane.xml");
     EXPECT_NE(package.find("<glob pattern=\"*.qzk\" case-sensitive=\"false\"/>"), std::string::npos);
     EXPECT_NE(package.find("<glob pattern=\"*.qzc\" case-sensitive=\"false\"/>"), std::string::npos);
+    EXPECT_NE(package.find("<glob pattern=\"*.mco\" case-sensitive=\"false\"/>"), std::string::npos);
     EXPECT_NE(ReadFile(data.Folder() + "applications/mimeapps.list")
                   .find("[Default Applications]\r\napplication/x-quillane-pack=quillane.desktop"),
               std::string::npos);
@@ -42,6 +50,13 @@ TEST_F(FileAssociation, IsWrittenOnceBelowTheDataHome) {
     global.CheckFileAssociation();
     EXPECT_EQ(ReadFile(DesktopEntry()), "");
     EXPECT_FALSE(fs::exists(data.Folder() + "mime/packages/quillane.xml"));
+}
+
+TEST_F(FileAssociation, NothingIsWrittenForTheUserWhenThePackageIsInstalled) {
+    WriteFile(system.Folder() + "share/applications/example.quillane.Quillane.desktop", "[Desktop Entry]\n");
+    global.CheckFileAssociation();
+    EXPECT_FALSE(fs::exists(data.Folder() + "applications"));
+    EXPECT_FALSE(fs::exists(data.Folder() + "mime"));
 }
 
 TEST_F(FileAssociation, KeepsOtherDefaultApplications) {

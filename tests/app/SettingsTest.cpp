@@ -2,6 +2,7 @@
 #include "WinksGlobal.h"
 
 #include <filesystem>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 using quillane::TGlobal;
@@ -91,4 +92,76 @@ TEST(Settings, SaveFailsOnAReadOnlyFileSystemAndKeepsTheFile) {
     std::system(("umount '" + folder.Path().string() + "'").c_str());
     EXPECT_EQ(ReadFile(folder.File("Config.ini")), "[Config]\r\nSkinFile=Blue.sui\r\n");
     EXPECT_EQ(global.SkinFile, "Normal");
+}
+
+TEST(Settings, AWritableFolderIsItsOwnUserFolder) {
+    TempFolder folder;
+    const quillane::TProgramFolders folders = quillane::ProgramFolders(folder.Folder());
+    EXPECT_EQ(folders.AppPath, folder.Folder());
+    EXPECT_EQ(folders.UserPath, folder.Folder());
+    EXPECT_EQ(folders.ConfigFile, folder.Folder() + "Config.ini");
+    TGlobal global(folders);
+    EXPECT_EQ(global.UserPath, folder.Folder());
+    EXPECT_EQ(global.CatalogueFile(), folder.Folder() + "content.dat");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path())) << "the portable layout makes nothing at start";
+}
+
+TEST(Settings, AFolderTheUserMayNotWriteIsInstalled) {
+    TempFolder app, home;
+    std::filesystem::permissions(app.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    if (access(app.Folder().c_str(), W_OK) == 0) GTEST_SKIP() << "this user may write into any folder (root)";
+    setenv("XDG_DATA_HOME", home.File("data").c_str(), 1);
+    EXPECT_EQ(quillane::ProgramFolders(app.Folder()).UserPath, home.Folder() + "data/Quillane/");
+    unsetenv("XDG_DATA_HOME");
+}
+
+TEST(Settings, AnInstalledFolderWritesBelowTheXdgFoldersOfTheUser) {
+    TempFolder app, home;
+    WriteFile(app.File("system-wide"), "");
+    WriteFile(app.File("content.dat"), "bundled");
+    WriteFile(app.File("Preview/heart.swf"), "bundled movie");
+    setenv("XDG_DATA_HOME", home.File("data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", home.File("config").c_str(), 1);
+    const quillane::TProgramFolders folders = quillane::ProgramFolders(app.Folder());
+    EXPECT_EQ(folders.UserPath, home.Folder() + "data/Quillane/");
+    EXPECT_EQ(folders.ConfigFile, home.Folder() + "config/Quillane/Config.ini");
+
+    TGlobal global(folders);
+    EXPECT_EQ(global.AppPath, app.Folder());
+    EXPECT_EQ(global.SkinPath, app.Folder() + "Skins/MacOS.sui");
+    EXPECT_EQ(global.PreviewDir, app.Folder() + "Preview/");
+    EXPECT_TRUE(std::filesystem::is_directory(home.File("data/Quillane/msnpack")));
+    EXPECT_TRUE(std::filesystem::is_directory(home.File("data/Quillane/Preview")));
+    EXPECT_TRUE(std::filesystem::is_directory(home.File("config/Quillane")));
+    EXPECT_FALSE(std::filesystem::exists(global.ConfigFile)) << "reading must not create the file";
+    global.ShowToolbar = false;
+    global.SaveSettings();
+    EXPECT_NE(ReadFile(home.File("config/Quillane/Config.ini")).find("ShowToolbar=0\r\n"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(app.File("Config.ini")));
+
+    // The user's own copy of a file takes the installed one's place.
+    EXPECT_EQ(global.CatalogueFile(), app.Folder() + "content.dat");
+    EXPECT_EQ(global.UserOrAppFile("Preview/heart.swf"), app.Folder() + "Preview/heart.swf");
+    WriteFile(home.File("data/Quillane/content.dat"), "updated");
+    WriteFile(home.File("data/Quillane/Preview/heart.swf"), "downloaded");
+    EXPECT_EQ(global.CatalogueFile(), home.Folder() + "data/Quillane/content.dat");
+    EXPECT_EQ(global.UserOrAppFile("Preview/heart.swf"), home.Folder() + "data/Quillane/Preview/heart.swf");
+    EXPECT_EQ(global.UserOrAppFile("Preview/star.swf"), app.Folder() + "Preview/star.swf");
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(Settings, WithoutXdgVariablesTheUserFoldersAreBelowHome) {
+    TempFolder app, home;
+    WriteFile(app.File("system-wide"), "");
+    const char* savedHome = std::getenv("HOME");
+    const std::string oldHome = savedHome ? savedHome : "";
+    setenv("HOME", home.Path().c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+    unsetenv("XDG_CONFIG_HOME");
+    const quillane::TProgramFolders folders = quillane::ProgramFolders(app.Folder());
+    EXPECT_EQ(folders.UserPath, home.Folder() + ".local/share/Quillane/");
+    EXPECT_EQ(folders.ConfigFile, home.Folder() + ".config/Quillane/Config.ini");
+    if (savedHome) setenv("HOME", oldHome.c_str(), 1);
+    else unsetenv("HOME");
 }

@@ -1,0 +1,153 @@
+// What the thumbnailer shows of a pack, read in memory from the pack: the
+// bundled sample packs, packs made by gcab, and damaged ones.
+#include "CabinetReader.h"
+#include "PackFixtures.h"
+#include "PackPicture.h"
+#include "TempFolder.h"
+
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+using namespace quillane;
+using namespace quillane::testing;
+
+namespace {
+
+std::string Sample(const std::string& name) { return AppFolder() + "msnpack/" + name; }
+
+const char* const kWinkManifest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
+    "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\" version=\"1.0\" type=\"wink\">\r\n"
+    "<item contentid=\"w\" contenttype=\"D\" type=\"wink\" mimetype=\"application/x-ms-cab\" file=\"w.cab\" "
+    "displayname=\"W\" />\r\n</package>\r\n";
+
+// The width and height a PNG file declares.
+std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+    const auto word = [&](size_t at) {
+        return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
+               (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    return {word(16), word(20)};
+}
+
+}  // namespace
+
+TEST(PackPicture, AnEmoticonPackShowsItsFirstEmoticon) {
+    const TPackPicture found = FindPackPicture(Sample("faces.QZK"));
+    ASSERT_EQ(found.kind, TPackPicture::Picture);
+    EXPECT_EQ(found.name, "faces1.gif");
+    EXPECT_EQ(found.bytes.rfind("GIF8", 0), 0u);
+}
+
+TEST(PackPicture, ADisplayPicturePackShowsItsPicture) {
+    const TPackPicture found = FindPackPicture(Sample("owl.QZC"));
+    ASSERT_EQ(found.kind, TPackPicture::Picture);
+    EXPECT_EQ(found.name, "owl.gif");
+}
+
+TEST(PackPicture, EveryBundledPackIsReadAndAWinkWithOnlyItsMovieHasNoPicture) {
+    for (const auto& entry : std::filesystem::directory_iterator(AppFolder() + "msnpack")) {
+        const TPackPicture found = FindPackPicture(entry.path().string());
+        const std::string name = entry.path().filename().string();
+        const bool wink = name == "heart.QZK" || name == "rainbow.QZK" || name == "star.QZK" ||
+                          name == "bubbles.QZK" || name == "sunrise.QZK";
+        EXPECT_EQ(found.kind, wink ? TPackPicture::NoPicture : TPackPicture::Picture) << name;
+    }
+}
+
+TEST(PackPicture, AWinkShowsThePictureBesideItsManifestOrInsideItsCabinet) {
+    TempFolder folder;
+    MakeCabinetOf(folder.File("inner.cab"), {{"w.swf", "FWS movie"}, {"w.png", "\x89PNG inner"}});
+    MakeCabinetOf(folder.File("inside.mco"), {{"content.xml", kWinkManifest}, {"w.cab", ReadFile(folder.File("inner.cab"))}});
+    TPackPicture found = FindPackPicture(folder.File("inside.mco"));
+    ASSERT_EQ(found.kind, TPackPicture::Picture);
+    EXPECT_EQ(found.name, "w.png");
+    EXPECT_EQ(found.bytes, "\x89PNG inner");
+
+    MakeCabinetOf(folder.File("beside.cab"), {{"content.xml", kWinkManifest},
+                                              {"w.cab", ReadFile(folder.File("inner.cab"))},
+                                              {"thumb.gif", "GIF89a beside"}});
+    found = FindPackPicture(folder.File("beside.cab"));
+    ASSERT_EQ(found.kind, TPackPicture::Picture);
+    EXPECT_EQ(found.bytes, "GIF89a beside");
+}
+
+TEST(PackPicture, DamagedAndForeignFilesAreToldApart) {
+    TempFolder folder;
+    WriteFile(folder.File("text.QZK"), "just some text");
+    EXPECT_EQ(FindPackPicture(folder.File("text.QZK")).kind, TPackPicture::NotACabinet);
+    EXPECT_EQ(FindPackPicture(folder.File("missing.QZK")).kind, TPackPicture::NotACabinet);
+    MakeCabinetOf(folder.File("driver.cab"), {{"driver.inf", "[Version]"}});
+    EXPECT_EQ(FindPackPicture(folder.File("driver.cab")).kind, TPackPicture::NotAPack);
+    MakeCabinetOf(folder.File("lying.QZC"), {{"content.xml", EmoticonManifest(EmoticonItem("gone.gif", "Gone", ":("))}});
+    EXPECT_EQ(FindPackPicture(folder.File("lying.QZC")).kind, TPackPicture::Damaged);
+    MakeCabinetOf(folder.File("garbled.QZC"), {{"content.xml", "<package"}, {"a.gif", "GIF89a"}});
+    EXPECT_EQ(FindPackPicture(folder.File("garbled.QZC")).kind, TPackPicture::Damaged);
+
+    const std::string pack = ReadFile(Sample("faces.QZK"));
+    WriteFile(folder.File("cut.QZK"), pack.substr(0, pack.size() / 3));
+    EXPECT_EQ(FindPackPicture(folder.File("cut.QZK")).kind, TPackPicture::Damaged);
+}
+
+TEST(PackPicture, DamageAnywhereInAPackNeverBreaksTheReader) {
+    TempFolder folder;
+    for (const char* sample : {"faces.QZK", "owl.QZC", "heart.QZK"}) {
+        const std::string pack = ReadFile(Sample(sample));
+        uint32_t state = 2166136261u;
+        for (int round = 0; round < 300; ++round) {
+            std::string damaged = pack;
+            state = state * 1664525u + 1013904223u;
+            const size_t at = state % damaged.size();
+            damaged[at] = static_cast<char>(damaged[at] ^ (1 + (state >> 24) % 255));
+            if (round % 7 == 0) damaged.resize(at);
+            WriteFile(folder.File("damaged.QZK"), damaged);
+            const TPackPicture found = FindPackPicture(folder.File("damaged.QZK"));
+            EXPECT_LE(found.bytes.size(), std::size_t{16} << 20) << sample << " round " << round;
+        }
+    }
+}
+
+TEST(CabinetReader, ReadsOneMemberWithinItsLimit) {
+    TempFolder folder;
+    MakeCabinetOf(folder.File("a.cab"), {{"one.txt", "first"}, {"Sub\\Two.txt", "second"}});
+    const auto cabinet = TCabinetReader::OpenFile(folder.File("a.cab"), false);
+    ASSERT_TRUE(cabinet);
+    EXPECT_EQ(cabinet->Read("ONE.TXT", 100), std::optional<std::string>("first"));
+    EXPECT_FALSE(cabinet->Read("one.txt", 4)) << "longer than the limit";
+    EXPECT_FALSE(cabinet->Read("three.txt", 100));
+    EXPECT_FALSE(TCabinetReader::OpenBytes("MSCF but nothing more"));
+    EXPECT_FALSE(TCabinetReader::OpenFile(folder.File("a.cab"), true)) << "a cabinet read as a .QZK pack";
+}
+
+#ifdef QUILLANE_THUMBNAILER
+// The program, as a file manager runs it.
+TEST(Thumbnailer, WritesAPngWithinTheSizeForEveryPackAndTheIconForADamagedOne) {
+    TempFolder folder;
+    const auto run = [&](const std::string& size, const std::string& input) {
+        const std::string command = std::string(QUILLANE_THUMBNAILER) + " -s " + size + " '" + input + "' '" +
+                                    folder.File("out.png") + "' 2>/dev/null";
+        std::filesystem::remove(folder.File("out.png"));
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    ASSERT_EQ(run("128", Sample("faces.QZK")), 0);
+    const auto [width, height] = PngSize(ReadFile(folder.File("out.png")));
+    EXPECT_GT(width, 19u);
+    EXPECT_LE(width, 128u);
+    EXPECT_LE(height, 128u);
+    ASSERT_EQ(run("32", Sample("heart.QZK")), 0);
+    EXPECT_EQ(PngSize(ReadFile(folder.File("out.png"))), (std::pair<uint32_t, uint32_t>{32, 32}));
+
+    const std::string pack = ReadFile(Sample("owl.QZC"));
+    WriteFile(folder.File("broken.QZC"), pack.substr(0, 100));
+    ASSERT_EQ(run("64", folder.File("broken.QZC")), 0);
+    EXPECT_EQ(PngSize(ReadFile(folder.File("out.png"))), (std::pair<uint32_t, uint32_t>{64, 64}));
+
+    MakeCabinetOf(folder.File("driver.cab"), {{"driver.inf", "[Version]"}});
+    EXPECT_EQ(run("64", folder.File("driver.cab")), 1) << "a cabinet of another program gets no thumbnail";
+    EXPECT_FALSE(std::filesystem::exists(folder.File("out.png")));
+    EXPECT_EQ(run("x", Sample("owl.QZC")), 2);
+}
+#endif
