@@ -22,16 +22,6 @@ const char* const kWinkManifest =
     "<item contentid=\"w\" contenttype=\"D\" type=\"wink\" mimetype=\"application/x-ms-cab\" file=\"w.cab\" "
     "displayname=\"W\" />\r\n</package>\r\n";
 
-// The width and height a PNG file declares.
-std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
-    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
-    const auto word = [&](size_t at) {
-        return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
-               (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint32_t(uint8_t(bytes[at + 3]));
-    };
-    return {word(16), word(20)};
-}
-
 }  // namespace
 
 TEST(PackPicture, AnEmoticonPackShowsItsFirstEmoticon) {
@@ -122,6 +112,20 @@ TEST(CabinetReader, ReadsOneMemberWithinItsLimit) {
 }
 
 #ifdef QUILLANE_THUMBNAILER
+namespace {
+
+// The width and height a PNG file declares.
+std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
+    if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0) return {0, 0};
+    const auto word = [&](size_t at) {
+        return (uint32_t(uint8_t(bytes[at])) << 24) | (uint32_t(uint8_t(bytes[at + 1])) << 16) |
+               (uint32_t(uint8_t(bytes[at + 2])) << 8) | uint32_t(uint8_t(bytes[at + 3]));
+    };
+    return {word(16), word(20)};
+}
+
+}  // namespace
+
 // The program, as a file manager runs it.
 TEST(Thumbnailer, WritesAPngWithinTheSizeForEveryPackAndTheIconForADamagedOne) {
     TempFolder folder;
