@@ -9,6 +9,7 @@
 #include "FileCopy.h"
 #include "FlashView.h"
 #include "PreviewArea.h"
+#include "TextEncoding.h"
 #include "WinksGlobal.h"
 
 #include <QAction>
@@ -26,13 +27,8 @@ namespace fs = std::filesystem;
 namespace quillane {
 namespace {
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool IsPackFileName(const std::string& path) {
-    const std::string extension = Upper(fs::path(path).extension().string());
+    const std::string extension = UpperCaseUtf8(fs::path(path).extension().string());
     return extension == ".QZK" || extension == ".QZC" || extension == ".CAB" || extension == ".MCO";
 }
 
@@ -53,7 +49,7 @@ std::vector<std::string> DroppedPacks(const QMimeData* data) {
 std::string FileInFolder(const std::string& folder, const std::string& name) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (Upper(it->path().filename().string()) == Upper(name)) return it->path().string();
+        if (UpperCaseUtf8(it->path().filename().string()) == UpperCaseUtf8(name)) return it->path().string();
     }
     return {};
 }
