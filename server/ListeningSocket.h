@@ -5,6 +5,7 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <netinet/in.h>
 #include <pthread.h>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "ServerErrors.h"
 #include "ServerConnection.h"
 #include "UniqueFd.h"
+#include "WakeEvent.h"
 
 namespace quillane {
 
@@ -29,12 +31,12 @@ public:
     // The following run under the owner's ListLock.
     void Start();
     // Hands the connection over; Wake then lets the thread go, best after the lock is released.
-    void Attach(std::unique_ptr<TServerConnection> connection);
+    void Attach(std::unique_ptr<TServerConnection> connection) { connection_ = std::move(connection); }
     bool HasConnection() const { return connection_ != nullptr; }
     // Asks the thread to end and interrupts what its connection is waiting for.
     void Terminate();
 
-    void Wake() { wakeEvent_.notify_one(); }
+    void Wake() { wakeEvent_.Set(); }
     // Waits until the thread has ended; outside the lock.
     void Join();
 
@@ -48,9 +50,8 @@ private:
     TWebListeningSocket& owner_;
     TRequestHandler handler_;
     std::unique_ptr<TServerConnection> connection_;
-    bool wake_ = false;
     bool terminated_ = false;
-    std::condition_variable wakeEvent_;
+    TWakeEvent wakeEvent_;
     pthread_t thread_{};
     bool started_ = false;
 };
@@ -88,7 +89,7 @@ private:
     void AcceptLoop();
     // Waits until a worker can take a connection; false when accepting is to stop.
     bool WaitForFreeWorker();
-    void HandOver(UniqueFd fd);
+    void HandOver(UniqueFd fd, const sockaddr_in& peer);
     // Joins and frees the workers that have ended on their own.
     void ReapFinished();
     // Called by a worker at its end, under ListLock.

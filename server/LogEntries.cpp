@@ -9,8 +9,18 @@
 
 namespace quillane {
 
+namespace {
+
+// Asked of the system once per thread, not for every entry.
+long CurrentThreadId() {
+    thread_local const long id = static_cast<long>(::gettid());
+    return id;
+}
+
+}  // namespace
+
 TTransactionLogEntry::TTransactionLogEntry(std::string eventText)
-    : EventText(std::move(eventText)), Time(LocalNow()), ThreadId(static_cast<long>(::gettid())) {}
+    : EventText(std::move(eventText)), Time(LocalNow()), ThreadId(CurrentThreadId()) {}
 
 std::string TTransactionLogEntry::Column(int index) const {
     switch (index) {

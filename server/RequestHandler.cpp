@@ -1,7 +1,5 @@
 #include "RequestHandler.h"
 
-#include <sys/stat.h>
-
 #include "ComponentDispatch.h"
 #include "ContentTypes.h"
 #include "RequestReader.h"
@@ -47,10 +45,9 @@ std::string HtmlText(const std::string& message) {
 
 // The file's last-write time as the answer states it: local time truncated to an
 // even second, then converted to GMT.
-TDateTime FileTime(const std::string& file) {
-    struct stat status {};
-    if (::stat(file.c_str(), &status) != 0) throw EFOpenError("Cannot open file " + file);
-    return ToGmt(LocalDateTimeFromUnix(status.st_mtime - (status.st_mtime & 1)));
+TDateTime FileTime(const TFileStream& file) {
+    const std::time_t written = file.ModifiedTime();
+    return ToGmt(LocalDateTimeFromUnix(written - (written & 1)));
 }
 
 }  // namespace
@@ -98,18 +95,19 @@ bool TRequestHandler::AnsweredByComponent(TWebServerRequest& request) {
 }
 
 void TRequestHandler::SendFile(TWebServerRequest& request, const std::string& file, bool headOnly) {
-    const TDateTime fileTime = FileTime(file);
+    // Opened first, also when no body is sent: the open tells whether it is a regular
+    // file and gives its time in one go.
+    auto body = std::make_unique<TFileStream>(file);
+    const TDateTime fileTime = FileTime(*body);
     const TDateTime ifModifiedSince = request.GetDate(fiIfModifiedSince);
     const bool notModified = ifModifiedSince > -1 && ifModifiedSince >= fileTime;
-    std::unique_ptr<TFileStream> body;
-    if (!notModified && !headOnly) body = std::make_unique<TFileStream>(file);
     TWebServerResponse response(request, request.Connection(), server_.Log());
     if (notModified) {
         response.SetStatusCode(304);
     } else {
         response.LastModified = fileTime;
         response.ContentType = ContentTypeFor(file);
-        if (body) response.SetContentStream(std::move(body));
+        if (!headOnly) response.SetContentStream(std::move(body));
     }
     response.WriteResponse();
 }

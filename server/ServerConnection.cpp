@@ -5,7 +5,6 @@
 #include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/sendfile.h>
@@ -35,16 +34,10 @@ int PollFor(int fd, short events, int milliseconds) {
     }
 }
 
-void SetCork(int fd, int on) { ::setsockopt(fd, IPPROTO_TCP, TCP_CORK, &on, sizeof on); }
-
 }  // namespace
 
-TServerConnection::TServerConnection(UniqueFd fd, TServerLog& log) : fd_(std::move(fd)), log_(log) {
-    // A connection carries one answer, written as a head and then the file. Held back
-    // until segments are full, the head shares its packet with the body's start
-    // instead of going alone; Close lets the rest go.
-    SetCork(fd_.get(), 1);
-}
+TServerConnection::TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log)
+    : fd_(std::move(fd)), peer_(peer), log_(log) {}
 
 int TServerConnection::Descriptor() const {
     const std::lock_guard lock(lock_);
@@ -61,7 +54,10 @@ bool TServerConnection::SendAll(const char* data, std::size_t count) {
     const int fd = Descriptor();
     if (fd < 0) return false;
     while (count > 0) {
-        const ssize_t sent = ::send(fd, data, count, MSG_NOSIGNAL);
+        // A connection carries one answer and then closes, and closing sends what is
+        // held back. So a head never goes alone in a packet of its own: it waits to
+        // share one with the start of the file that follows it.
+        const ssize_t sent = ::send(fd, data, count, MSG_NOSIGNAL | MSG_MORE);
         if (sent >= 0) {
             data += sent;
             count -= static_cast<std::size_t>(sent);
@@ -90,17 +86,25 @@ std::size_t TServerConnection::SendFilePiece(TFileStream& file, std::size_t coun
 std::size_t TServerConnection::Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout) {
     const int fd = Descriptor();
     if (fd < 0 || interrupted_ || count == 0) return 0;
-    const int ready = PollFor(fd, POLLIN, static_cast<int>(timeout.count()));
-    if (ready < 0) {
-        const int code = WinSockCodeFromErrno(errno);
-        throw ESocketError("Read error " + std::to_string(code) + ", " + ErrorText(code));
-    }
-    if (ready == 0) return 0;
+    // A request has mostly arrived by the time its worker looks, so the first try
+    // does not wait; only when nothing is there yet does the read wait for data.
+    bool waited = false;
     for (;;) {
-        const ssize_t got = ::recv(fd, buffer, count, 0);
+        const ssize_t got = ::recv(fd, buffer, count, MSG_DONTWAIT);
         if (got >= 0) return static_cast<std::size_t>(got);
         if (errno == EINTR) continue;
-        if (errno == EAGAIN || interrupted_) return 0;
+        if (interrupted_) return 0;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            if (waited) return 0;
+            const int ready = PollFor(fd, POLLIN, static_cast<int>(timeout.count()));
+            if (ready < 0) {
+                const int code = WinSockCodeFromErrno(errno);
+                throw ESocketError("Read error " + std::to_string(code) + ", " + ErrorText(code));
+            }
+            if (ready == 0) return 0;
+            waited = true;
+            continue;
+        }
         const int code = WinSockCodeFromErrno(errno);
         ReportSocketError(2, code);
         throw ESocketError("Socket error: " + ErrorText(code) + " (" + std::to_string(code) + "), on API 'recv'");
@@ -116,7 +120,6 @@ void TServerConnection::Interrupt() {
 void TServerConnection::Close() {
     const int fd = Descriptor();
     if (fd < 0) return;
-    SetCork(fd, 0);
     // Closing with unread input makes the system reset the connection, which can
     // destroy the answer before the client has read it.
     int pending = 0;
@@ -134,15 +137,11 @@ void TServerConnection::Close() {
 }
 
 TServerConnection::TPeer TServerConnection::Peer() const {
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
     char text[INET_ADDRSTRLEN] = "";
-    if (::getpeername(Descriptor(), reinterpret_cast<sockaddr*>(&peer), &length) != 0 || peer.sin_family != AF_INET ||
-        !::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text))
-        return {};
-    return {text, [peer, length] {
+    if (peer_.sin_family != AF_INET || !::inet_ntop(AF_INET, &peer_.sin_addr, text, sizeof text)) return {};
+    return {text, [peer = peer_] {
                 char host[NI_MAXHOST] = "";
-                if (::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), length, host, sizeof host, nullptr, 0,
+                if (::getnameinfo(reinterpret_cast<const sockaddr*>(&peer), sizeof peer, host, sizeof host, nullptr, 0,
                                   NI_NAMEREQD) != 0)
                     return std::string();
                 return std::string(host);

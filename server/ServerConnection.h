@@ -4,6 +4,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <netinet/in.h>
 #include <string>
 
 #include "ClientConnection.h"
@@ -18,12 +19,13 @@ class TServerLog;
 // may interrupt it from another thread at any moment.
 class TServerConnection : public TClientConnection {
 public:
-    TServerConnection(UniqueFd fd, TServerLog& log);
+    // peer: the client's address as accept gave it.
+    TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log);
 
     bool SendAll(const char* data, std::size_t count) override;
     // Straight from the file to the socket, without a copy through this process.
     std::size_t SendFilePiece(TFileStream& file, std::size_t count) override;
-    // Waits at most timeout for data. 0 on time-out, at the end of the data or after
+    // Takes what has arrived, or waits at most timeout for data. 0 on time-out, at the end of the data or after
     // an interrupt; a failing receive is reported and raises ESocketError.
     std::size_t Receive(char* buffer, std::size_t count, std::chrono::milliseconds timeout);
     // Wakes a blocked read or send at once; later reads find the end of the data.
@@ -48,6 +50,7 @@ private:
 
     mutable std::mutex lock_;
     UniqueFd fd_;
+    sockaddr_in peer_;
     std::atomic<bool> interrupted_ = false;
     TServerLog& log_;
 };

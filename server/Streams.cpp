@@ -33,6 +33,7 @@ TFileStream::TFileStream(const std::string& path) : fd_(::open(path.c_str(), O_R
     if (!fd_ || ::fstat(fd_.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw EFOpenError("Cannot open file " + path);
     size_ = status.st_size;
+    modifiedTime_ = status.st_mtime;
 }
 
 std::size_t TFileStream::Read(char* buffer, std::size_t count) {

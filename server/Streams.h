@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 #include "UniqueFd.h"
@@ -50,11 +51,14 @@ public:
     std::size_t Read(char* buffer, std::size_t count) override;
     void Seek(std::int64_t offset) override;
     std::int64_t Size() const { return size_; }
+    // The last write time when the file was opened.
+    std::time_t ModifiedTime() const { return modifiedTime_; }
     int Descriptor() const { return fd_.get(); }
 
 private:
     UniqueFd fd_;
     std::int64_t size_ = 0;
+    std::time_t modifiedTime_ = 0;
 };
 
 }  // namespace quillane

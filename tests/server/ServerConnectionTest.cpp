@@ -25,7 +25,10 @@ protected:
         ASSERT_EQ(::listen(listener.get(), 1), 0);
         ASSERT_EQ(::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length), 0);
         client = std::make_unique<testing::TTestClient>(ntohs(address.sin_port));
-        connection = std::make_unique<TServerConnection>(UniqueFd(::accept(listener.get(), nullptr, nullptr)), server.Log());
+        sockaddr_in peer{};
+        length = sizeof peer;
+        UniqueFd accepted(::accept(listener.get(), reinterpret_cast<sockaddr*>(&peer), &length));
+        connection = std::make_unique<TServerConnection>(std::move(accepted), peer, server.Log());
     }
     std::vector<std::unique_ptr<TTransactionLogEntry>> Logged() {
         std::vector<std::unique_ptr<TTransactionLogEntry>> kept;
