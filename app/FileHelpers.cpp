@@ -1,10 +1,8 @@
 // The file helpers of TGlobal: finding files in a folder, deleting by mask,
 // and restoring a cabinet from a .QZK pack.
+#include "TextEncoding.h"
 #include "WinksGlobal.h"
 
-
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fnmatch.h>
 #include <fstream>
@@ -17,10 +15,7 @@ namespace {
 
 std::string UpperExtension(const std::string& name) {
     const auto dot = name.rfind('.');
-    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return extension;
+    return dot == std::string::npos ? std::string() : UpperCaseUtf8(name.substr(dot));
 }
 
 // The last entry of the folder, in listing order, that passes the test.

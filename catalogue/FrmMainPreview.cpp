@@ -4,6 +4,7 @@
 
 #include "CatalogueTreeModel.h"
 #include "FlashView.h"
+#include "TextEncoding.h"
 #include "WinksGlobal.h"
 
 #include <QAction>
@@ -20,13 +21,8 @@ bool FileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string UpperExtension(const std::string& path) {
-    return Upper(std::filesystem::path(path).extension().string());
+    return UpperCaseUtf8(std::filesystem::path(path).extension().string());
 }
 
 
@@ -129,9 +125,9 @@ void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
     // A picture that cannot be shown leaves the status at "Previewing...", without a message.
     try {
         const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
-        const QString source = Upper(prePath).find(".GIF") != std::string::npos
+        const QString source = UpperCaseUtf8(prePath).find(".GIF") != std::string::npos
                                    ? QString::fromStdString(Global().UserOrAppFile("Preview/" + prePath))
-                                   : ":/gif/" + QString::fromStdString(Upper(prePath));
+                                   : ":/gif/" + QString::fromStdString(UpperCaseUtf8(prePath));
         if (!ShowPicture(source)) return;
         SetStatusText(QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount")) + " emoticons in pack.");
     } catch (const std::exception&) {

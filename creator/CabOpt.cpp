@@ -3,18 +3,12 @@
 #include "TextEncoding.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace quillane {
 namespace {
 
 bool IsAscii(const std::string& text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text;
 }
 
 TCabinetRecord RecordFor(const std::string& packPath) {
@@ -119,7 +113,7 @@ std::vector<std::string> BuildCabinet(const std::string& chosenPath, const TPack
         // A .QZK pack is written shortened in one go: writing the cabinet
         // first and then its shortened copy would give up the old pack for a
         // file that is not yet the new one when the disk fills in between.
-        if (UpperCase(path).find(".QZK") != std::string::npos) {
+        if (UpperCaseUtf8(path).find(".QZK") != std::string::npos) {
             const std::string bytes = cabinet.Bytes();
             WriteWholeFile(path, std::string_view(bytes).substr(1));
         } else {

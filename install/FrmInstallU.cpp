@@ -4,6 +4,7 @@
 #include "FrmInstallPaths.h"
 #include "HttpClient.h"
 #include "MessengerContentInstaller.h"
+#include "TextEncoding.h"
 #include "UniqueFd.h"
 #include "WebServer.h"
 #include "WinksGlobal.h"
@@ -18,8 +19,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
@@ -33,13 +32,7 @@ namespace {
 constexpr const char* kFailed = "installed unsuccessfully.";
 constexpr const char* kCabinetSignature = "MSCF";
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-bool IsUrlSource(const std::string& source) { return Upper(source).find("HTTP") != std::string::npos; }
+bool IsUrlSource(const std::string& source) { return UpperCaseUtf8(source).find("HTTP") != std::string::npos; }
 
 bool FileExists(const std::string& path) {
     std::error_code error;
@@ -200,7 +193,7 @@ void TFrmInstall::InstallPack(const std::string& pack) {
             // whole cabinet already (a .QZC or .CAB pack that a site serves).
             const std::string cached = CachedPack(NameInUrl(Global().PackToInstall));
             prepared = FileStartsWith(cached, kCabinetSignature) ? CopyCabinet(cached) : PrepareCabinet(cached);
-        } else if (Upper(pack).find(".QZK") != std::string::npos) {
+        } else if (UpperCaseUtf8(pack).find(".QZK") != std::string::npos) {
             prepared = PrepareCabinet(pack);
         } else {
             prepared = CopyCabinet(pack);
