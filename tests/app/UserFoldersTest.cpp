@@ -7,10 +7,10 @@
 #include "LocalSite.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
+#include "TreeClicks.h"
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
-#include <QAbstractItemModel>
 #include <QAction>
 #include <QTreeView>
 #include <filesystem>
@@ -88,19 +88,6 @@ class UserFoldersTest : public QObject {
         window = std::make_unique<TFrmMain>();
     }
 
-    // Clicks the first pack of a category, as the user does.
-    void ClickFirstPack(int category) {
-        QAbstractItemModel* model = window->treWinksList->model();
-        const QModelIndex parent = model->index(category, 0);
-        window->treWinksList->expand(parent);
-        const QModelIndex target = model->index(0, 0, parent);
-        QVERIFY(target.isValid());
-        window->treWinksList->scrollTo(target);
-        QTest::mouseClick(window->treWinksList->viewport(), Qt::LeftButton, {},
-                          window->treWinksList->visualRect(target).center());
-        QCOMPARE(window->treWinksList->currentIndex(), target);
-    }
-
 private slots:
     void initTestCase() {
         if (const char* installed = std::getenv("QUILLANE_INSTALLED_APP_DIR")) {
@@ -164,7 +151,7 @@ private slots:
         QVERIFY(testing::ReadFile(Config()).find("ShowStatus=0\r\n") != std::string::npos);
 
         // A wink is previewed from the bundled sample pack, through the user's msnpack/.
-        ClickFirstPack(0);
+        testing::ClickPackInTree(window->treWinksList, 0, 0);
         QVERIFY(testing::ReadFile(UserFile("msnpack/temp.cab")).rfind("MSCF", 0) == 0);
     }
 

@@ -4,6 +4,7 @@
 #include "FrmMainU.h"
 #include "LocalSite.h"
 #include "ModalAnswer.h"
+#include "TreeClicks.h"
 #include "WindowTestFolders.h"
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
@@ -50,17 +51,7 @@ class InstallCommandsTest : public QObject {
         return TContentStore(folders->temp.Folder() + "data/Quillane/Messenger/").Packs();
     }
 
-    void Click(int pack) {
-        QAbstractItemModel* model = window->treWinksList->model();
-        const QModelIndex parent = model->index(0, 0);
-        window->treWinksList->expand(parent);
-        const QModelIndex target = model->index(pack, 0, parent);
-        QVERIFY(target.isValid());
-        window->treWinksList->scrollTo(target);
-        QTest::mouseClick(window->treWinksList->viewport(), Qt::LeftButton, {},
-                          window->treWinksList->visualRect(target).center());
-        QCOMPARE(window->treWinksList->currentIndex(), target);
-    }
+    void Click(int pack) { support::ClickPackInTree(window->treWinksList, 0, pack); }
 
 private slots:
     void init() {
