@@ -2,6 +2,7 @@
 
 #include "CabinetReader.h"
 #include "ContentManifest.h"
+#include "PackContents.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,21 +23,10 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool LooksLikePicture(const std::string& name) {
-    const std::string lower = Lower(name);
-    for (const char* extension : {".png", ".gif", ".jpg", ".jpeg", ".bmp"}) {
-        const std::string ending(extension);
-        if (lower.size() > ending.size() && lower.compare(lower.size() - ending.size(), ending.size(), ending) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The first member of the cabinet that is a picture by its name.
 TPackPicture FirstPicture(const TCabinetReader& cabinet) {
     for (const std::string& name : cabinet.Names()) {
-        if (!LooksLikePicture(name)) continue;
+        if (!IsPictureFileName(name)) continue;
         auto bytes = cabinet.Read(name, kPictureLimit);
         if (!bytes) return {TPackPicture::Damaged, name, {}};
         return {TPackPicture::Picture, name, std::move(*bytes)};
