@@ -10,10 +10,17 @@ QString ErrorBoxText(const std::string& message) {
     return text;
 }
 
+QMessageBox::StandardButton ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                           QMessageBox::StandardButtons buttons, const QString& objectName) {
+    QMessageBox box(icon, kApplicationTitle, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (buttons.testFlag(QMessageBox::No)) box.setDefaultButton(QMessageBox::No);
+    if (!objectName.isEmpty()) box.setObjectName(objectName);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 void ShowApplicationError(const std::string& message, QWidget* parent) {
-    QMessageBox box(QMessageBox::Critical, kApplicationTitle, ErrorBoxText(message), QMessageBox::Ok, parent);
-    box.setObjectName("ApplicationErrorBox");
-    box.exec();
+    ShowMessageBox(parent, QMessageBox::Critical, ErrorBoxText(message), QMessageBox::Ok, "ApplicationErrorBox");
 }
 
 }  // namespace quillane

@@ -57,7 +57,7 @@ void RunIfPresent(const TGlobal& global, const std::string& tool, const std::str
     for (const char* bin : {"/usr/bin/", "/usr/local/bin/", "/bin/"}) {
         const std::string path = std::string(bin) + tool;
         if (access(path.c_str(), X_OK) == 0) {
-            global.RunAndWait("\"" + path + "\" \"" + folder + "\"", SW_HIDE);
+            global.RunAndWait({path, folder});
             return;
         }
     }

@@ -29,8 +29,12 @@ private:
 }  // namespace
 
 int32_t TGlobal::RunAndWait(const std::string& commandLine, uint16_t /*showWindow: no windows to hide here*/) const {
-    std::vector<std::string> arguments = SplitCommandLine(commandLine);
-    if (arguments.empty()) return -1;
+    return RunAndWait(SplitCommandLine(commandLine));
+}
+
+int32_t TGlobal::RunAndWait(const std::vector<std::string>& given) const {
+    if (given.empty()) return -1;
+    std::vector<std::string> arguments = given;
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

@@ -84,6 +84,9 @@ public:
     // progress runs between them.
     bool RestoreCabinet(const std::string& source, const std::string& dest, const CopyProgress& progress = {}) const;
     int32_t RunAndWait(const std::string& commandLine, uint16_t showWindow) const;
+    // Runs the program with exactly these arguments, each reaching it whole
+    // whatever it holds; the exit status, or -1 when it cannot be started.
+    int32_t RunAndWait(const std::vector<std::string>& arguments) const;
     int LastCharPos(const std::string& ch, const std::string& s) const;
     int CharPosFromEnd(const std::string& ch, const std::string& s) const;
     int LoadCountedList(const std::string& fileName, int& count, std::vector<std::string>& list) const;

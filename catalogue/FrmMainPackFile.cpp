@@ -8,6 +8,7 @@
 #include "ErrorBox.h"
 #include "FileCopy.h"
 #include "FlashView.h"
+#include "PackUnpacking.h"
 #include "PreviewArea.h"
 #include "TextEncoding.h"
 #include "WinksGlobal.h"
@@ -16,11 +17,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
 #include <QMovie>
+#include <QThread>
 #include <QTreeView>
 #include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -42,16 +46,6 @@ std::vector<std::string> DroppedPacks(const QMimeData* data) {
         }
     }
     return packs;
-}
-
-// The file of that name in the folder, whatever the letter case of either;
-// empty when there is none. Packs made on Windows name their files so.
-std::string FileInFolder(const std::string& folder, const std::string& name) {
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (UpperCaseUtf8(it->path().filename().string()) == UpperCaseUtf8(name)) return it->path().string();
-    }
-    return {};
 }
 
 bool IsMovie(const std::string& path) {
@@ -79,27 +73,67 @@ void TFrmMain::dropEvent(QDropEvent* event) {
 }
 
 void TFrmMain::OpenPackFile(const std::string& path) {
+    StopUnpacking();
     treWinksList->setCurrentIndex({});
     treWinksList->clearSelection();
     CurrentItem = {};
     OpenedPackFile = path;
-    actInstall->setEnabled(true);
+    actInstall->setEnabled(false);
     SetStatusText("Previewing...");
 
-    std::string folder;
-    try {
-        folder = ExtractForPreview(path);
-    } catch (const std::exception&) {
+    // Unpacked off the window's thread: a large pack never freezes the window.
+    struct Outcome {
+        std::string folder;
+        std::string tooLarge;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const int run = ++unpackingRun_;
+    unpacking_.reset(QThread::create([outcome, path, &global = Global()] {
+        try {
+            outcome->folder = UnpackForPreview(global, path);
+        } catch (const EPackTooLarge& refused) {
+            outcome->tooLarge = refused.what();
+        } catch (const std::exception&) {
+        }
+    }));
+    connect(unpacking_.get(), &QThread::finished, this, [this, run, outcome, path] {
+        if (run != unpackingRun_) return;
+        StopUnpacking();
+        Guarded([&] { ShowPackFile(path, outcome->folder, outcome->tooLarge); }, this);
+        emit PackFileShown();
+    });
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    unpacking_->start();
+}
+
+void TFrmMain::StopUnpacking() {
+    if (!unpacking_) return;
+    ++unpackingRun_;
+    unpacking_->wait();
+    unpacking_.reset();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge) {
+    if (!tooLarge.empty()) {
         ShowDamagedPack(path);
+        SetStatusText(QString::fromStdString(tooLarge));
         return;
     }
-    const std::string manifestFile = FileInFolder(folder, "content.xml");
+    if (folder.empty()) return ShowDamagedPack(path);
+    actInstall->setEnabled(true);
+    const auto files = FilesByUpperCaseName(folder);
+    const auto fileOf = [&files](const std::string& name) {
+        const auto found = files.find(UpperCaseUtf8(name));
+        return found == files.end() ? std::string() : found->second;
+    };
+    const std::string manifestFile = fileOf("content.xml");
     const auto manifest = manifestFile.empty() ? std::nullopt : ReadManifest(manifestFile);
     std::vector<TEmoticonGrid::Emoticon> emoticons;
     std::string wink;
     std::string picture;
     for (const TManifestItem& item : manifest ? manifest->items : std::vector<TManifestItem>{}) {
-        const std::string file = FileInFolder(folder, item.file);
+        const std::string file = fileOf(item.file);
         if (file.empty()) continue;
         if (item.type == "emoticon") {
             emoticons.push_back({QString::fromStdString(file), QString::fromStdString(item.name),

@@ -4,6 +4,7 @@
 
 #include "CatalogueTreeModel.h"
 #include "FlashView.h"
+#include "PackUnpacking.h"
 #include "TextEncoding.h"
 #include "WinksGlobal.h"
 
@@ -21,11 +22,6 @@ bool FileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-std::string UpperExtension(const std::string& path) {
-    return UpperCaseUtf8(std::filesystem::path(path).extension().string());
-}
-
-
 }  // namespace
 
 void TFrmMain::treWinksListClick() {
@@ -41,6 +37,8 @@ void TFrmMain::treWinksListClick() {
 }
 
 void TFrmMain::PreviewItem(const std::string& categoryName) {
+    StopUnpacking();
+    EmptyPreviewFolder(Global());
     SetStatusText("Previewing...");
     const CatalogueNode item = treeModel->NodeAt(treWinksList->currentIndex());
     if (categoryName.find("Winks") != std::string::npos) {
@@ -78,7 +76,7 @@ void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
 
 void TFrmMain::PreviewPackFile(const std::string& packPath) {
     try {
-        const std::string folder = ExtractForPreview(packPath);
+        const std::string folder = UnpackForPreview(Global(), packPath);
         const std::string inner = Global().FindNonXmlFile(folder);
         if (!inner.empty()) PlayInnerCabinet(folder, folder + inner);
     } catch (const std::exception& error) {
@@ -86,33 +84,9 @@ void TFrmMain::PreviewPackFile(const std::string& packPath) {
     }
 }
 
-namespace {
-
-void ExtractCabinet(const std::string& cabinet, const std::string& folder) {
-    const TGlobal& global = Global();
-    global.RunAndWait("\"" + global.AppPath + kCabinetTool + "\" -o X \"" + cabinet + "\" *.* " + folder, SW_HIDE);
-}
-
-}  // namespace
-
-std::string TFrmMain::ExtractForPreview(const std::string& packPath) {
-    TGlobal& global = Global();
-    std::string cabinet = packPath;
-    if (UpperExtension(packPath) == ".QZK") {
-        cabinet = global.UserPath + "msnpack/temp.cab";
-        global.RestoreCabinet(packPath, cabinet);
-    }
-    const std::string folder = global.TempDir + "~Quillane/";
-    std::filesystem::create_directories(folder);
-    global.DeleteFiles(folder, "*.*");
-    std::filesystem::create_directories(folder);
-    ExtractCabinet(cabinet, folder);
-    return folder;
-}
-
 void TFrmMain::PlayInnerCabinet(const std::string& folder, const std::string& cabinet) {
     Global().DeleteFiles(folder, "*.XML");
-    ExtractCabinet(cabinet, folder);
+    UnpackCabinet(Global(), cabinet, folder);
     const std::string movie = Global().FindSwfFile(folder);
     if (!movie.empty() && FileExists(folder + movie)) {
         flsPreview->SetMovie(QString::fromStdString(folder + movie));

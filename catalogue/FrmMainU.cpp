@@ -6,6 +6,7 @@
 #include "HttpClient.h"
 #include "ErrorBox.h"
 #include "FlashView.h"
+#include "PackUnpacking.h"
 #include "EmoticonGrid.h"
 #include "Pictures.h"
 #include "PreviewArea.h"
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -67,7 +69,11 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }
 
-TFrmMain::~TFrmMain() = default;
+TFrmMain::~TFrmMain() {
+    StopUnpacking();
+    // Nothing unpacked for a preview outlives the window.
+    EmptyPreviewFolder(Global());
+}
 
 void TFrmMain::CreateActions() {
     actInstall = MakeAction(this, "actInstall", "Install to MSN", "Install pack to your MSN");

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
+class QThread;
 class QToolBar;
 class QToolButton;
 class QTreeView;
@@ -99,6 +100,10 @@ public:
     QAction* mnuToolbar;
     QAction* meuStatusBar;
 
+signals:
+    // A pack file opened or dropped has been unpacked and shown, or found wanting.
+    void PackFileShown();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -151,13 +156,15 @@ private:
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.
     std::string ChooseListToSave();
-    // Unpacks a pack into the preview's folder, which it empties first; returns the folder.
-    std::string ExtractForPreview(const std::string& packPath);
     // Plays the movie of a wink's inner cabinet, unpacked into the folder.
     void PlayInnerCabinet(const std::string& folder, const std::string& cabinet);
     // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
     bool ShowPicture(const QString& source);
     void ShowDamagedPack(const std::string& path);
+    // Shows the pack file that was unpacked into the folder, or why it was not.
+    void ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge);
+    // Waits for a pack file still being unpacked; what it unpacks is not shown.
+    void StopUnpacking();
     // Gives the keyboard focus back to the Flash view.
     void FocusFlashView();
     // Shows the empty stage that New and Open leave in the preview.
@@ -173,6 +180,9 @@ private:
     } treeBeforeFilter_;
     QLabel* statusPanel;
     TSkinEngine skinMain{this};
+    // The unpacking of a pack file, and which one: only the last one asked for is shown.
+    std::unique_ptr<QThread> unpacking_;
+    int unpackingRun_ = 0;
 };
 
 // The movie that New, Open and a wink without any preview set: nothing

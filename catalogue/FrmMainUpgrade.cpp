@@ -22,10 +22,7 @@ public:
 
     void ShowSuccess(const std::string& text) override {
         SetStatusText(text);
-        QMessageBox box(QMessageBox::Information, kApplicationTitle, QString::fromStdString(text), QMessageBox::Ok,
-                        &window_);
-        box.setObjectName("UpgradeDoneBox");
-        box.exec();
+        ShowMessageBox(&window_, QMessageBox::Information, QString::fromStdString(text), QMessageBox::Ok, "UpgradeDoneBox");
         QCoreApplication::processEvents();
     }
 

@@ -220,7 +220,7 @@ void TFrmPacksCreator::AddPicture(QTreeWidget* list, const std::string& path) {
 
 void TFrmPacksCreator::ReportUnnamable(const std::vector<std::string>& names) {
     if (names.empty()) return;
-    QMessageBox::warning(this, kApplicationTitle,
+    ShowMessageBox(this, QMessageBox::Warning,
                          "These pictures cannot be added because their file names are not UTF-8 text. "
                          "Please rename them and add them again:" + Lines(names));
 }
@@ -251,7 +251,7 @@ void TFrmPacksCreator::AddDroppedFiles(QTreeWidget* list, const std::vector<std:
     for (const std::string& path : sorted.pictures) AddPicture(list, path);
     ReportUnnamable(sorted.unnamable);
     if (!sorted.notPictures.empty()) {
-        QMessageBox::warning(this, kApplicationTitle,
+        ShowMessageBox(this, QMessageBox::Warning,
                              "These files cannot be added because they are not JPEG, PNG, BMP or GIF pictures:" +
                                  Lines(sorted.notPictures));
     }
@@ -293,7 +293,7 @@ void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
     QImageReader reader(path);
     const QImage picture = reader.read();
     if (picture.isNull()) {
-        QMessageBox::critical(this, kApplicationTitle, "Invalid file format:" + reader.errorString() + " Please remove it.");
+        ShowMessageBox(this, QMessageBox::Critical, "Invalid file format:" + reader.errorString() + " Please remove it.");
         return;
     }
     Image1->setPixmap(QPixmap::fromImage(picture));
@@ -324,7 +324,7 @@ void TFrmPacksCreator::GeneratePack(const std::string& chosen) {
     QString names;
     for (const std::string& path : skipped) names += "\n" + QString::fromStdString(path);
     // The manifest still lists them, so the pack is not complete until they are removed.
-    QMessageBox::warning(this, kApplicationTitle,
+    ShowMessageBox(this, QMessageBox::Warning,
                          "These pictures could not be read and are missing from the pack. "
                          "Please remove them and generate the pack again:" + names);
 }

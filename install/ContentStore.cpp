@@ -2,6 +2,7 @@
 
 #include "CabinetExtractor.h"
 #include "ContentManifest.h"
+#include "RemoveTree.h"
 #include "TextEncoding.h"
 #include "TextFile.h"
 #include "UniqueFd.h"
@@ -25,6 +26,7 @@ namespace quillane {
 namespace {
 
 constexpr const char* kIndexName = "index.xml";
+constexpr const char* kNextIdAttribute = "nextid";
 constexpr const char* kCabinetSignature = "MSCF";
 
 // Ends the install with a result other than kInstalled.
@@ -150,13 +152,15 @@ void LoadIndex(const std::string& path, pugi::xml_document& index) {
     }
 }
 
-int NextPackId(const pugi::xml_node store, const std::string& packsFolder) {
-    int id = 0;
-    for (const auto pack : store.children("pack")) id = std::max(id, pack.attribute("id").as_int());
+// Ids are never given twice: the index keeps the next one, so that a pack
+// removed and another installed meanwhile can never be taken for each other.
+int NextPackId(pugi::xml_node store, const std::string& packsFolder) {
+    int id = std::max(store.attribute(kNextIdAttribute).as_int(), 1);
+    for (const auto pack : store.children("pack")) id = std::max(id, pack.attribute("id").as_int() + 1);
     std::error_code error;
-    do {
-        ++id;
-    } while (fs::exists(packsFolder + std::to_string(id), error));
+    while (fs::symlink_status(packsFolder + std::to_string(id), error).type() != fs::file_type::not_found) ++id;
+    if (!store.attribute(kNextIdAttribute)) store.append_attribute(kNextIdAttribute);
+    store.attribute(kNextIdAttribute) = id + 1;
     return id;
 }
 
@@ -261,7 +265,7 @@ TInstallResult TContentStore::Install(const std::string& cabinet, const std::str
         fs::rename(laidOut, packFolder, error);
         if (error) throw InstallFailure{kStoreNotWritable};
         if (!ReplaceFileAtomically(indexPath, IndexText(index))) {
-            fs::remove_all(packFolder, error);
+            RemoveTree(packFolder, error);
             throw InstallFailure{kStoreNotWritable};
         }
         return kInstalled;
@@ -293,7 +297,7 @@ std::vector<TStoredPack> TContentStore::Packs() const {
 
 std::string TContentStore::PackFolder(int id) const { return folder_ + "packs/" + std::to_string(id) + "/"; }
 
-void TContentStore::Remove(int id) {
+void TContentStore::Remove(const TStoredPack& shown) {
     const std::lock_guard lock(storeLock_);
     const UniqueFd storeLock = LockStore(folder_);
     if (!storeLock) throw EContentStoreError("Cannot remove the pack: the content store " + folder_ + " cannot be written");
@@ -304,15 +308,19 @@ void TContentStore::Remove(int id) {
     } catch (const InstallFailure&) {
         throw EContentStoreError("Cannot remove the pack: the content store's index " + indexPath + " cannot be read");
     }
+    const int id = shown.id;
     const pugi::xml_node entry = index.document_element().find_child_by_attribute("pack", "id", std::to_string(id).c_str());
-    if (!entry) return;
+    // Another window may have removed the pack shown and installed another since.
+    if (!entry || entry.attribute("source").value() != shown.source ||
+        entry.attribute("installed").value() != shown.installed) {
+        return;
+    }
     index.document_element().remove_child(entry);
     if (!ReplaceFileAtomically(indexPath, IndexText(index))) {
         throw EContentStoreError("Cannot remove the pack: the content store's index " + indexPath + " cannot be written");
     }
     std::error_code error;
-    fs::remove_all(PackFolder(id), error);
-    if (error) {
+    if (!RemoveTree(PackFolder(id), error)) {
         throw EContentStoreError("The pack is no longer installed, but some of its files could not be deleted (" +
                                  error.message() + "); they are left in " + PackFolder(id));
     }

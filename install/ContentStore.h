@@ -44,8 +44,8 @@ struct TStoredPack {
 // The content that Messenger would keep, in a folder of its own:
 //
 //   <store>/index.xml         every installed pack and its items:
-//                             <store><pack id source type name installed><item type file name shortcut contentid/>...
-//                             (name and installed came later: an older reader passes over them)
+//                             <store nextid><pack id source type name installed><item type file name shortcut contentid/>...
+//                             (nextid, name and installed came later: an older reader passes over them)
 //   <store>/packs/<id>/<file> the items' files as the cabinet holds them; a
 //                             wink's file is its inner cabinet, kept whole,
 //                             since Messenger plays a wink from that cabinet
@@ -72,12 +72,13 @@ public:
     // installs take turns.
     TInstallResult Install(const std::string& cabinet, const std::string& source, const std::string& name = {});
 
-    // Removes the pack with the id: first its entry from the index, then its
-    // files, so that the index never lists a pack whose files are gone. Raises
-    // EContentStoreError when the index cannot be replaced (nothing changed
-    // then) or when files stay behind (the pack is no longer listed then).
-    // A pack that is not listed any more is removed already.
-    void Remove(int id);
+    // Removes the pack as Packs() gave it: first its entry from the index, then
+    // its files, so that the index never lists a pack whose files are gone.
+    // Raises EContentStoreError when the index cannot be replaced (nothing
+    // changed then) or when files stay behind (the pack is no longer listed
+    // then). A pack that is not listed any more, or whose entry is now another
+    // pack's, is removed already.
+    void Remove(const TStoredPack& shown);
 
     // The folder of a pack's files, ending in "/".
     std::string PackFolder(int id) const;

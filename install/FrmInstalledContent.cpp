@@ -219,7 +219,7 @@ void TFrmInstalledContent::btnRemoveClick() {
     QStringList failures;
     for (const auto& pack : selected) {
         try {
-            store.Remove(pack.id);
+            store.Remove(pack);
         } catch (const EContentStoreError& error) {
             failures << Text(PackTitle(pack)) + ": " + Text(error.what()) + ".";
         }
@@ -241,15 +241,10 @@ void TFrmInstalledContent::btnOpenFolderClick() {
 }
 
 bool TFrmInstalledContent::Ask(const QString& question) {
-    QMessageBox box(QMessageBox::Question, kApplicationTitle, question, QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+    return ShowMessageBox(this, QMessageBox::Question, question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-void TFrmInstalledContent::Report(QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, kApplicationTitle, text, QMessageBox::Ok, this);
-    box.exec();
-}
+void TFrmInstalledContent::Report(QMessageBox::Icon icon, const QString& text) { ShowMessageBox(this, icon, text); }
 
 void ShowInstalledContent(QWidget* owner) {
     auto* window = owner->findChild<TFrmInstalledContent*>(QString(), Qt::FindDirectChildrenOnly);

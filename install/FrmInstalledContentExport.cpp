@@ -3,8 +3,8 @@
 
 #include "PackDescription.h"
 #include "PidginTheme.h"
+#include "RemoveTree.h"
 
-#include <filesystem>
 #include <set>
 
 namespace quillane {
@@ -35,8 +35,8 @@ void TFrmInstalledContent::btnExportPidginClick() {
         }
         written.insert(folder);
         const QString themeName = QString::fromStdString(theme.name);
-        std::error_code error;
-        if (std::filesystem::exists(folder, error) &&
+        // A link or a file of that name is asked about as a theme is; replacing it replaces it alone.
+        if (SomethingAt(folder) &&
             !Ask(QString("Pidgin has a smiley theme named %1 already, in %2. Replace it with the emoticons of %3?")
                      .arg(themeName, QString::fromStdString(folder), QString::fromStdString(PackTitle(pack))))) {
             kept << themeName;

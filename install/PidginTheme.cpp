@@ -1,6 +1,7 @@
 #include "PidginTheme.h"
 
 #include "PackDescription.h"
+#include "RemoveTree.h"
 #include "TextFile.h"
 #include "WorkFolder.h"
 
@@ -82,12 +83,12 @@ void Copy(const std::string& source, const std::string& target) {
 // Two renames, for file systems that can neither exchange nor refuse to
 // replace in one step; the old theme is put back when the second fails.
 bool SwapByRenames(const fs::path& fresh, const fs::path& target) {
-    std::error_code error;
-    if (!fs::exists(target, error)) return ::rename(fresh.c_str(), target.c_str()) == 0;
+    if (!SomethingAt(target)) return ::rename(fresh.c_str(), target.c_str()) == 0;
     const fs::path aside = fresh.string() + ".old";
     if (::rename(target.c_str(), aside.c_str()) != 0) return false;
     if (::rename(fresh.c_str(), target.c_str()) == 0) {
-        fs::remove_all(aside, error);
+        std::error_code error;
+        RemoveTree(aside, error);
         return true;
     }
     const int failure = errno;

@@ -1,9 +1,10 @@
 #include "WorkFolder.h"
 
+#include "RemoveTree.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <stdexcept>
 
 namespace quillane {
@@ -15,8 +16,9 @@ TWorkFolder::TWorkFolder(const std::string& parent, const std::string& stem) {
 }
 
 TWorkFolder::~TWorkFolder() {
+    // What an exchange left here may be the user's link: it goes, never what it points at.
     std::error_code error;
-    std::filesystem::remove_all(path_, error);
+    RemoveTree(path_, error);
 }
 
 }  // namespace quillane

@@ -10,6 +10,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <system_error>
 
 #include "ServerErrors.h"
@@ -150,6 +151,12 @@ void TWebListeningSocket::Listen(int port) {
     // it comes. A client that stays silent is still taken, after about a second.
     const int deferSeconds = 1;
     ::setsockopt(fd.get(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
+    // A client that stops reading frees its worker after the read time-out, as one that
+    // stops sending does; accepted connections inherit the setting from this socket.
+    const auto sendTimeout = server_.ReadTimeout();
+    const timeval sendWait{static_cast<time_t>(sendTimeout.count() / 1000),
+                           static_cast<suseconds_t>(sendTimeout.count() % 1000 * 1000)};
+    ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &sendWait, sizeof sendWait);
     // The loopback address only: the folder is for this machine's Messenger, not the network.
     sockaddr_in address{};
     address.sin_family = AF_INET;

@@ -33,7 +33,8 @@ public:
     void SetSearchPath(std::string searchPath);
     const std::string& DefaultURL() const { return defaultURL_; }
     void SetDefaultURL(std::string url) { defaultURL_ = std::move(url); }
-    // How long a read waits for the client; one minute unless changed.
+    // How long a read waits for the client, and a write for the client to take
+    // more; one minute unless changed. A change holds from the next activation.
     std::chrono::milliseconds ReadTimeout() const { return readTimeout_; }
     void SetReadTimeout(std::chrono::milliseconds timeout) { readTimeout_ = timeout; }
 

@@ -1,7 +1,10 @@
 // Clients of the local server that misbehave as real ones do: a request that
 // trickles in a byte at a time, and a client that leaves in the middle of a
 // large file. Others are served meanwhile, and nothing is left behind.
+#include "ContentInstallJob.h"
+#include "ContentStore.h"
 #include "LoopbackServer.h"
+#include "PackFixtures.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +12,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <chrono>
+#include <future>
 #include <thread>
 
 using namespace quillane;
@@ -208,6 +212,44 @@ TEST_F(ServerClients, AClientLeavingInTheMiddleOfALargeFileHarmsNoOneAndLeaksNot
     server->SetActive(false);
     EXPECT_EQ(SettledCount(ThreadCount, baselineThreads), baselineThreads);
     EXPECT_EQ(SettledCount(OpenDescriptorCount, baselineDescriptors), baselineDescriptors);
+}
+
+// Clients that ask for a large file and never read it hold their workers only
+// for the time-out, as clients that never send do: an install asked meanwhile
+// still gets its pack.
+TEST_F(ServerClients, SixtyFourClientsThatNeverReadStopNoInstall) {
+    server->SetActive(false);
+    server->SetReadTimeout(1500ms);
+    server->SetActive(true);
+    port = server->Port();
+    AddFile("big.bin", std::string(16 * 1024 * 1024, 'b'));
+    MakeEmoticonCabinet(folder.File("pack.cab"));
+    std::vector<UniqueFd> stalled;
+    for (int i = 0; i < 64; ++i) {
+        UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        const int small = 4096;
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<std::uint16_t>(port));
+        ASSERT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
+        ASSERT_EQ(::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+        stalled.push_back(std::move(fd));
+    }
+    std::this_thread::sleep_for(500ms);
+
+    TempFolder storeFolder;
+    TContentStore store(storeFolder.Folder());
+    std::promise<TInstallResult> installed;
+    TContentInstallJob job(store, "http://127.0.0.1:" + std::to_string(port) + "/pack.cab",
+                           [&](TInstallResult result) { installed.set_value(result); });
+    auto result = installed.get_future();
+    // Well within the install's own time-out of a download that makes no progress.
+    ASSERT_EQ(result.wait_for(15s), std::future_status::ready);
+    EXPECT_EQ(result.get(), kInstalled);
+    EXPECT_EQ(store.Packs().size(), 1u);
 }
 
 }  // namespace

@@ -238,15 +238,55 @@ TEST_F(ContentStoreTest, RemoveTakesThePackOutOfTheIndexAndItsFilesOffTheDisk) {
     // An index that cannot be replaced: nothing changes.
     const auto before = Snapshot();
     fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read);
-    EXPECT_THROW(store.Remove(first.id), EContentStoreError);
+    EXPECT_THROW(store.Remove(first), EContentStoreError);
     fs::permissions(StoreFolder() + "index.xml", fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(Snapshot(), before);
 
-    store.Remove(first.id);
+    store.Remove(first);
     ASSERT_EQ(store.Packs().size(), 1u);
     EXPECT_EQ(store.Packs()[0].source, "second");
     EXPECT_FALSE(fs::exists(store.PackFolder(first.id)));
-    EXPECT_NO_THROW(store.Remove(first.id));
+    EXPECT_NO_THROW(store.Remove(first));
+}
+
+// A pack's folder that is a link (the user's own folder linked in) goes as a
+// link; what it points at stays as it was.
+TEST_F(ContentStoreTest, RemoveTakesALinkInAPacksPlaceAndNeverWhatItPointsAt) {
+    TContentStore store(StoreFolder());
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "linked"), kInstalled);
+    const auto pack = store.Packs().at(0);
+    support::WriteFile(temp.File("mine/keep.gif"), "GIF89a mine");
+    const std::string packFolder = store.PackFolder(pack.id);
+    fs::remove_all(packFolder);
+    fs::create_directory_symlink(temp.File("mine/"), packFolder.substr(0, packFolder.size() - 1));
+
+    EXPECT_NO_THROW(store.Remove(pack));
+    EXPECT_EQ(ReadFile(temp.File("mine/keep.gif")), "GIF89a mine");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(packFolder.substr(0, packFolder.size() - 1))));
+    EXPECT_TRUE(store.Packs().empty());
+}
+
+// An id is never given again, so a window that shows a removed pack cannot
+// take the pack installed after it for it; nor does Remove take an entry
+// that is no longer the one shown.
+TEST_F(ContentStoreTest, IdsAreNeverGivenTwiceAndRemoveTakesOnlyThePackShown) {
+    TContentStore store(StoreFolder());
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "first"), kInstalled);
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "second"), kInstalled);
+    const auto second = store.Packs().at(1);
+    store.Remove(second);
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "third"), kInstalled);
+    const auto third = store.Packs().at(1);
+    EXPECT_GT(third.id, second.id);
+
+    store.Remove(second);
+    TStoredPack shownBefore = third;
+    shownBefore.installed = "2001-01-01T00:00:00Z";
+    store.Remove(shownBefore);
+    ASSERT_EQ(store.Packs().size(), 2u);
+    EXPECT_EQ(store.Packs()[1].source, "third");
 }
 
 TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {

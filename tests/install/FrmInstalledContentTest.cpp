@@ -16,6 +16,8 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <functional>
+
 using namespace quillane;
 namespace fs = std::filesystem;
 namespace support = quillane::testing;
@@ -86,6 +88,13 @@ class FrmInstalledContentTest : public QObject {
         QVERIFY(item->isSelected());
     }
 
+    // Hidden ones included.
+    static QStringList Entries(const std::string& folder) {
+        QStringList names;
+        for (const auto& entry : fs::directory_iterator(folder)) names << QString::fromStdString(entry.path().filename().string());
+        return names;
+    }
+
     static QMovie* Picture(QWidget* window, int row) {
         auto* label = qobject_cast<QLabel*>(Items(window)->itemWidget(Items(window)->topLevelItem(row), 0));
         return label ? label->movie() : nullptr;
@@ -96,6 +105,8 @@ class FrmInstalledContentTest : public QObject {
         support::AnswerNextModal([answer, report](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box && box->icon() == QMessageBox::Question);
+            // Names come from packs: never drawn as markup.
+            QCOMPARE(box->textFormat(), Qt::PlainText);
             if (report) *report = support::AnswerMessageBox();
             box->button(answer)->click();
         });
@@ -238,6 +249,40 @@ private slots:
         QCOMPARE(read.smileys[0].first, std::string("a.gif"));
         QCOMPARE(read.smileys[0].second, std::vector<std::string>{":a"});
         QVERIFY(!fs::exists(theme + "mine.gif"));
+    }
+
+    // What holds the theme's name may be a file, a dangling link or a link to the
+    // user's own folder: each is asked about, and only it is replaced.
+    void aNameTakenByAFileOrALinkIsAskedAboutAndOnlyItIsReplaced() {
+        const std::string pack = driver->AppFile("<b>linked<i>.CAB");
+        support::MakeCabinetOf(pack, {{"content.xml", support::EmoticonManifest(support::EmoticonItem("a.gif", "A", ":a"))},
+                                      {"a.gif", "GIF89a a"}});
+        Install(pack);
+        const std::string dotfiles = driver->folders.temp.Folder() + "dotfiles/";
+        support::WriteFile(dotfiles + "mine/theme", "Name=mine\n");
+        const std::string theme = Smileys() + "<b>linked<i>";
+        const auto window = OpenWindow();
+        Select(window.get(), 0);
+        const std::vector<std::function<void()>> takers = {
+            [&] { support::WriteFile(theme, "a file of the user's"); },
+            [&] { fs::create_directory_symlink(dotfiles + "gone/", theme); },
+            [&] { fs::create_directory_symlink(dotfiles + "mine/", theme); },
+        };
+        for (const auto& take : takers) {
+            std::error_code error;
+            fs::remove_all(theme, error);
+            take();
+            std::shared_ptr<support::SeenBox> report;
+            AnswerQuestion(QMessageBox::Yes, &report);
+            Button(window.get(), "btnExportPidgin")->click();
+            QVERIFY(report && report->seen);
+            QCOMPARE(report->format, Qt::PlainText);
+            QVERIFY2(report->text.startsWith("Exported 1 Pidgin smiley theme"), qPrintable(report->text));
+            QVERIFY(!fs::is_symlink(theme));
+            QCOMPARE(support::ReadPidginTheme(theme + "/").smileys.size(), size_t(1));
+            QCOMPARE(support::ReadFile(dotfiles + "mine/theme"), std::string("Name=mine\n"));
+            QCOMPARE(Entries(Smileys()), QStringList{"<b>linked<i>"});
+        }
     }
 };
 

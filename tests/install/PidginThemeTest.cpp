@@ -73,4 +73,21 @@ TEST(PidginTheme, AnExistingThemeIsReplacedWholeOrNotAtAll) {
     EXPECT_EQ(Entries(temp.Folder() + "smileys/"), std::vector<std::string>{"faces"});
 }
 
+// Themes kept in a dotfiles folder and linked in: the link is replaced, and
+// what it pointed at is left whole.
+TEST(PidginTheme, ALinkedThemeIsReplacedAsALinkAndItsTargetKept) {
+    TempFolder temp;
+    WriteFile(temp.File("pack/a.gif"), "GIF89a a");
+    WriteFile(temp.File("dotfiles/faces/theme"), "Name=faces\n");
+    WriteFile(temp.File("dotfiles/faces/old.gif"), "GIF89a old");
+    fs::create_directories(temp.File("smileys"));
+    fs::create_directory_symlink(temp.File("dotfiles/faces/"), temp.File("smileys/faces"));
+
+    WritePidginTheme({"faces", "", "", {{temp.File("pack/a.gif"), ":a"}}}, temp.File("smileys/faces/"));
+    EXPECT_FALSE(fs::is_symlink(temp.File("smileys/faces")));
+    EXPECT_EQ(ReadFile(temp.File("smileys/faces/a.gif")), "GIF89a a");
+    EXPECT_EQ(Entries(temp.File("dotfiles/faces/")), (std::vector<std::string>{"old.gif", "theme"}));
+    EXPECT_EQ(Entries(temp.File("smileys/")), std::vector<std::string>{"faces"});
+}
+
 }  // namespace

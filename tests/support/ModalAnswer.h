@@ -98,6 +98,7 @@ struct SeenBox {
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool seen = false;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 // Answers the next message box with OK and keeps what it showed.
@@ -106,7 +107,7 @@ inline std::shared_ptr<SeenBox> AnswerMessageBox() {
     AnswerNextModal([seen](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         QVERIFY(box);
-        *seen = {box->text(), box->windowTitle(), box->icon(), true};
+        *seen = {box->text(), box->windowTitle(), box->icon(), true, box->textFormat()};
         box->accept();
     });
     return seen;

@@ -180,6 +180,15 @@ std::vector<std::string> TCabinetReader::Names() const {
     return names;
 }
 
+TCabinetReader::TDeclared TCabinetReader::Declared() const {
+    TDeclared declared;
+    for (const mscabd_file* file = state_->cabinet->files; file; file = file->next) {
+        ++declared.members;
+        declared.bytes += file->length;
+    }
+    return declared;
+}
+
 std::optional<std::string> TCabinetReader::Read(const std::string& name, std::size_t limit) const {
     const std::string wanted = Comparable(name);
     for (mscabd_file* file = state_->cabinet->files; file; file = file->next) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,6 +27,15 @@ public:
 
     // The members in the cabinet's order, in UTF-8 (Utf8MemberName), "\" between folders.
     std::vector<std::string> Names() const;
+    // What the cabinet says it holds once unpacked: its members and their bytes
+    // in all. Unpacking writes no more than that, so it bounds an extraction
+    // before anything is written.
+    struct TDeclared {
+        std::size_t members = 0;
+        std::uint64_t bytes = 0;
+    };
+    TDeclared Declared() const;
+
     // The bytes of the first member of that name (without regard to letter
     // case, "/" and "\" alike). Nothing when there is no such member, when it
     // is longer than `limit`, lies further than `limit` into its folder's

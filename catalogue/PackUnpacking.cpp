@@ -1,0 +1,61 @@
+#include "PackUnpacking.h"
+
+#include "CabinetReader.h"
+#include "TextEncoding.h"
+#include "WinksGlobal.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace quillane {
+
+void CheckUnpackedSize(const std::string& cabinet, bool restoreFirstByte) {
+    const auto reader = TCabinetReader::OpenFile(cabinet, restoreFirstByte);
+    if (!reader) throw std::runtime_error("\"" + fs::path(cabinet).filename().string() + "\" is no cabinet");
+    const auto declared = reader->Declared();
+    if (declared.bytes > kLargestUnpackedPack || declared.members > kMostFilesInPack) {
+        throw EPackTooLarge("\"" + fs::path(cabinet).filename().string() + "\" would unpack to " +
+                            std::to_string(declared.members) + " files of " + std::to_string(declared.bytes >> 20) +
+                            " MiB. Quillane opens packs of up to " + std::to_string(kLargestUnpackedPack >> 20) +
+                            " MiB in " + std::to_string(kMostFilesInPack) +
+                            " files, far more than any Messenger pack holds, so it is not previewed.");
+    }
+}
+
+void UnpackCabinet(const TGlobal& global, const std::string& cabinet, const std::string& folder) {
+    CheckUnpackedSize(cabinet, false);
+    global.RunAndWait({global.AppPath + kCabinetTool, "-o", "X", cabinet, "*.*", folder});
+}
+
+std::string PreviewFolder(const TGlobal& global) { return global.TempDir + "~Quillane/"; }
+
+std::string UnpackForPreview(const TGlobal& global, const std::string& packPath) {
+    const std::string name = fs::path(packPath).filename().string();
+    std::string cabinet = packPath;
+    if (UpperCaseUtf8(fs::path(packPath).extension().string()) == ".QZK") {
+        // A .QZK is a cabinet without its first byte: checked before it is copied.
+        CheckUnpackedSize(packPath, true);
+        cabinet = global.UserPath + "msnpack/temp.cab";
+        // Never the previous pack's copy in its place.
+        if (!global.RestoreCabinet(packPath, cabinet)) throw std::runtime_error("\"" + name + "\" cannot be read");
+    }
+    const std::string folder = PreviewFolder(global);
+    EmptyPreviewFolder(global);
+    fs::create_directories(folder);
+    UnpackCabinet(global, cabinet, folder);
+    return folder;
+}
+
+void EmptyPreviewFolder(const TGlobal& global) { global.DeleteFiles(PreviewFolder(global), "*.*"); }
+
+std::unordered_map<std::string, std::string> FilesByUpperCaseName(const std::string& folder) {
+    std::unordered_map<std::string, std::string> files;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        files.try_emplace(UpperCaseUtf8(it->path().filename().string()), it->path().string());
+    }
+    return files;
+}
+
+}  // namespace quillane

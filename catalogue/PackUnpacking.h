@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+
+namespace quillane {
+
+class TGlobal;
+
+// What a pack may hold once unpacked for a preview. Real packs hold a few
+// mebibytes in a few dozen files; a cabinet that says it holds more is refused
+// before anything is written.
+inline constexpr std::uint64_t kLargestUnpackedPack = std::uint64_t{64} << 20;
+inline constexpr std::size_t kMostFilesInPack = 10000;
+
+// A cabinet that would unpack beyond those bounds; its text is the message for the user.
+class EPackTooLarge : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Checks what the cabinet says it holds (`restoreFirstByte` for a .QZK pack,
+// which lacks its first byte). Raises EPackTooLarge beyond the bounds and
+// std::runtime_error when it is no cabinet at all.
+void CheckUnpackedSize(const std::string& cabinet, bool restoreFirstByte);
+
+// Checks the cabinet, then unpacks all it holds into the folder with the
+// program's cabinet tool, which gets each name whole whatever it holds.
+void UnpackCabinet(const TGlobal& global, const std::string& cabinet, const std::string& folder);
+
+// The folder the preview unpacks packs into, ending in "/": private to the user.
+std::string PreviewFolder(const TGlobal& global);
+
+// Unpacks a pack file (.QZK, .QZC, .CAB, .mco) into the preview's folder,
+// which it empties first, and returns the folder. A .QZK pack is first
+// restored as msnpack/temp.cab. Raises EPackTooLarge, or std::runtime_error
+// when the pack cannot be read or restored. Touches no window: it may run off
+// the window's thread.
+std::string UnpackForPreview(const TGlobal& global, const std::string& packPath);
+
+// Empties the preview's folder, so that nothing unpacked outlives its preview.
+void EmptyPreviewFolder(const TGlobal& global);
+
+// The files of a folder by their names in upper case, for matching the names
+// a manifest gives whatever their letter case, in one pass over the folder.
+std::unordered_map<std::string, std::string> FilesByUpperCaseName(const std::string& folder);
+
+}  // namespace quillane
