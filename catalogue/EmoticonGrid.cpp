@@ -1,5 +1,7 @@
 #include "EmoticonGrid.h"
 
+#include "PictureReading.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QMovie>
@@ -27,8 +29,8 @@ int TEmoticonGrid::SetEmoticons(const std::vector<Emoticon>& emoticons) {
     int shown = 0;
     for (const Emoticon& emoticon : emoticons) {
         auto* cell = new QLabel(this);
-        auto* movie = new QMovie(emoticon.picture, QByteArray(), cell);
-        if (!movie->isValid()) {
+        QMovie* movie = OpenPictureMovie(emoticon.picture, cell);
+        if (!movie) {
             delete cell;
             continue;
         }

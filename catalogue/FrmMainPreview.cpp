@@ -5,6 +5,7 @@
 #include "CatalogueTreeModel.h"
 #include "FlashView.h"
 #include "PackUnpacking.h"
+#include "PictureReading.h"
 #include "TextEncoding.h"
 #include "WinksGlobal.h"
 
@@ -109,8 +110,10 @@ void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
 }
 
 bool TFrmMain::ShowPicture(const QString& source) {
-    auto* movie = new QMovie(source, QByteArray(), gifPrevew);
-    if (!movie->isValid()) {
+    // The program's own pictures are trusted; any other is read as a picture from outside.
+    QMovie* movie = source.startsWith(":/") ? new QMovie(source, QByteArray(), gifPrevew)
+                                            : OpenPictureMovie(source, gifPrevew);
+    if (!movie || !movie->isValid()) {
         delete movie;
         return false;
     }

@@ -3,6 +3,7 @@
 #include "CabOpt.h"
 #include "DialogFilters.h"
 #include "ErrorBox.h"
+#include "PictureReading.h"
 #include "FrmModContentU.h"
 #include "PackManifest.h"
 #include "WinksGlobal.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -290,10 +290,10 @@ void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
     const QTreeWidgetItem* row = SelectedRow(list);
     if (!row) return;
     const QString path = row->text(PathColumn(list));
-    QImageReader reader(path);
-    const QImage picture = reader.read();
+    QString failure;
+    const QImage picture = ReadPictureFile(path, &failure);
     if (picture.isNull()) {
-        ShowMessageBox(this, QMessageBox::Critical, "Invalid file format:" + reader.errorString() + " Please remove it.");
+        ShowMessageBox(this, QMessageBox::Critical, "Invalid file format:" + failure + " Please remove it.");
         return;
     }
     Image1->setPixmap(QPixmap::fromImage(picture));

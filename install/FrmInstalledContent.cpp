@@ -1,6 +1,7 @@
 #include "FrmInstalledContent.h"
 
 #include "ErrorBox.h"
+#include "PictureReading.h"
 #include "PackDescription.h"
 
 #include <QDateTime>
@@ -41,8 +42,8 @@ QLabel* PictureOf(const std::string& file, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName("picture");
     label->setAlignment(Qt::AlignCenter);
-    auto* movie = new QMovie(Text(file), QByteArray(), label);
-    if (!movie->isValid() || !movie->jumpToFrame(0)) {
+    QMovie* movie = OpenPictureMovie(Text(file), label);
+    if (!movie || !movie->jumpToFrame(0)) {
         delete movie;
         return label;
     }

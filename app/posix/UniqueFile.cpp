@@ -4,9 +4,22 @@
 #include <fcntl.h>
 #include <random>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quillane {
+
+UniqueFd OpenRegularFile(const std::string& path) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) return fd;
+    struct stat status {};
+    if (::fstat(fd.get(), &status) != 0) return UniqueFd();
+    if (!S_ISREG(status.st_mode)) {
+        errno = S_ISDIR(status.st_mode) ? EISDIR : EINVAL;
+        return UniqueFd();
+    }
+    return fd;
+}
 
 UniqueFd CreateUniqueFile(std::string& path) {
     constexpr std::string_view kPlaceholder = "XXXXXX";

@@ -14,6 +14,11 @@ namespace quillane {
 // An invalid descriptor, with errno set, when no file could be made.
 UniqueFd CreateUniqueFile(std::string& path);
 
+// Opens a file from outside for reading: only a regular file (a link to one
+// included), never waiting, as opening a named pipe or a device would. An
+// invalid descriptor, with errno set, otherwise.
+UniqueFd OpenRegularFile(const std::string& path);
+
 // Writes every byte, going on after interruptions; false when the file takes no more.
 bool WriteAll(int fd, const char* data, std::size_t count);
 

@@ -7,7 +7,13 @@
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 using namespace quillane;
 using namespace quillane::testing;
@@ -124,17 +130,49 @@ std::pair<uint32_t, uint32_t> PngSize(const std::string& bytes) {
     return {word(16), word(20)};
 }
 
+// How a run of the thumbnailer ended, and the most memory it held.
+struct ThumbnailerRun {
+    int status = -1;
+    long peakKiB = 0;
+};
+
+ThumbnailerRun Thumbnail(const std::string& size, const std::string& input, const std::string& output) {
+    std::vector<std::string> arguments = {QUILLANE_THUMBNAILER, "-s", size, input, output};
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    // A copy of this process, not a spawn that shares its memory: the child's
+    // peak then starts from what this process holds now, not from its own peak.
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        ::dup2(quiet, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ThumbnailerRun run;
+    if (pid < 0) return run;
+    // A thumbnailer that hangs is stopped, and fails the test.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, WNOHANG, &usage) == 0) {
+        if (std::chrono::steady_clock::now() > until) ::kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.peakKiB = usage.ru_maxrss;
+    return run;
+}
+
 }  // namespace
 
 // The program, as a file manager runs it.
-TEST(Thumbnailer, WritesAPngWithinTheSizeForEveryPackAndTheIconForADamagedOne) {
+TEST(Thumbnailer, WritesAPngWithinTheSizeForEveryPackAndNoneForWhatIsNoReadablePack) {
     TempFolder folder;
     const auto run = [&](const std::string& size, const std::string& input) {
-        const std::string command = std::string(QUILLANE_THUMBNAILER) + " -s " + size + " '" + input + "' '" +
-                                    folder.File("out.png") + "' 2>/dev/null";
         std::filesystem::remove(folder.File("out.png"));
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return Thumbnail(size, input, folder.File("out.png")).status;
     };
     ASSERT_EQ(run("128", Sample("faces.QZK")), 0);
     const auto [width, height] = PngSize(ReadFile(folder.File("out.png")));
@@ -146,12 +184,49 @@ TEST(Thumbnailer, WritesAPngWithinTheSizeForEveryPackAndTheIconForADamagedOne) {
 
     const std::string pack = ReadFile(Sample("owl.QZC"));
     WriteFile(folder.File("broken.QZC"), pack.substr(0, 100));
-    ASSERT_EQ(run("64", folder.File("broken.QZC")), 0);
-    EXPECT_EQ(PngSize(ReadFile(folder.File("out.png"))), (std::pair<uint32_t, uint32_t>{64, 64}));
-
-    MakeCabinetOf(folder.File("driver.cab"), {{"driver.inf", "[Version]"}});
-    EXPECT_EQ(run("64", folder.File("driver.cab")), 1) << "a cabinet of another program gets no thumbnail";
-    EXPECT_FALSE(std::filesystem::exists(folder.File("out.png")));
+    WriteFile(folder.File("notes.QZK"), "a text file, not a pack");
+    MakeCabinetOf(folder.File("driver.QZC"), {{"driver.inf", "[Version]"}});
+    for (const char* input : {"broken.QZC", "notes.QZK", "driver.QZC"}) {
+        EXPECT_EQ(run("64", folder.File(input)), 1) << input;
+        EXPECT_FALSE(std::filesystem::exists(folder.File("out.png"))) << input;
+    }
     EXPECT_EQ(run("x", Sample("owl.QZC")), 2);
+}
+
+// A pack as a hostile sender makes it: a picture that is SVG under a PNG's
+// name reaching for a local file, a named pipe, names that are no UTF-8, and
+// packs made to fill the memory.
+TEST(Thumbnailer, HostileFilesGetNoThumbnailAndTheMemoryStaysBounded) {
+    TempFolder folder;
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+                            "width='64' height='64'><image xlink:href='" + Sample("../Preview/party.gif") +
+                            "' width='64' height='64'/></svg>";
+    MakeCabinetOf(folder.File("svg.QZC"), {{"content.xml", EmoticonManifest(EmoticonItem("a.png", "A", ":a"))},
+                                           {"a.png", svg}});
+    EXPECT_EQ(Thumbnail("64", folder.File("svg.QZC"), folder.File("out.png")).status, 1);
+
+    ASSERT_EQ(::mkfifo(folder.File("pipe.QZK").c_str(), 0600), 0);
+    EXPECT_EQ(Thumbnail("64", folder.File("pipe.QZK"), folder.File("out.png")).status, 1);
+
+    const std::string latin1 = folder.File("caf\xe9.QZK");
+    std::filesystem::copy_file(Sample("faces.QZK"), latin1);
+    EXPECT_EQ(Thumbnail("64", "file://" + folder.Folder() + "caf%E9.QZK", folder.File("out\xe9.png")).status, 0);
+    EXPECT_GT(PngSize(ReadFile(folder.File("out\xe9.png"))).first, 0u);
+
+    // A PNG that declares 20000 by 20000 pixels, and a wink whose inner cabinet
+    // unpacks to 60 MiB from a few kilobytes.
+    std::string huge("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x4e\x20\0\0\x4e\x20\x08\x06\0\0\0", 29);
+    huge += std::string(4, '\0') + std::string(4096, '\0');
+    MakeCabinetOf(folder.File("huge.QZC"), {{"content.xml", EmoticonManifest(EmoticonItem("a.png", "A", ":a"))},
+                                            {"a.png", huge}});
+    MakeCabinetOf(folder.File("w.cab"), {{"big.png", std::string(60 << 20, '\0')}});
+    MakeCabinetOf(folder.File("bomb.QZC"), {{"content.xml", kWinkManifest}, {"w.cab", ReadFile(folder.File("w.cab"))}});
+    for (const char* input : {"huge.QZC", "bomb.QZC"}) {
+        const ThumbnailerRun run = Thumbnail("128", folder.File(input), folder.File("out.png"));
+        EXPECT_EQ(run.status, 1) << input;
+#ifndef QUILLANE_SANITIZED
+        EXPECT_LT(run.peakKiB, 64 * 1024) << input;
+#endif
+    }
 }
 #endif

@@ -1,6 +1,7 @@
 #include "CabinetReader.h"
 
 #include "CabinetExtractor.h"
+#include "UniqueFile.h"
 
 #include <mspack.h>
 
@@ -24,6 +25,7 @@ constexpr const char* kOutputName = "member";
 // file's own bytes (the first byte of a .QZK pack).
 struct Source {
     int fd = -1;
+    UniqueFd owned;
     std::string prefix;
     std::string bytes;
 
@@ -138,7 +140,6 @@ struct TCabinetReader::State {
     ~State() {
         if (decompressor && cabinet) decompressor->close(decompressor, cabinet);
         if (decompressor) mspack_destroy_cab_decompressor(decompressor);
-        if (source.fd >= 0) close(source.fd);
     }
 
     bool Open() {
@@ -157,9 +158,14 @@ TCabinetReader::TCabinetReader(std::unique_ptr<State> state) : state_(std::move(
 TCabinetReader::~TCabinetReader() = default;
 
 std::unique_ptr<TCabinetReader> TCabinetReader::OpenFile(const std::string& path, bool restoreFirstByte) {
+    return OpenFile(OpenRegularFile(path), restoreFirstByte);
+}
+
+std::unique_ptr<TCabinetReader> TCabinetReader::OpenFile(UniqueFd file, bool restoreFirstByte) {
+    if (!file) return nullptr;
     auto state = std::make_unique<State>();
-    state->source.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (state->source.fd < 0) return nullptr;
+    state->source.fd = file.get();
+    state->source.owned = std::move(file);
     if (restoreFirstByte) state->source.prefix.assign(1, 'M');
     if (!state->Open()) return nullptr;
     return std::unique_ptr<TCabinetReader>(new TCabinetReader(std::move(state)));
@@ -198,6 +204,8 @@ std::optional<std::string> TCabinetReader::Read(const std::string& name, std::si
         // A member far into its folder would take decompressing all that comes before it.
         if (file->length > limit || file->offset > limit) return std::nullopt;
         state_->system.limit = limit;
+        // Held once at its full length, never grown by doubling past it.
+        state_->system.output.reserve(file->length);
         const int result = state_->decompressor->extract(state_->decompressor, file, kOutputName);
         if (result != MSPACK_ERR_OK || state_->system.output.size() != file->length) return std::nullopt;
         return std::move(state_->system.output);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,8 +18,11 @@ namespace quillane {
 class TCabinetReader {
 public:
     // Opens a cabinet file; `restoreFirstByte` reads it with the "M" that a
-    // .QZK pack lacks put back in front. Nothing when it cannot be read as a cabinet.
+    // .QZK pack lacks put back in front. Nothing when it cannot be read as a
+    // cabinet, or is no regular file (a named pipe is never waited on).
     static std::unique_ptr<TCabinetReader> OpenFile(const std::string& path, bool restoreFirstByte);
+    // The same for a file already open, which the reader then owns.
+    static std::unique_ptr<TCabinetReader> OpenFile(UniqueFd file, bool restoreFirstByte);
     // Opens a cabinet held in memory. Nothing when it is no cabinet.
     static std::unique_ptr<TCabinetReader> OpenBytes(std::string bytes);
 

@@ -3,19 +3,21 @@
 #include "CabinetReader.h"
 #include "ContentManifest.h"
 #include "PackContents.h"
+#include "UniqueFile.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace quillane {
 namespace {
 
-// Bounds on what is read: a manifest, a picture, a wink's inner cabinet.
+// Bounds on what is read into memory: a manifest, a picture, a wink's inner
+// cabinet. Real packs stay far below them; together they keep a hostile pack
+// within the thumbnailer's memory bound.
 constexpr std::size_t kManifestLimit = 1 << 20;
-constexpr std::size_t kPictureLimit = 16 << 20;
-constexpr std::size_t kInnerCabinetLimit = 64 << 20;
+constexpr std::size_t kPictureLimit = 4 << 20;
+constexpr std::size_t kInnerCabinetLimit = 8 << 20;
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -35,26 +37,25 @@ TPackPicture FirstPicture(const TCabinetReader& cabinet) {
 }
 
 // The first four bytes of the file: how a cabinet and a .QZK pack begin.
-std::string Signature(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
+std::string Signature(int fd) {
     char bytes[4] = {};
-    const ssize_t n = read(fd, bytes, sizeof bytes);
-    close(fd);
+    const ssize_t n = pread(fd, bytes, sizeof bytes, 0);
     return n > 0 ? std::string(bytes, static_cast<size_t>(n)) : std::string();
 }
 
 }  // namespace
 
 TPackPicture FindPackPicture(const std::string& path) {
-    const std::string signature = Signature(path);
+    UniqueFd file = OpenRegularFile(path);
+    if (!file) return {};
+    const std::string signature = Signature(file.get());
     bool restore = false;
     if (signature.rfind("SCF", 0) == 0) {
         restore = true;  // a .QZK pack: a cabinet without its "M"
     } else if (signature != "MSCF") {
         return {};
     }
-    const auto cabinet = TCabinetReader::OpenFile(path, restore);
+    const auto cabinet = TCabinetReader::OpenFile(std::move(file), restore);
     if (!cabinet) return {TPackPicture::Damaged, {}, {}};
 
     const auto names = cabinet->Names();

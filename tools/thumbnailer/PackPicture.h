@@ -11,7 +11,7 @@ struct TPackPicture {
         NoPicture,    // a sound pack that holds no picture (a wink with only its movie)
         Damaged,      // a cabinet that cannot be read as a pack, or whose picture cannot be read
         NotAPack,     // a cabinet without content.xml: some other program's cabinet
-        NotACabinet,  // neither a cabinet nor a .QZK pack
+        NotACabinet,  // neither a cabinet nor a .QZK pack, or no regular file that can be read
     };
     Kind kind = NotACabinet;
     std::string name;

@@ -2,8 +2,9 @@
 // thumbnailer convention.
 //   quillane-thumbnailer [-s SIZE] INPUT OUTPUT
 #include "PackPicture.h"
+#include "PictureReading.h"
+#include "UniqueFd.h"
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
@@ -11,25 +12,28 @@
 #include <QPainter>
 #include <QString>
 #include <QSvgRenderer>
-#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr int kDefaultSize = 128;
 constexpr int kLargestSize = 2048;
+// A picture of 2048 by 2048 pixels at four bytes each; no pack holds a larger one.
+constexpr int kDecodingLimitMiB = 16;
 
 int Usage(FILE* out, int code) {
     std::fputs("Usage: quillane-thumbnailer [-s SIZE] INPUT OUTPUT\n"
                "Writes OUTPUT, a PNG picture at most SIZE pixels wide and high (default 128),\n"
                "of the pack file INPUT (.QZK, .QZC, .CAB or .mco): its first display picture\n"
                "or emoticon, the preview picture of a wink, or else the pack icon.\n"
-               "A .CAB file that is no content pack gets no thumbnail (exit status 1).\n",
+               "A file that is not a readable content pack gets no thumbnail (exit status 1).\n",
                out);
     return code;
 }
@@ -57,12 +61,25 @@ QImage Fitted(const QImage& picture, int size) {
                           Qt::FastTransformation);
 }
 
-QImage Decode(const std::string& bytes) {
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    QImageReader reader(&buffer);
-    // The first frame of an animated picture.
-    return reader.read();
+// The path a file manager gave: a path, or a file URL, whose percent-escapes
+// stand for bytes. Paths are bytes on this system, whatever their encoding.
+std::string LocalPath(const std::string& argument) {
+    const std::string scheme = "file://";
+    if (argument.compare(0, scheme.size(), scheme) != 0) return argument;
+    const std::size_t path = argument.find('/', scheme.size());
+    if (path == std::string::npos) return {};
+    return QByteArray::fromPercentEncoding(QByteArray::fromStdString(argument.substr(path))).toStdString();
+}
+
+// Writes the PNG to the path as given, bytes and all; a failed write leaves no file.
+bool WritePng(const QImage& thumbnail, const std::string& path) {
+    quillane::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
+    QFile file;
+    bool written = fd && file.open(fd.get(), QIODevice::WriteOnly) && thumbnail.save(&file, "PNG") && file.flush();
+    file.close();
+    written = fd.Close() && written;
+    if (!written) ::unlink(path.c_str());
+    return written;
 }
 
 }  // namespace
@@ -84,24 +101,23 @@ int main(int argc, char* argv[]) {
     }
     if (arguments.size() != 2) return Usage(stderr, 2);
 
-    // A file manager may hand over a file URL.
-    QString input = QString::fromStdString(arguments[0]);
-    if (input.startsWith(QLatin1String("file://"))) input = QUrl(input).toLocalFile();
-    const QString output = QString::fromStdString(arguments[1]);
-
-    const quillane::TPackPicture found = quillane::FindPackPicture(input.toStdString());
-    const bool cabinetName = input.endsWith(QLatin1String(".cab"), Qt::CaseInsensitive);
-    if (cabinetName && (found.kind == quillane::TPackPicture::NotAPack ||
-                        found.kind == quillane::TPackPicture::NotACabinet)) {
-        std::fprintf(stderr, "quillane-thumbnailer: %s is no content pack\n", arguments[0].c_str());
+    // Decoding a picture takes at most this much memory, within the thumbnailer's bound.
+    QImageReader::setAllocationLimit(kDecodingLimitMiB);
+    const std::string input = LocalPath(arguments[0]);
+    const quillane::TPackPicture found = quillane::FindPackPicture(input);
+    QImage thumbnail;
+    if (found.kind == quillane::TPackPicture::NoPicture) {
+        thumbnail = PackIcon(size);
+    } else if (found.kind == quillane::TPackPicture::Picture) {
+        const QImage picture = quillane::ReadPicture(QByteArray::fromStdString(found.bytes));
+        if (!picture.isNull()) thumbnail = Fitted(picture, size);
+    }
+    if (thumbnail.isNull()) {
+        std::fprintf(stderr, "quillane-thumbnailer: %s is not a readable content pack\n", arguments[0].c_str());
         return 1;
     }
-    QImage picture;
-    if (found.kind == quillane::TPackPicture::Picture) picture = Decode(found.bytes);
-    const QImage thumbnail = picture.isNull() ? PackIcon(size) : Fitted(picture, size);
-    if (!thumbnail.save(output, "PNG")) {
+    if (!WritePng(thumbnail, arguments[1])) {
         std::fprintf(stderr, "quillane-thumbnailer: cannot write %s\n", arguments[1].c_str());
-        QFile::remove(output);
         return 1;
     }
     return 0;
