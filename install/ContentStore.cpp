@@ -275,7 +275,7 @@ TInstallResult TContentStore::Install(const std::string& cabinet, const std::str
 }
 
 std::vector<TStoredPack> TContentStore::Packs() const {
-    const std::lock_guard lock(storeLock_);
+    // No lock: the index is only ever replaced whole, so a reader never waits for an install.
     std::vector<TStoredPack> packs;
     pugi::xml_document index;
     const std::string path = folder_ + kIndexName;

@@ -83,12 +83,13 @@ public:
     // The folder of a pack's files, ending in "/".
     std::string PackFolder(int id) const;
 
-    // The packs installed so far, in the order of their installs.
+    // The packs installed so far, in the order of their installs. Never waits
+    // for an install or a removal under way.
     std::vector<TStoredPack> Packs() const;
 
 private:
     std::string folder_;
-    // Installs read and replace index.xml; they run one at a time.
+    // Installs and removals read and replace index.xml; they run one at a time.
     mutable std::mutex storeLock_;
 };
 

@@ -13,11 +13,14 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QSplitter>
+#include <QThread>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <set>
 
 namespace quillane {
@@ -28,6 +31,8 @@ constexpr int kPictureBox = 48;
 constexpr int kPackIdRole = Qt::UserRole;
 constexpr int kColumnGap = 16;
 constexpr int kRowGap = 6;
+// How long a removal may wait for the store before the window says why.
+constexpr int kBusyAfter = 300;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -114,14 +119,22 @@ void TFrmInstalledContent::CreateControls() {
     btnExportPidgin = MakeButton("Export to Pidgin...", "btnExportPidgin", this);
     btnRefresh = MakeButton("Refresh", "btnRefresh", this);
     btnClose = MakeButton("Close", "btnClose", this);
+    lblStoreBusy = new QLabel("The content store is busy with an install. The pack is removed as soon as the install "
+                              "has finished.", this);
+    lblStoreBusy->setObjectName("lblStoreBusy");
+    lblStoreBusy->setWordWrap(true);
+    lblStoreBusy->hide();
     auto* buttons = new QVBoxLayout;
     for (QPushButton* button : {btnRemove, btnOpenFolder, btnExportPidgin}) buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(btnRefresh);
     buttons->addWidget(btnClose);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(lists, 1);
-    layout->addLayout(buttons);
+    auto* columns = new QHBoxLayout;
+    columns->addWidget(lists, 1);
+    columns->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(columns, 1);
+    layout->addWidget(lblStoreBusy);
 
     connect(lstPacks, &QTreeWidget::itemSelectionChanged, this, [this] {
         ShowItems();
@@ -190,9 +203,11 @@ void TFrmInstalledContent::ShowItems() {
 
 void TFrmInstalledContent::UpdateButtons() {
     const auto selected = SelectedPacks();
-    btnRemove->setEnabled(!selected.empty());
+    // One removal at a time, and no export of what it may be taking away.
+    const bool idle = !removal;
+    btnRemove->setEnabled(idle && !selected.empty());
     btnOpenFolder->setEnabled(selected.size() == 1);
-    btnExportPidgin->setEnabled(std::any_of(selected.begin(), selected.end(), HoldsEmoticons));
+    btnExportPidgin->setEnabled(idle && std::any_of(selected.begin(), selected.end(), HoldsEmoticons));
 }
 
 const TStoredPack* TFrmInstalledContent::FindPack(int id) const {
@@ -210,23 +225,44 @@ std::vector<TStoredPack> TFrmInstalledContent::SelectedPacks() const {
 
 void TFrmInstalledContent::btnRemoveClick() {
     const auto selected = SelectedPacks();
-    if (selected.empty()) return;
+    if (selected.empty() || removal) return;
     const QString question =
         selected.size() == 1
             ? QString("Remove %1 (%2) and delete its files?").arg(Text(PackTitle(selected.front())),
                                                                   Text(ContentsText(selected.front())))
             : QString("Remove the %1 selected packs and delete their files?").arg(selected.size());
     if (!Ask(question)) return;
-    QStringList failures;
-    for (const auto& pack : selected) {
-        try {
-            store.Remove(pack);
-        } catch (const EContentStoreError& error) {
-            failures << Text(PackTitle(pack)) + ": " + Text(error.what()) + ".";
+    auto failures = std::make_shared<QStringList>();
+    removal.reset(QThread::create([this, selected, failures] {
+        for (const auto& pack : selected) {
+            try {
+                store.Remove(pack);
+            } catch (const EContentStoreError& error) {
+                *failures << Text(PackTitle(pack)) + ": " + Text(error.what()) + ".";
+            }
         }
-    }
+    }));
+    connect(removal.get(), &QThread::finished, this, [this, failures] { RemovalEnded(*failures); });
+    for (QPushButton* button : {btnRemove, btnExportPidgin, btnRefresh}) button->setEnabled(false);
+    removal->start();
+    // A removal waits only while an install holds the store; the window says so.
+    QTimer::singleShot(kBusyAfter, lblStoreBusy, [this] {
+        if (removal && removal->isRunning()) lblStoreBusy->show();
+    });
+}
+
+void TFrmInstalledContent::RemovalEnded(const QStringList& failures) {
+    removal->wait();
+    removal.reset();
+    lblStoreBusy->hide();
+    btnRefresh->setEnabled(true);
     Reload();
+    UpdateButtons();
     if (!failures.isEmpty()) Report(QMessageBox::Warning, failures.join("\n"));
+}
+
+TFrmInstalledContent::~TFrmInstalledContent() {
+    if (removal) removal->wait();
 }
 
 void TFrmInstalledContent::btnOpenFolderClick() {

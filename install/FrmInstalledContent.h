@@ -5,10 +5,13 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <memory>
 #include <string>
 #include <vector>
 
+class QLabel;
 class QPushButton;
+class QThread;
 class QTreeWidget;
 
 namespace quillane {
@@ -22,6 +25,8 @@ class TFrmInstalledContent : public QDialog {
 public:
     // Opens the store in the folder; raises EContentStoreError when it cannot be opened.
     explicit TFrmInstalledContent(const std::string& storeFolder, QWidget* parent = nullptr);
+    // Waits for a removal under way.
+    ~TFrmInstalledContent() override;
 
     // Reads the store again and shows its packs anew when they changed,
     // keeping the packs that were selected.
@@ -40,6 +45,8 @@ private:
     std::vector<TStoredPack> SelectedPacks() const;
 
     void btnRemoveClick();
+    // What a removal thread reports when it has ended.
+    void RemovalEnded(const QStringList& failures);
     void btnOpenFolderClick();
     void btnExportPidginClick();
 
@@ -57,6 +64,10 @@ private:
     QPushButton* btnExportPidgin;
     QPushButton* btnRefresh;
     QPushButton* btnClose;
+    // Says that a removal waits for the store, which an install holds.
+    QLabel* lblStoreBusy;
+    // Removes packs off the window's thread: the store may be busy with a long install.
+    std::unique_ptr<QThread> removal;
     TSkinEngine skinInstalledContent{this};
 };
 

@@ -8,6 +8,7 @@
 #include "ModalAnswer.h"
 #include "PackFixtures.h"
 #include "PidginThemeReader.h"
+#include "UniqueFd.h"
 #include "WindowTestMain.h"
 
 #include <QAction>
@@ -16,7 +17,9 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
 
 using namespace quillane;
 namespace fs = std::filesystem;
@@ -163,7 +166,7 @@ private slots:
         const std::string removedFolder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(1).id);
         AnswerQuestion(QMessageBox::Yes);
         Button(window, "btnRemove")->click();
-        QCOMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
+        QTRY_COMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
         QCOMPARE(driver->StoredPacks().size(), size_t(1));
         QVERIFY(!fs::exists(removedFolder));
     }
@@ -209,7 +212,7 @@ private slots:
         std::shared_ptr<support::SeenBox> report;
         AnswerQuestion(QMessageBox::Yes, &report);
         Button(window.get(), "btnRemove")->click();
-        QVERIFY(report && report->seen);
+        QTRY_VERIFY(report && report->seen);
         QCOMPARE(report->icon, QMessageBox::Warning);
         QVERIFY2(report->text.contains("no longer installed, but some of its files could not be deleted"),
                  qPrintable(report->text));
@@ -249,6 +252,25 @@ private slots:
         QCOMPARE(read.smileys[0].first, std::string("a.gif"));
         QCOMPARE(read.smileys[0].second, std::vector<std::string>{":a"});
         QVERIFY(!fs::exists(theme + "mine.gif"));
+    }
+
+    // A removal asked while an install holds the store waits for it off the
+    // window's thread: the window goes on, says why, and removes the pack after.
+    void aRemoveWhileTheStoreIsBusyKeepsTheWindowGoing() {
+        Install(Sample("faces.QZK"));
+        const auto window = OpenWindow();
+        Select(window.get(), 0);
+        auto held = std::make_unique<UniqueFd>(::open(driver->StoreFolder().c_str(), O_RDONLY | O_DIRECTORY));
+        QCOMPARE(::flock(held->get(), LOCK_EX), 0);
+        AnswerQuestion(QMessageBox::Yes);
+        Button(window.get(), "btnRemove")->click();
+        QTRY_VERIFY(window->findChild<QLabel*>("lblStoreBusy")->isVisible());
+        QCOMPARE(Packs(window.get())->topLevelItemCount(), 1);
+        QVERIFY(!Button(window.get(), "btnRemove")->isEnabled());
+        held.reset();
+        QTRY_COMPARE(Packs(window.get())->topLevelItemCount(), 0);
+        QVERIFY(!window->findChild<QLabel*>("lblStoreBusy")->isVisible());
+        QVERIFY(driver->StoredPacks().empty());
     }
 
     // What holds the theme's name may be a file, a dangling link or a link to the
