@@ -120,9 +120,10 @@ TlsConnection::TlsConnection(const TlsContext& context, int socket, const std::s
     BIO_set_data(bio, transport_.get());
     BIO_set_init(bio, 1);
     SSL_set_bio(session_.get(), bio, bio);
-    // SNI carries names only; an address is checked against the certificate's addresses.
-    const bool named = IsAddress(host) || SSL_set_tlsext_host_name(session_.get(), host.c_str()) == 1;
-    if (!named || SSL_set1_host(session_.get(), host.c_str()) != 1) {
+    // The server's name goes out in the handshake (SNI) unless it is an address,
+    // which SNI cannot carry; either is what the certificate must be for.
+    if ((!IsAddress(host) && SSL_set_tlsext_host_name(session_.get(), host.c_str()) != 1) ||
+        SSL_set1_host(session_.get(), host.c_str()) != 1) {
         ERR_clear_error();
         throw ESockError("A secure connection to " + host + " could not be made");
     }
