@@ -24,6 +24,7 @@ struct TlsTransport {
 namespace {
 
 const std::string kUnavailable = "Secure connections are not available on this system";
+constexpr std::size_t kReadAhead = 65536;
 
 // The session's transport: send and recv on the caller's socket. OpenSSL's
 // own socket transport writes with write(), which raises SIGPIPE when the
@@ -106,6 +107,9 @@ TlsContext::TlsContext() : context_(SSL_CTX_new(TLS_client_method())) {
     // compare what came with Content-Length.
     SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE);
+    // Each receive takes whatever has arrived, up to a block, instead of one record's header and then its body.
+    SSL_CTX_set_read_ahead(context, 1);
+    SSL_CTX_set_default_read_buffer_len(context, kReadAhead);
 }
 
 TlsConnection::TlsConnection(const TlsContext& context, int socket, const std::string& host)
@@ -156,11 +160,22 @@ TlsWait TlsConnection::Handshake() {
 }
 
 std::size_t TlsConnection::Read(char* data, std::size_t size, TlsWait& wait) {
-    ERR_clear_error();
-    std::size_t read = 0;
-    const int result = SSL_read_ex(session_.get(), data, size, &read);
-    wait = result == 1 ? TlsWait::None : Examine(result);
-    return read;
+    wait = TlsWait::None;
+    std::size_t total = 0;
+    // A record holds at most 16 KiB: the records already received are taken
+    // together, so that the caller handles one block per receive.
+    do {
+        ERR_clear_error();
+        std::size_t read = 0;
+        const int result = SSL_read_ex(session_.get(), data + total, size - total, &read);
+        if (result != 1) {
+            // What stopped a read after some data stands again at the next one.
+            if (total == 0) wait = Examine(result);
+            break;
+        }
+        total += read;
+    } while (total < size && SSL_has_pending(session_.get()));
+    return total;
 }
 
 std::size_t TlsConnection::Write(const char* data, std::size_t size, TlsWait& wait) {
