@@ -4,7 +4,6 @@
 #include "HttpResponse.h"
 #include "HttpUrl.h"
 #include "TransferOutput.h"
-#include "WinSockErrors.h"
 
 #include <algorithm>
 #include <cctype>
@@ -18,27 +17,38 @@ constexpr std::size_t kMaxRequestLines = 65535;
 
 bool IsRedirect(int status) { return status >= 300 && status <= 302; }
 
-// The "name=value" of a Set-Cookie value: its attributes (path, expiry, domain)
-// are for the client, never sent back.
-std::string CookiePair(const std::string& setCookie) {
-    std::string pair = setCookie.substr(0, setCookie.find(';'));
-    const auto first = pair.find_first_not_of(' ');
-    const auto last = pair.find_last_not_of(' ');
-    return first == std::string::npos ? std::string() : pair.substr(first, last - first + 1);
+std::string TrimmedSpaces(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
-bool SameHost(const std::string& a, const std::string& b) {
+bool SameText(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
                return std::tolower(x) == std::tolower(y);
            });
 }
 
+// The "name=value" of a Set-Cookie value: its attributes (path, expiry, domain)
+// are for the client, never sent back.
+std::string CookiePair(const std::string& setCookie) { return TrimmedSpaces(setCookie.substr(0, setCookie.find(';'))); }
+
+// A cookie marked Secure travels over secure connections only.
+bool IsSecureCookie(const std::string& setCookie) {
+    for (std::size_t at = setCookie.find(';'); at != std::string::npos;) {
+        const std::size_t next = setCookie.find(';', at + 1);
+        if (SameText(TrimmedSpaces(setCookie.substr(at + 1, next - at - 1)), "secure")) return true;
+        at = next;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::string THttpClient::ServerUrl() const {
-    const std::string server = "http://" + Host();
-    return Port() == 80 ? server : server + ":" + std::to_string(Port());
+    const std::string server = (secure_ ? "https://" : "http://") + Host();
+    return Port() == (secure_ ? 443 : 80) ? server : server + ":" + std::to_string(Port());
 }
 
 void THttpClient::Get(const std::string& url) {
@@ -58,12 +68,20 @@ void THttpClient::Get(const std::string& url) {
     for (int repeats = 0;; ++repeats) {
         std::string host = Host();
         int port = Port();
-        const std::string path = ParseUrl(current, host, port);
+        bool secure = secure_;
+        const std::string path = ParseUrl(current, host, port, secure);
+        // Following it would send the request, cookie included, in the clear.
+        if (repeats > 0 && secure_ && !secure)
+            throw ESockError("The secure site " + Host() + " redirects to an address that is not secure; it is not followed");
+        // A proxy would need a tunnel for it, which this client does not make.
+        if (secure && !proxy_.empty()) throw ESockError("Secure addresses cannot be fetched through a proxy");
         SetHost(host);
         SetPort(port);
+        secure_ = secure;
 
-        // A cookie the client received goes back only to the host that set it.
-        const bool sendCookie = cookieHost_.empty() || SameHost(cookieHost_, host);
+        // A cookie the client received goes back only to the host that set it, and
+        // one marked Secure only over a secure connection.
+        const bool sendCookie = (cookieHost_.empty() || SameText(cookieHost_, host)) && (!cookieSecure_ || secure);
         const ResponseFields response =
             Transact({path, current, host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()}, header);
         statusCode_ = response.complete ? response.status : 0;
@@ -73,9 +91,12 @@ void THttpClient::Get(const std::string& url) {
         if (Stopped() || (IsRedirect(status) && response.location.empty())) break;
         if (IsRedirect(status)) current = response.location;
         if (status >= 300 && status <= 398) {
-            if (!CookiePair(response.cookie).empty()) {
+            // A cookie marked Secure that came in the clear may have been forged on the way.
+            const bool secureCookie = IsSecureCookie(response.cookie);
+            if (!CookiePair(response.cookie).empty() && (secure || !secureCookie)) {
                 headerInfo_.Cookie = CookiePair(response.cookie);
                 cookieHost_ = host;
+                cookieSecure_ = secureCookie;
             }
             // A bare name is relative to the root of the server that answered, port included.
             if (current.find('/') == std::string::npos) current = ServerUrl() + "/" + current;
@@ -89,9 +110,17 @@ ResponseFields THttpClient::Transact(const GetRequest& request, TransferOutput& 
     ResponseFields response;
     try {
         const std::string lines = RequestHeaderLines(request);
-        if (lines.size() > kMaxRequestLines) throw ESockError(WinSockErrorMessage(10040), 10040);
-        if (proxy_.empty()) Connect(Host(), Port());
-        else Connect(proxy_, proxyPort_);
+        if (lines.size() > kMaxRequestLines) {
+            throw ESockError("The request to " + request.host + " would be longer than " +
+                                 std::to_string(kMaxRequestLines) + " bytes: its address or cookie is too long",
+                             10040);
+        }
+        if (proxy_.empty()) {
+            Connect(Host(), Port());
+            if (secure_) Secure(Host());
+        } else {
+            Connect(proxy_, proxyPort_);
+        }
         SendText(lines);
         SendText("\r\n");
         response = ReadResponseHeader(header);

@@ -14,7 +14,8 @@ class TransferOutput;
 
 // Optional values of the request header. The client fills Cookie itself from
 // a redirect answer that sets one (its name=value only), and sends it from
-// then on to the host that set it.
+// then on to the host that set it; one marked Secure only over https, and
+// only when it came over https.
 struct THeaderInfo {
     std::string LocalMailAddress;
     std::string LocalProgram;
@@ -24,7 +25,8 @@ struct THeaderInfo {
     std::string Password;
 };
 
-// Fetches a URL with an HTTP/1.0 GET, one connection per request, and writes
+// Fetches a URL with an HTTP/1.0 GET, one connection per request (over TLS
+// for https:// addresses, the server's certificate verified), and writes
 // the response body into the file Body (or into Body itself with
 // InputFileMode off). Redirects are followed. Get returns when the transfer
 // has ended and keeps the owner's window alive through Pump meanwhile.
@@ -71,7 +73,7 @@ public:
     void Get(const std::string& url);
 
 private:
-    // "http://" + Host, with ":" + Port unless it is 80.
+    // "http://" or "https://" + Host, with ":" + Port unless it is the scheme's own.
     std::string ServerUrl() const;
     // Connect, send, read the answer, close: one request.
     ResponseFields Transact(const GetRequest& request, TransferOutput& header);
@@ -87,6 +89,10 @@ private:
     THeaderInfo headerInfo_;
     // The host whose redirect set headerInfo_.Cookie; empty for a cookie the owner set.
     std::string cookieHost_;
+    // That cookie was marked Secure.
+    bool cookieSecure_ = false;
+    // The current request goes over TLS; kept, as Host and Port are, for an address without scheme.
+    bool secure_ = false;
 
     int64_t receivedBytes_ = 0;
     int64_t contentLength_ = 0;

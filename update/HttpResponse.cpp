@@ -9,8 +9,6 @@ namespace quillane {
 
 namespace {
 
-constexpr std::size_t kMaxValue = 256;
-
 std::string WithoutLineEnd(const std::string& line) {
     std::string text = line;
     if (!text.empty() && text.back() == '\n') text.pop_back();
@@ -54,7 +52,7 @@ void ExamineHeaderLine(const std::string& line, ResponseFields& fields) {
     const std::size_t space = text.find(' ');
     if (space == std::string::npos) return;
     const std::string name = Upper(text.substr(0, space));
-    const std::string value = text.substr(space + 1, kMaxValue);
+    const std::string value = text.substr(space + 1);
     if (name == "SET-COOKIE:") fields.cookie = value;
     else if (name == "LOCATION:") fields.location = value;
     else if (name == "CONTENT-LENGTH:") fields.contentLength = LeadingNumber(value);

@@ -11,9 +11,6 @@ namespace quillane {
 
 namespace {
 
-// Paths and header values have always been kept to this many characters.
-constexpr std::size_t kMaxPath = 256;
-
 // Position of the n-th "/" (counting from 1), or npos.
 std::size_t NthSlash(const std::string& text, int n) {
     std::size_t at = std::string::npos;
@@ -43,7 +40,7 @@ int StrToInt(const std::string& text) {
     return value;
 }
 
-std::string ParseUrl(std::string& url, std::string& host, int& port) {
+std::string ParseUrl(std::string& url, std::string& host, int& port, bool& secure) {
     if (url.empty()) throw std::runtime_error("Empty URL");
     if (port == 0) port = 80;
 
@@ -55,13 +52,13 @@ std::string ParseUrl(std::string& url, std::string& host, int& port) {
     } else if (const std::size_t first = url.find('/'); first != std::string::npos) {
         path = url.substr(first);
     }
-    path.resize(std::min(path.size(), kMaxPath));
 
     if (const std::size_t colon = url.find(':'); colon != std::string::npos) {
         const std::string scheme = Lower(url.substr(0, colon));
+        secure = scheme == "https";
         if (scheme == "gopher") port = 70;
         else if (scheme == "ftp") port = 21;
-        else if (scheme == "https") throw std::runtime_error("HTTP Secure Socket is not supported");
+        else if (secure) port = 443;
         else port = 80;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConvertError.h"
+#include "WinSockErrors.h"
 
 #include <stdexcept>
 #include <string>
@@ -26,5 +27,10 @@ public:
     using ESockError::ESockError;
 };
 
+// The error of a failed socket call, from its errno, in Windows Sockets terms.
+inline ESockError SocketError(int error) {
+    const int code = WinSockCodeFromErrno(error);
+    return ESockError(WinSockErrorMessage(code), code);
+}
 
 }  // namespace quillane

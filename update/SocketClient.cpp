@@ -1,6 +1,7 @@
 #include "SocketClient.h"
 
 #include "HostLookup.h"
+#include "TlsConnection.h"
 #include "WinSockErrors.h"
 
 #include <arpa/inet.h>
@@ -19,11 +20,6 @@ namespace {
 // idle download costs no processor time worth mentioning.
 constexpr std::chrono::milliseconds kWaitStep{2};
 
-ESockError SocketError(int error) {
-    const int code = WinSockCodeFromErrno(error);
-    return ESockError(WinSockErrorMessage(code), code);
-}
-
 UniqueFd OpenSocket() {
     UniqueFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket) throw SocketError(errno);
@@ -32,6 +28,8 @@ UniqueFd OpenSocket() {
     ::setsockopt(socket.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     return socket;
 }
+
+short PollEvents(TlsWait wait) { return wait == TlsWait::Writable ? POLLOUT : POLLIN; }
 
 }  // namespace
 
@@ -66,6 +64,7 @@ void TSocketClient::CloseConnection() {
 
 void TSocketClient::Shut() {
     connected_ = false;
+    tls_.reset();
     const bool closed = socket_.Close();
     const int closeError = errno;
     socket_ = OpenSocket();
@@ -139,24 +138,57 @@ void TSocketClient::Connect(const std::string& name, int port) {
     }
 }
 
+void TSocketClient::Secure(const std::string& host) {
+    if (!tlsContext_) tlsContext_ = std::make_unique<TlsContext>();
+    tls_ = std::make_unique<TlsConnection>(*tlsContext_, socket_.get(), host);
+    RestartTimer();
+    for (;;) {
+        const TlsWait wait = tls_->Handshake();
+        if (wait == TlsWait::None) return;
+        // A Disconnect meanwhile has ended the session: only the flags are looked at.
+        WaitStep(PollEvents(wait));
+        if (timedOut_) throw ESockError("Connection Timed out");
+        if (cancelled_) throw ESockError("Connection Canceled");
+    }
+}
+
+std::size_t TSocketClient::SendSome(std::string_view bytes, short& wait) {
+    wait = 0;
+    if (tls_) {
+        TlsWait tlsWait = TlsWait::None;
+        const std::size_t sent = tls_->Write(bytes.data(), bytes.size(), tlsWait);
+        if (sent == 0) wait = PollEvents(tlsWait);
+        return sent;
+    }
+    const ssize_t sent = ::send(socket_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (sent > 0) return static_cast<std::size_t>(sent);
+    if (errno == EAGAIN || errno == EWOULDBLOCK) wait = POLLOUT;
+    else if (errno != EINTR) throw SocketError(errno);
+    return 0;
+}
+
 void TSocketClient::SendText(std::string_view bytes) {
     RestartTimer();
     while (!bytes.empty()) {
         // A Disconnect meanwhile leaves the rest unsent; the reading that follows finds the end.
         if (!connected_) return;
         if (cancelled_) throw EAbortError("Socket send aborted");
-        const ssize_t sent = ::send(socket_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(sent));
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            WaitStep(POLLOUT);
-        } else if (errno != EINTR) {
-            throw SocketError(errno);
-        }
+        short wait = 0;
+        const std::size_t sent = SendSome(bytes, wait);
+        bytes.remove_prefix(sent);
+        if (wait != 0) WaitStep(wait);
     }
 }
 
 void TSocketClient::Fill() {
+    if (tls_) {
+        TlsWait wait = TlsWait::None;
+        const std::size_t received = tls_->Read(buffer_.get() + end_, kBufferSize - end_, wait);
+        if (received > 0) end_ += received;
+        else if (wait == TlsWait::None) Shut();
+        else WaitStep(PollEvents(wait));
+        return;
+    }
     const ssize_t received = ::recv(socket_.get(), buffer_.get() + end_, kBufferSize - end_, 0);
     if (received > 0) {
         end_ += static_cast<std::size_t>(received);
@@ -186,7 +218,8 @@ std::string TSocketClient::ReadLn() {
         }
         if (cancelled_) throw EAbortError("Socket readln aborted");
         // A line that fills the whole buffer can never end in it.
-        if (begin_ == 0 && end_ == kBufferSize) throw ESockError(WinSockErrorMessage(10040), 10040);
+        if (begin_ == 0 && end_ == kBufferSize)
+            throw ESockError("A line from " + host_ + " is longer than " + std::to_string(kBufferSize) + " bytes", 10040);
         if (begin_ > 0) {
             std::memmove(buffer_.get(), data, end_ - begin_);
             end_ -= begin_;

@@ -13,6 +13,9 @@
 
 namespace quillane {
 
+class TlsConnection;
+class TlsContext;
+
 // A TCP client for one connection at a time: name lookup, connecting,
 // sending, and line and block input, each waiting in short steps on the
 // socket so that the owner's window stays alive through Pump.
@@ -57,6 +60,10 @@ protected:
     void BeginTransfer();
     // Resolves name and connects to it at port.
     void Connect(const std::string& name, int port);
+    // Makes the connection secure: the TLS handshake, waiting as Connect
+    // waits, with the server's certificate checked for host. Everything sent
+    // and received afterwards goes through TLS until the connection closes.
+    void Secure(const std::string& host);
     void SendText(std::string_view bytes);
     // The next line with its line end; what is left when the server closed
     // in the middle of a line; empty once the connection has ended.
@@ -78,6 +85,9 @@ private:
     sockaddr_in Resolve(const std::string& name);
     // Receives into the buffer; waits a step when nothing is there.
     void Fill();
+    // Sends what it can of bytes at once. Sending nothing, it sets wait to
+    // the poll events to wait for (none: try again at once).
+    std::size_t SendSome(std::string_view bytes, short& wait);
     // Waits a step for the socket to be ready, then runs the pump.
     short WaitStep(short events);
     void Shut();
@@ -88,6 +98,10 @@ private:
     int reportLevel_ = 0;
 
     UniqueFd socket_;
+    // Made at the first secure connection and kept for the next ones.
+    std::unique_ptr<TlsContext> tlsContext_;
+    // Set while the connection is secure.
+    std::unique_ptr<TlsConnection> tls_;
     bool connected_ = false;
     bool cancelled_ = false;
     bool stopped_ = false;

@@ -3,6 +3,7 @@
 #include "LocalSite.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
+#include "TlsSite.h"
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
@@ -147,6 +148,29 @@ private slots:
         QCOMPARE(window->StatusText(), QString("2 Quillane pack in the list."));
         const QAbstractItemModel* tree = window->treWinksList->model();
         QCOMPARE(tree->data(tree->index(0, 0, tree->index(0, 0))).toString(), QString("笑脸"));
+    }
+
+    void aSecureMirrorIsUsedAndAnUntrustedOneChangesNothing() {
+        testing::TlsSite mirror(site->Path().string());
+        testing::WriteFile(SiteFile("contentcount.txt"),
+                           "60\r\n" + mirror.Url(testing::Certificate::Good, "/preview/new1.swf") + "\r\n");
+        testing::WriteFile(SiteFile("preview/new1.swf"), "GIF89a one");
+        testing::WriteFile(SiteFile("nmpcontent.dat"), Catalogue(60));
+
+        OpenWindow(mirror.Url(testing::Certificate::Untrusted, "/"));
+        window->actUpgrade->trigger();
+        QCOMPARE(window->StatusText(), QString("updated unsuccessfully"));
+        QCOMPARE(testing::ReadFile(AppFile("content.dat")), Catalogue(57));
+        QVERIFY(!fs::exists(AppFile("contentcount.txt")));
+        QVERIFY(mirror.Requests().empty());
+
+        OpenWindow(mirror.Url(testing::Certificate::Good, "/"));
+        testing::MessageBoxRecorder boxes;
+        window->actUpgrade->trigger();
+        QCOMPARE(boxes.Texts(), QStringList{"Total 3 new Quillane packs have been downloaded successfully from site."});
+        QCOMPARE(mirror.Requests(), (Paths{"/contentcount.txt\t", "/preview/new1.swf\t", "/nmpcontent.dat\t"}));
+        QCOMPARE(testing::ReadFile(AppFile("Preview/new1.gif")), std::string("GIF89a one"));
+        QCOMPARE(testing::ReadFile(AppFile("content.dat")), Catalogue(60));
     }
 
     void anUnreachableSiteFails() {

@@ -92,6 +92,19 @@ TEST_F(GetRedirects, AFullLocationIsFollowedAndItsCookieGoesOnlyToTheHostThatSet
     EXPECT_EQ(target.Requests().at(1), RequestFor("/other", "127.0.0.1", "visit=42"));
 }
 
+TEST_F(GetRedirects, LongPathsLocationsAndCookiesAreSentWhole) {
+    const std::string path = "/" + std::string(1000, 'p') + ".qzk";
+    const std::string location = "/" + std::string(3000, 'l') + ".qzk";
+    const std::string cookie = "session=" + std::string(3000, 'c');
+    ScriptedServer server({Reply(Answer("302 Found", "Set-Cookie: " + cookie + "; path=/\r\nLocation: " + location + "\r\n", "")),
+                           Reply(Answer("200 OK", "", "the right one"))});
+    client.Get(server.Url(path));
+    ASSERT_EQ(server.Requests().size(), 2u);
+    EXPECT_EQ(server.Requests()[0], RequestFor(path, "127.0.0.1"));
+    EXPECT_EQ(server.Requests()[1], RequestFor(location, "127.0.0.1", cookie));
+    EXPECT_EQ(Downloaded(), "the right one");
+}
+
 TEST_F(GetRedirects, ABareLocationIsRelativeToTheServersRoot) {
     ScriptedServer server({Reply(Answer("302 Found", "Location: moved.htm\r\n", "")),
                            Reply(Answer("200 OK", "", "relative"))});
@@ -262,10 +275,13 @@ TEST_F(GetFailures, UrlErrors) {
         return std::string("no exception");
     };
     EXPECT_EQ(message(""), "Empty URL");
-    EXPECT_EQ(message("https://secure.example/a.qzk"), "HTTP Secure Socket is not supported");
     EXPECT_EQ(message("http://127.0.0.1:eighty/a.qzk"), "EConvertError 'eighty' is not a valid integer value");
     // No server named at all, and none kept from before.
     EXPECT_EQ(message("/index.htm"), "ESockError Null Remote Address");
+    // A proxy would see a secure address in the clear: refused before anything is sent.
+    client.SetProxy("127.0.0.1");
+    client.SetProxyPort(UnusedPort());
+    EXPECT_EQ(message("https://secure.example/a.qzk"), "ESockError Secure addresses cannot be fetched through a proxy");
 }
 
 TEST_F(GetFailures, AHostNameThatDoesNotResolve) {
@@ -302,7 +318,7 @@ TEST_F(GetFailures, AHeaderLineThatNeverEndsIsRefused) {
         client.Get(server.Url("/long-line"));
         FAIL() << "no exception";
     } catch (const ESockError& error) {
-        EXPECT_STREQ(error.what(), "10040:Message too long");
+        EXPECT_STREQ(error.what(), "A line from 127.0.0.1 is longer than 65536 bytes");
     }
 }
 
@@ -310,7 +326,13 @@ TEST_F(GetFailures, ARequestTooLongForOneWriteIsNotSent) {
     ScriptedServer server({Reply(Answer("200 OK", "", ""))});
     client.SetProxy("127.0.0.1");
     client.SetProxyPort(server.Port());
-    EXPECT_THROW(client.Get("http://h.example/" + std::string(70000, 'a')), ESockError);
+    try {
+        client.Get("http://h.example/" + std::string(70000, 'a'));
+        FAIL() << "no exception";
+    } catch (const ESockError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The request to h.example would be longer than 65535 bytes: its address or cookie is too long");
+    }
     EXPECT_EQ(server.Connections(), 0);
 }
 

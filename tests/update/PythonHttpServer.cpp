@@ -13,7 +13,6 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-#include <vector>
 
 extern char** environ;
 
@@ -32,10 +31,8 @@ bool Accepts(int port) {
 
 }  // namespace
 
-PythonHttpServer::PythonHttpServer(const std::string& folder) : port_(UnusedPort()) {
-    const std::string port = std::to_string(port_);
-    std::vector<std::string> arguments = {"python3", "-m", "http.server", "--bind", "127.0.0.1",
-                                          "--directory", folder, port};
+PythonProcess::PythonProcess(std::vector<std::string> arguments, const std::vector<int>& ports) {
+    arguments.insert(arguments.begin(), "python3");
     std::vector<char*> argv;
     for (std::string& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -50,21 +47,27 @@ PythonHttpServer::PythonHttpServer(const std::string& folder) : port_(UnusedPort
     if (failed != 0) throw std::runtime_error("cannot start python3");
 
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!Accepts(port_)) {
-        if (std::chrono::steady_clock::now() > limit) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-            throw std::runtime_error("python3 http.server did not start");
+    for (const int port : ports) {
+        while (!Accepts(port)) {
+            if (std::chrono::steady_clock::now() > limit) {
+                Stop();
+                throw std::runtime_error("python3 " + arguments.at(1) + " did not start");
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-PythonHttpServer::~PythonHttpServer() {
+PythonProcess::~PythonProcess() { Stop(); }
+
+void PythonProcess::Stop() {
     ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
+    ::waitpid(pid_, nullptr, 0);
 }
+
+PythonHttpServer::PythonHttpServer(const std::string& folder)
+    : port_(UnusedPort()),
+      process_({"-m", "http.server", "--bind", "127.0.0.1", "--directory", folder, std::to_string(port_)}, {port_}) {}
 
 std::string PythonHttpServer::Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port_) + path;

@@ -44,10 +44,12 @@ TEST(ExamineHeaderLine, ContentLengthValues) {
     EXPECT_EQ(length("Content-Length:5\r\n"), -1);
 }
 
-TEST(ExamineHeaderLine, ValuesAreCutTo256Characters) {
+TEST(ExamineHeaderLine, LongValuesAreKeptWhole) {
     ResponseFields fields;
-    ExamineHeaderLine("Location: /" + std::string(400, 'x') + "\r\n", fields);
-    EXPECT_EQ(fields.location, "/" + std::string(255, 'x'));
+    ExamineHeaderLine("Location: /" + std::string(3000, 'x') + "\r\n", fields);
+    ExamineHeaderLine("Set-Cookie: c=" + std::string(3000, 'y') + "; Secure\r\n", fields);
+    EXPECT_EQ(fields.location, "/" + std::string(3000, 'x'));
+    EXPECT_EQ(fields.cookie, "c=" + std::string(3000, 'y') + "; Secure");
 }
 
 TEST(EndsHeader, BlankLinesAndTheEndOfTheConnection) {
