@@ -74,7 +74,10 @@ inline ReadSmiley ReadPidginSmileyLine(const std::string& line) {
             std::size_t lead = 62;
             while (lead > 0 && (static_cast<unsigned char>(token[lead]) & 0xC0) == 0x80 && 63 - lead < 4) lead--;
             const unsigned char first = static_cast<unsigned char>(token[lead]);
-            const std::size_t wanted = first >= 0xF0 && first < 0xF8 ? 4 : first >= 0xE0 && first < 0xF0 ? 3 : first >= 0xC0 && first < 0xE0 ? 2 : 1;
+            std::size_t wanted = 1;
+            if (first >= 0xC0 && first < 0xE0) wanted = 2;
+            if (first >= 0xE0 && first < 0xF0) wanted = 3;
+            if (first >= 0xF0 && first < 0xF8) wanted = 4;
             if (lead > 0 && lead + wanted > 63) {
                 i = startOfByte[lead];
                 token.erase(lead);

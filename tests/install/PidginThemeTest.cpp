@@ -179,6 +179,21 @@ TEST(PidginTheme, PidginReadsBackEveryShortcutKeptAndTheListShowsTheNames) {
     EXPECT_EQ(ShownAsMarkup(read.keys.at("Author")), "A & B <ab>");
 }
 
+TEST(PidginTheme, TheThemeIsNamedAfterThePackWithoutItsPackExtension) {
+    TStoredPack pack;
+    pack.items = {{"emoticon", "packs/1/a.gif", "A", ":a", "Pack1"}, {"usertile", "packs/1/me.gif", "Me", "", "me.gif"}};
+    for (const auto& [name, title] : {std::pair{"faces.QZK", "faces"}, std::pair{"party.mco", "party"},
+                                      std::pair{"Party.MCO", "Party"}, std::pair{"old.cab", "old"},
+                                      std::pair{"notes.txt", "notes.txt"}, std::pair{".mco", ".mco"}}) {
+        pack.name = name;
+        const TPidginTheme theme = PidginThemeOf(pack, "/store/");
+        EXPECT_EQ(theme.name, title);
+        ASSERT_EQ(theme.smileys.size(), 1u);
+        EXPECT_EQ(theme.smileys[0].picture, "/store/packs/1/a.gif");
+        EXPECT_EQ(theme.smileys[0].shortcut, ":a");
+    }
+}
+
 TEST(PidginThemeText, TheThemeIsReadAsPidginReadsIt) {
     const std::string cutEuro = std::string(62, 'e') + "\xE2\x82\xAC" + "z";
     std::string longLine = "long.gif";
