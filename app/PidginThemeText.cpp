@@ -25,6 +25,14 @@ size_t CharacterLength(char lead) {
     return 1;
 }
 
+// Where the text's last character begins when it is not whole, else its end;
+// never at its start, so that a token of broken UTF-8 still moves on.
+size_t WholeCharactersEnd(std::string_view text) {
+    size_t start = text.size() - 1;
+    while (start > 0 && IsContinuation(text[start]) && text.size() - start < 4) --start;
+    return start > 0 && start + CharacterLength(text[start]) > text.size() ? start : text.size();
+}
+
 bool StartsWithKey(std::string_view line, std::string_view key) {
     return line.size() >= key.size() && std::equal(key.begin(), key.end(), line.begin(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
@@ -55,11 +63,10 @@ std::string ReadToken(std::string_view line, size_t& at) {
     }
     if (token.size() == kThemeTokenBytes) {
         // A character that does not fit whole begins the next token.
-        size_t start = token.size() - 1;
-        while (start > 0 && IsContinuation(token[start]) && token.size() - start < 4) --start;
-        if (start > 0 && start + CharacterLength(token[start]) > token.size()) {
-            at = sourceOf[start];
-            token.resize(start);
+        const size_t whole = WholeCharactersEnd(token);
+        if (whole < token.size()) {
+            at = sourceOf[whole];
+            token.resize(whole);
         }
     }
     return token;
@@ -136,15 +143,22 @@ std::string PidginSmileysFolder() {
 }
 
 bool ThemeCanHoldShortcut(std::string_view shortcut) {
-    // A line break or a NUL byte would end the line whatever comes before it.
+    // A line break or a NUL byte would end the line whatever comes before it,
+    // and a token of the longest length that ends in part of a character is cut.
     return !shortcut.empty() && shortcut.size() <= kThemeTokenBytes &&
-           shortcut.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+           shortcut.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos &&
+           (shortcut.size() < kThemeTokenBytes || WholeCharactersEnd(shortcut) == shortcut.size());
 }
 
 std::string ThemeKeyLine(std::string_view key, std::string_view value) {
     std::string line = std::string(key) + "=";
     for (size_t at = 0; at < value.size();) {
-        const size_t length = std::min(CharacterLength(value[at]), value.size() - at);
+        // A lead byte counts with the continuation bytes that follow it, and
+        // never takes an ASCII byte along as part of its character.
+        size_t length = 1;
+        while (length < CharacterLength(value[at]) && at + length < value.size() && IsContinuation(value[at + length])) {
+            ++length;
+        }
         std::string unit(value.substr(at, length));
         at += length;
         if (unit == "&") unit = "&amp;";
