@@ -11,11 +11,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QDropEvent>
 #include <QMessageBox>

@@ -483,7 +483,7 @@ private slots:
     void aPidginThemeFillsTheEmoticonListAndWhatItLeavesIsNamed() {
         fs::create_directories(pictures->Path() / "sub");
         testing::WriteFile(Picture("sub/inner.gif"), "GIF89a inner");
-        testing::WriteFile(Picture("sub/theme"), "[default]\ninner.gif :i\n");
+        testing::WriteFile(Picture("sub/theme"), "[MSN]\ninner.gif :i\n[XMPP]\ninner.gif :x\n");
         testing::WriteFile(Picture("theme"),
                            "Name=Odd <b>one</b>\n"
                            "[first]\n"
@@ -536,6 +536,15 @@ private slots:
         QCOMPARE(box->icon, QMessageBox::Information);
         QCOMPARE(box->text, "Added 1 emoticon from the Pidgin smiley theme " + PathOf(Picture("sub/theme")) + ".");
         QCOMPARE(Row(window->lstEmoticons, 0).mid(2, 2), QStringList({"inner", ":i"}));
+
+        testing::WriteFile(Picture("notes.txt"), "Name=notes\nsmile.png :)\n");
+        AnswerFileDialog(pictures->Folder(), {"notes.txt"}, ThenAnswerMessageBox(box));
+        window->btnImportPidgin->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(box->icon, QMessageBox::Critical);
+        QCOMPARE(box->text, "The file " + PathOf(Picture("notes.txt")) +
+                                " is not a Pidgin smiley theme: it has no section of smileys.");
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 1);
     }
 
     void emptyListsGiveAPackWithTheThreeLineManifest() {
