@@ -38,13 +38,13 @@ class PidginThemeRoundTripTest : public QObject {
 
     // Installs a plain cabinet into a store of its own and gives back the stored pack.
     static TStoredPack Installed(TContentStore& store, const std::string& cabinet, const std::string& name) {
-        if (store.Install(cabinet, cabinet, name) != kInstalled) throw std::runtime_error("not installed: " + cabinet);
+        if (const int code = store.Install(cabinet, cabinet, name); code != kInstalled) throw std::runtime_error("not installed: " + cabinet + " " + std::to_string(code));
         return store.Packs().back();
     }
 
-    // The pack exported, imported into a fresh Packs Creator, saved as a
-    // .QZK and installed again: the emoticons both installs give.
-    void RoundTrip(const std::string& cabinet, const std::string& name) {
+    // The pack exported, imported into a fresh Packs Creator, saved as a pack
+    // of the given extension and installed again: the emoticons both installs give.
+    void RoundTrip(const std::string& cabinet, const std::string& name, const std::string& extension) {
         TContentStore original(work->Folder() + name + "-original/");
         const TStoredPack pack = Installed(original, cabinet, name);
         const std::vector<std::pair<std::string, std::string>> before = Emoticons(original, pack);
@@ -63,11 +63,12 @@ class PidginThemeRoundTripTest : public QObject {
         QCOMPARE(report->icon, QMessageBox::Information);
         QCOMPARE(window.lstEmoticons->topLevelItemCount(), static_cast<int>(before.size()));
 
-        const std::string saved = work->File(name + "-again.QZK");
+        // A name that holds ".QZK" anywhere is written as a .QZK pack, so the pack's own extension goes.
+        const std::string saved = work->File(fs::path(name).stem().string() + "-again" + extension);
         testing::AnswerFileDialog(saved);
         window.btnExport->click();
         const std::string restored = work->File(name + "-again.cab");
-        testing::WriteFile(restored, "M" + testing::ReadFile(saved));
+        testing::WriteFile(restored, (extension == ".QZK" ? "M" : "") + testing::ReadFile(saved));
         TContentStore again(work->Folder() + name + "-again/");
         QCOMPARE(Emoticons(again, Installed(again, restored, name)), before);
     }
@@ -90,7 +91,8 @@ private slots:
             TContentStore probe(work->Folder() + name + "-probe/");
             const TStoredPack pack = Installed(probe, cabinet, name);
             if (Emoticons(probe, pack).empty()) continue;
-            RoundTrip(cabinet, name);
+            // Saved as each kind of pack in turn.
+            RoundTrip(cabinet, name, std::vector<std::string>{".QZK", ".QZC", ".mco"}[packs % 3]);
             if (QTest::currentTestFailed()) return;
             ++packs;
         }
@@ -110,7 +112,7 @@ private slots:
                                          {"back.gif", "GIF89a back"},
                                          {"hash.gif", "GIF89a hash"},
                                          {"euro.gif", "GIF89a euro"}});
-        RoundTrip(cabinet, "marks & <more>.CAB");
+        RoundTrip(cabinet, "marks & <more>.CAB", ".QZK");
     }
 };
 
