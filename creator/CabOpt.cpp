@@ -103,9 +103,11 @@ std::vector<std::string> BuildCabinet(const std::string& chosenPath, const TPack
     std::vector<std::string> skipped;
     {
         TCabinet cabinet(RecordFor(path));
+        const std::vector<std::string> names = CabinetNames(contents);
+        size_t index = 0;
         for (const auto* list : {&contents.Emoticons, &contents.DisplayPictures}) {
             for (const TPackItem& item : *list) {
-                if (!cabinet.AddFile(item.FullPath, FileNameOf(item.FullPath))) skipped.push_back(item.FullPath);
+                if (!cabinet.AddFile(item.FullPath, names[index++])) skipped.push_back(item.FullPath);
                 pump();
             }
         }

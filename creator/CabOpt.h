@@ -54,7 +54,8 @@ std::string PackPathFor(std::string chosenPath);
 
 // Builds the pack at the chosen path: the emoticons, the display pictures
 // and the manifest in one cabinet, rewritten as a .QZK file when the path
-// names one. The pump runs after each picture. Returns the sources that
+// names one. Pictures are stored under their CabinetNames. The pump runs
+// after each picture. Returns the sources that
 // could not be opened and so are not in the pack.
 std::vector<std::string> BuildCabinet(const std::string& chosenPath, const TPackContents& contents,
                                       const std::string& manifestPath, const TPump& pump);

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <fstream>
+#include <set>
+#include <string_view>
 
 namespace quillane {
 
@@ -30,6 +33,45 @@ bool IsPictureFileName(const std::string& name) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return std::find(kPictureExtensions.begin(), kPictureExtensions.end(), extension) != kPictureExtensions.end();
+}
+
+bool IsPictureByContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char bytes[8] = {};
+    in.read(bytes, sizeof bytes);
+    const std::string_view head(bytes, static_cast<size_t>(in.gcount()));
+    for (const std::string_view signature : {std::string_view("GIF87a"), std::string_view("GIF89a"),
+                                             std::string_view("\x89PNG\r\n\x1A\n", 8), std::string_view("\xFF\xD8\xFF"),
+                                             std::string_view("BM")}) {
+        if (head.substr(0, signature.size()) == signature) return true;
+    }
+    return false;
+}
+
+std::vector<std::string> CabinetNames(const TPackContents& contents) {
+    std::vector<std::string> names;
+    for (const auto* list : {&contents.Emoticons, &contents.DisplayPictures}) {
+        for (const TPackItem& item : *list) names.push_back(FileNameOf(item.FullPath));
+    }
+    // Every picture keeps its own name when it can: a renamed one avoids
+    // the names that pictures further down the lists bring.
+    std::set<std::string> taken = {UpperCaseUtf8("content.xml")};
+    std::multiset<std::string> toCome;
+    for (const std::string& name : names) toCome.insert(UpperCaseUtf8(name));
+    for (std::string& name : names) {
+        toCome.erase(toCome.find(UpperCaseUtf8(name)));
+        const size_t dot = name.rfind('.');
+        const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+        const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+        std::string unique = name;
+        for (int number = 2; taken.count(UpperCaseUtf8(unique)) || (unique != name && toCome.count(UpperCaseUtf8(unique)));
+             ++number) {
+            unique = stem + "-" + std::to_string(number) + extension;
+        }
+        taken.insert(UpperCaseUtf8(unique));
+        name = unique;
+    }
+    return names;
 }
 
 TPictureFiles SortPictureFiles(const std::vector<std::string>& paths) {

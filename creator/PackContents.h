@@ -34,6 +34,17 @@ std::string DefaultName(const std::string& fileName);
 // (.jpg, .jpeg, .png, .bmp or .gif, in either case).
 bool IsPictureFileName(const std::string& name);
 
+// Whether the file is a picture a pack can hold, told by its first bytes:
+// GIF, PNG, JPEG or BMP.
+bool IsPictureByContent(const std::string& path);
+
+// The names under which the pictures are stored in the pack, emoticons
+// first, then display pictures, in list order: each picture's file name, made
+// distinct from the others (and from content.xml) without regard to case,
+// since a pack is unpacked on file systems that ignore it. A later picture
+// of a name already taken gets "-2", "-3", ... before its extension.
+std::vector<std::string> CabinetNames(const TPackContents& contents);
+
 // Files given all at once (dropped on a list), sorted as the pictures that
 // can be added, those whose names are not UTF-8 text (given as code page 1252
 // reads them), and the files that are not pictures (by name).

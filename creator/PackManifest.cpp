@@ -1,6 +1,9 @@
 #include "PackManifest.h"
 
+#include "TextEncoding.h"
 #include "TextFile.h"
+
+#include <algorithm>
 
 namespace quillane {
 namespace {
@@ -10,10 +13,13 @@ const char* const kEmoticonNamespace = "http://messenger.msn.com/emoticon/1.0";
 const char* const kUsertileNamespace = "http://messenger.msn.com/usertile/1.0";
 const char* const kLineBreak = "\r\n";
 
-// An attribute value as XML reads it back unchanged. Control characters
-// other than tab, CR and LF have no form in XML 1.0 at all, so a name that
-// holds one is refused rather than written into a broken manifest.
+// An attribute value as XML reads it back unchanged. A name that the
+// manifest cannot carry is refused rather than written into a broken manifest.
 std::string Escaped(const std::string& value) {
+    if (!ManifestCanHold(value)) {
+        throw EManifestError("The name \"" + value +
+                             "\" holds a control character or bytes that are not UTF-8 text, which a pack cannot carry.");
+    }
     std::string text;
     text.reserve(value.size());
     for (const char c : value) {
@@ -26,11 +32,7 @@ std::string Escaped(const std::string& value) {
             case '\t': text += "&#9;"; break;
             case '\n': text += "&#10;"; break;
             case '\r': text += "&#13;"; break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    throw EManifestError("The name \"" + value + "\" holds a control character that a pack cannot carry.");
-                }
-                text += c;
+            default: text += c;
         }
     }
     return text;
@@ -44,8 +46,7 @@ void Attribute(std::string& line, const char* name, const std::string& value) {
     line += '"';
 }
 
-std::string EmoticonLine(const TPackItem& item) {
-    const std::string file = FileNameOf(item.FullPath);
+std::string EmoticonLine(const TPackItem& item, const std::string& file) {
     std::string line = "<item";
     Attribute(line, "xmlns:emoticon", kEmoticonNamespace);
     Attribute(line, "contentid", "Pack1");
@@ -59,8 +60,7 @@ std::string EmoticonLine(const TPackItem& item) {
     return line + " />";
 }
 
-std::string DisplayPictureLine(const TPackItem& item) {
-    const std::string file = FileNameOf(item.FullPath);
+std::string DisplayPictureLine(const TPackItem& item, const std::string& file) {
     std::string line = "<item";
     Attribute(line, "xmlns:usertile", kUsertileNamespace);
     Attribute(line, "contentid", file);
@@ -76,6 +76,13 @@ std::string DisplayPictureLine(const TPackItem& item) {
 
 }  // namespace
 
+bool ManifestCanHold(const std::string& text) {
+    // Control characters other than tab, CR and LF have no form in XML 1.0 at all.
+    return IsValidUtf8(text) && std::none_of(text.begin(), text.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r';
+           });
+}
+
 std::string ManifestText(const TPackContents& contents, const TPump& pump) {
     std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>";
     text += kLineBreak;
@@ -84,12 +91,14 @@ std::string ManifestText(const TPackContents& contents, const TPump& pump) {
     Attribute(package, "version", "1.0");
     Attribute(package, "type", "theme");
     text += package + ">" + kLineBreak;
+    const std::vector<std::string> files = CabinetNames(contents);
+    size_t index = 0;
     for (const TPackItem& item : contents.Emoticons) {
-        text += EmoticonLine(item) + kLineBreak;
+        text += EmoticonLine(item, files[index++]) + kLineBreak;
         pump();
     }
     for (const TPackItem& item : contents.DisplayPictures) {
-        text += DisplayPictureLine(item) + kLineBreak;
+        text += DisplayPictureLine(item, files[index++]) + kLineBreak;
         pump();
     }
     return text + " </package>" + kLineBreak;

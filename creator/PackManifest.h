@@ -12,10 +12,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Whether a name or shortcut can stand in the manifest: UTF-8 text without
+// control characters other than tab, CR and LF.
+bool ManifestCanHold(const std::string& text);
+
 // The text of content.xml for the pack: the declaration, the package line,
 // one line per emoticon, then per display picture, and the closing line,
-// each ended by CR LF. Values are escaped for XML; text is UTF-8. The pump
-// runs after each item line.
+// each ended by CR LF. Values are escaped for XML; text is UTF-8. Files are
+// named as CabinetNames stores them. The pump runs after each item line.
 std::string ManifestText(const TPackContents& contents, const TPump& pump);
 
 // Writes the manifest to the one preview folder of the application folder,

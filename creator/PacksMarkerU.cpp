@@ -6,10 +6,13 @@
 #include "PictureReading.h"
 #include "FrmModContentU.h"
 #include "PackManifest.h"
+#include "PidginThemeImport.h"
+#include "PidginThemeText.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +33,12 @@ const char* const kPictureFilter =
     "GIF Image (*.gif)|*.gif";
 const char* const kPackFilter =
     "Quillane Pack (*.QZK)|*.QZK|Quillane pack (*.QZC)|*.QZC|Quillane pack (*.CAB)|*.CAB|Messenger pack (*.mco)|*.mco";
+
+const char* const kThemeFilter = "Pidgin smiley theme (theme)|theme|All files (*)|*";
+// Where Pidgin keeps the themes that come with it.
+const char* const kPidginThemesFolder = "/usr/share/pixmaps/pidgin/emotes/";
+// Left-out things named in the message itself; the rest are in its details.
+constexpr size_t kLeftOutShown = 20;
 
 // Columns of both lists; the last one holds the full path and is not shown.
 constexpr int kNameColumn = 2;
@@ -105,6 +114,44 @@ void LetPendingInputRun() {
     QCoreApplication::processEvents();
 }
 
+// The extension that a pack filter's pattern names: "QZC" for "*.QZC".
+QString ExtensionOf(const QString& filter) {
+    const qsizetype dot = filter.lastIndexOf("*.");
+    return dot < 0 ? QString() : filter.mid(dot + 2).remove(')');
+}
+
+// A file dialog that also takes a folder holding a theme file as the choice,
+// where a file dialog would open it.
+class TThemeDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (chosen.size() == 1 && QFileInfo(chosen.first()).isDir() && QFileInfo(chosen.first() + "/theme").isFile()) {
+            QDialog::accept();
+            return;
+        }
+        QFileDialog::accept();
+    }
+};
+
+QString ImportReport(const TThemeImport& imported) {
+    const size_t count = imported.emoticons.size();
+    QString text = QString("Added %1 from the Pidgin smiley theme %2.")
+                       .arg(count == 1 ? QString("1 emoticon") : QString::number(count) + " emoticons",
+                            QString::fromStdString(imported.themeFile));
+    if (imported.leftOut.empty()) return text;
+    text += "\n\nLeft out:";
+    for (size_t i = 0; i < imported.leftOut.size() && i < kLeftOutShown; ++i) {
+        text += "\n" + QString::fromStdString(imported.leftOut[i]);
+    }
+    if (imported.leftOut.size() > kLeftOutShown) {
+        text += QString("\n... and %1 more (see the details).").arg(imported.leftOut.size() - kLeftOutShown);
+    }
+    return text;
+}
+
 }  // namespace
 
 TFrmPacksCreator::TFrmPacksCreator(QWidget* parent) : QDialog(parent) {
@@ -152,6 +199,9 @@ void TFrmPacksCreator::CreateButtons() {
     btnExport->setToolTip("Generate a Pack");
     btnCancel = MakeButton(this, "btnCancel", "Cancel", 456, 328);
     btnCancel->setToolTip("Cancel");
+    btnImportPidgin = MakeButton(this, "btnImportPidgin", "Import Pidgin Theme...", 8, 328);
+    btnImportPidgin->resize(150, 25);
+    btnImportPidgin->setToolTip("Add the emoticons of a Pidgin smiley theme");
 
     pnlImage = new QFrame(this);
     pnlImage->setObjectName("pnlImage");
@@ -168,6 +218,7 @@ void TFrmPacksCreator::CreateButtons() {
     connect(btnModfiy, &QPushButton::clicked, this, [this] { Guarded([this] { btnModfiyClick(); }, this); });
     connect(btnExport, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportClick(); }, this); });
     connect(btnCancel, &QPushButton::clicked, this, [this] { Guarded([this] { btnCancelClick(); }, this); });
+    connect(btnImportPidgin, &QPushButton::clicked, this, [this] { Guarded([this] { btnImportPidginClick(); }, this); });
 }
 
 void TFrmPacksCreator::CreateDialogs() {
@@ -183,8 +234,27 @@ void TFrmPacksCreator::CreateDialogs() {
     savPack->setOption(QFileDialog::DontUseNativeDialog);
     savPack->setAcceptMode(QFileDialog::AcceptSave);
     savPack->setFileMode(QFileDialog::AnyFile);
-    savPack->setDefaultSuffix("QZK");
     SetDialogFilter(*savPack, kPackFilter);
+    // A name typed without an extension takes the one of the chosen type.
+    savPack->setDefaultSuffix(ExtensionOf(savPack->selectedNameFilter()));
+    connect(savPack, &QFileDialog::filterSelected, savPack,
+            [this](const QString& filter) { savPack->setDefaultSuffix(ExtensionOf(filter)); });
+
+    opnTheme = new TThemeDialog(this);
+    opnTheme->setObjectName("opnTheme");
+    opnTheme->setWindowTitle("Import Pidgin Theme");
+    opnTheme->setOption(QFileDialog::DontUseNativeDialog);
+    opnTheme->setAcceptMode(QFileDialog::AcceptOpen);
+    opnTheme->setFileMode(QFileDialog::ExistingFile);
+    SetDialogFilter(*opnTheme, kThemeFilter);
+    QList<QUrl> places;
+    for (const std::string& folder : {PidginSmileysFolder(), std::string(kPidginThemesFolder)}) {
+        if (QFileInfo(QString::fromStdString(folder)).isDir()) places << QUrl::fromLocalFile(QString::fromStdString(folder));
+    }
+    if (!places.isEmpty()) {
+        opnTheme->setSidebarUrls(places);
+        opnTheme->setDirectory(places.first().toLocalFile());
+    }
 }
 
 void TFrmPacksCreator::FormCreate() {
@@ -209,11 +279,14 @@ void TFrmPacksCreator::btnAddClick() {
 }
 
 void TFrmPacksCreator::AddPicture(QTreeWidget* list, const std::string& path) {
+    const QString name = QString::fromStdString(DefaultName(FileNameOf(path)));
+    AddRow(list, path, name, "/" + name);
+}
+
+void TFrmPacksCreator::AddRow(QTreeWidget* list, const std::string& path, const QString& name, const QString& key) {
     const bool emoticons = list == lstEmoticons;
-    const std::string fileName = FileNameOf(path);
-    const QString name = QString::fromStdString(DefaultName(fileName));
-    QStringList values = {QString::fromStdString(fileName), emoticons ? "Emoticon" : "Display Picture", name};
-    if (emoticons) values.append("/" + name);
+    QStringList values = {QString::fromStdString(FileNameOf(path)), emoticons ? "Emoticon" : "Display Picture", name};
+    if (emoticons) values.append(key);
     values.append(QString::fromStdString(path));
     new QTreeWidgetItem(list, values);
 }
@@ -304,7 +377,7 @@ std::string TFrmPacksCreator::WriteManifest() {
 }
 
 void TFrmPacksCreator::btnExportClick() {
-    savPack->selectFile("pack.QZK");
+    savPack->selectFile("pack." + savPack->defaultSuffix());
     if (savPack->exec() != QDialog::Accepted) return;
     const std::string chosen = savPack->selectedFiles().value(0).toStdString();
     SetEditable(false);
@@ -333,6 +406,25 @@ void TFrmPacksCreator::btnCancelClick() {
     reject();
 }
 
+void TFrmPacksCreator::btnImportPidginClick() {
+    if (opnTheme->exec() != QDialog::Accepted) return;
+    const TThemeImport imported = ImportPidginTheme(opnTheme->selectedFiles().value(0).toStdString());
+    tabContent->setCurrentWidget(tabEmoticons);
+    for (const TPackItem& emoticon : imported.emoticons) {
+        AddRow(lstEmoticons, emoticon.FullPath, QString::fromStdString(emoticon.Name), QString::fromStdString(emoticon.Key));
+    }
+    // Names from the theme are shown as they are, never as markup.
+    QMessageBox box(imported.leftOut.empty() ? QMessageBox::Information : QMessageBox::Warning, kApplicationTitle,
+                    ImportReport(imported), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    if (imported.leftOut.size() > kLeftOutShown) {
+        QString details;
+        for (const std::string& line : imported.leftOut) details += QString::fromStdString(line) + "\n";
+        box.setDetailedText(details);
+    }
+    box.exec();
+}
+
 TPackContents TFrmPacksCreator::Contents() const {
     TPackContents contents;
     for (int i = 0; i < lstEmoticons->topLevelItemCount(); ++i) {
@@ -348,7 +440,7 @@ TPackContents TFrmPacksCreator::Contents() const {
 
 void TFrmPacksCreator::SetEditable(bool editable) {
     for (QWidget* control : std::initializer_list<QWidget*>{lstEmoticons, lstDisPictures, btnAdd, btnRemove,
-                                                            btnRemoveAll, btnModfiy, btnExport}) {
+                                                            btnRemoveAll, btnModfiy, btnExport, btnImportPidgin}) {
         control->setEnabled(editable);
     }
 }

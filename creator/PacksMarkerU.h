@@ -40,8 +40,11 @@ public:
     QLabel* Image1;
     QPushButton* btnExport;
     QPushButton* btnCancel;
+    QPushButton* btnImportPidgin;
     QFileDialog* opnImage;
     QFileDialog* savPack;
+    // Takes a theme's folder, or its "theme" file.
+    QFileDialog* opnTheme;
 
 protected:
     // Picture files dropped on a list are added to it as Add adds them.
@@ -56,6 +59,7 @@ private:
     void btnAddClick();
     // A row for the picture at the end of the list.
     void AddPicture(QTreeWidget* list, const std::string& path);
+    void AddRow(QTreeWidget* list, const std::string& path, const QString& name, const QString& key);
     void AddDroppedFiles(QTreeWidget* list, const std::vector<std::string>& files);
     // Tells which pictures were left out because their names are not UTF-8 text.
     void ReportUnnamable(const std::vector<std::string>& names);
@@ -65,6 +69,8 @@ private:
     void lstEmoticonsClick(QTreeWidget* list);
     void btnExportClick();
     void btnCancelClick();
+    // Appends the emoticons of a Pidgin smiley theme and names what it left out.
+    void btnImportPidginClick();
     // The manifest and the cabinet at the chosen path; tells of pictures left out.
     void GeneratePack(const std::string& chosen);
 

@@ -58,7 +58,7 @@ void TFrmInstalledContent::btnExportPidginClick() {
     }
     if (leftOut > 0) {
         report << Plural(leftOut, "shortcut was", "shortcuts were") +
-                      " left out: a Pidgin theme cannot hold a shortcut that contains a space.";
+                      " left out: Pidgin reads no shortcut longer than 63 bytes or holding a line break.";
     }
     if (!kept.isEmpty()) {
         report << "Kept the existing " + QString(kept.size() == 1 ? "Pidgin smiley theme " : "Pidgin smiley themes ") +

@@ -1,6 +1,7 @@
 #include "PidginTheme.h"
 
 #include "PackDescription.h"
+#include "PidginThemeText.h"
 #include "RemoveTree.h"
 #include "TextFile.h"
 #include "WorkFolder.h"
@@ -9,7 +10,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -23,17 +23,7 @@ namespace quillane {
 namespace {
 
 constexpr const char* kThemeFile = "theme";
-constexpr const char* kPackExtensions[] = {".QZK", ".QZC", ".CAB"};
-
-bool HasSpace(const std::string& text) {
-    return std::any_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
-}
-
-// A value of a "Key=" line stays on its line.
-std::string OneLine(std::string text) {
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
-    return text;
-}
+constexpr const char* kPackExtensions[] = {".QZK", ".QZC", ".CAB", ".mco"};
 
 // Letters, digits, ".", "_" and "-" only, and no leading "." or "!" (a hidden
 // smiley's mark): a name that a theme line holds without quoting.
@@ -46,14 +36,23 @@ std::string SafeName(const std::string& name, const std::string& otherwise) {
     return safe;
 }
 
-// A safe name for the picture that no other file of the theme has.
+// A safe name for the picture that no other file of the theme has, short
+// enough for Pidgin to read as one token.
 std::string PictureName(const std::string& picture, std::set<std::string>& used) {
+    constexpr size_t kLongestExtension = 10;
     const std::string safe = SafeName(fs::path(picture).filename().string(), "smiley");
-    const fs::path stem = fs::path(safe).stem();
-    const std::string extension = fs::path(safe).extension().string();
-    std::string name = safe;
-    for (int number = 2; !used.insert(name).second; ++number) name = stem.string() + "-" + std::to_string(number) + extension;
-    return name;
+    std::string stem = fs::path(safe).stem().string();
+    std::string extension = fs::path(safe).extension().string();
+    if (extension.size() > kLongestExtension) {
+        stem += extension;
+        extension.clear();
+    }
+    std::string tail = extension;
+    for (int number = 2;; ++number) {
+        std::string name = stem.substr(0, kThemeTokenBytes - tail.size()) + tail;
+        if (used.insert(name).second) return name;
+        tail = "-" + std::to_string(number) + extension;
+    }
 }
 
 struct ThemePicture {
@@ -63,13 +62,10 @@ struct ThemePicture {
 };
 
 std::string ThemeText(const TPidginTheme& theme, const std::string& icon, const std::vector<ThemePicture>& pictures) {
-    std::string text = "Name=" + OneLine(theme.name) + "\nDescription=" + OneLine(theme.description) + "\nIcon=" + icon +
-                       "\nAuthor=" + OneLine(theme.author) + "\n\n[default]\n";
+    std::string text = ThemeKeyLine("Name", theme.name) + ThemeKeyLine("Description", theme.description) +
+                       ThemeKeyLine("Icon", icon) + ThemeKeyLine("Author", theme.author) + "\n[default]\n";
     for (const auto& picture : pictures) {
-        if (picture.shortcuts.empty()) continue;
-        text += picture.name;
-        for (const auto& shortcut : picture.shortcuts) text += " " + shortcut;
-        text += "\n";
+        if (!picture.shortcuts.empty()) text += ThemeSmileyLines(picture.name, picture.shortcuts);
     }
     return text;
 }
@@ -129,11 +125,6 @@ TPidginTheme PidginThemeOf(const TStoredPack& pack, const std::string& storeFold
     return theme;
 }
 
-std::string PidginSmileysFolder() {
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.purple/smileys/";
-}
-
 std::string ThemeFolder(const std::string& smileysFolder, const std::string& themeName) {
     std::string name = themeName;
     std::replace(name.begin(), name.end(), '/', '_');
@@ -156,10 +147,10 @@ TThemeWritten WritePidginTheme(const TPidginTheme& theme, const std::string& fol
     for (const auto& smiley : theme.smileys) {
         auto [at, added] = pictureOf.try_emplace(smiley.picture, pictures.size());
         if (added) pictures.push_back({smiley.picture, PictureName(smiley.picture, used), {}});
-        if (HasSpace(smiley.shortcut)) {
-            ++written.shortcutsLeftOut;
-        } else if (!smiley.shortcut.empty()) {
+        if (ThemeCanHoldShortcut(smiley.shortcut)) {
             pictures[at->second].shortcuts.push_back(smiley.shortcut);
+        } else if (!smiley.shortcut.empty()) {
+            ++written.shortcutsLeftOut;
         }
     }
     written.pictures = static_cast<int>(std::count_if(pictures.begin(), pictures.end(),

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ContentStore.h"
+#include "PidginThemeText.h"
 
 #include <stdexcept>
 #include <string>
@@ -21,7 +22,7 @@ struct TThemeSmiley {
 // A smiley theme of Pidgin and the other libpurple programs: a folder holding
 // the pictures and a text file "theme" of Name=, Description=, Icon= and
 // Author= lines, then a [default] section with one line per picture: its file
-// name, then its shortcuts, separated by spaces.
+// name, then its shortcuts, separated by spaces (see PidginThemeText.h).
 struct TPidginTheme {
     std::string name;
     std::string description;
@@ -32,15 +33,13 @@ struct TPidginTheme {
 
 struct TThemeWritten {
     int pictures = 0;
-    // Shortcuts that contain a space, which a theme line cannot hold.
+    // Shortcuts that Pidgin cannot read back as they are: longer than
+    // 63 bytes, or holding a line break.
     int shortcutsLeftOut = 0;
 };
 
 // The emoticons of a stored pack, as a theme named after the pack.
 TPidginTheme PidginThemeOf(const TStoredPack& pack, const std::string& storeFolder);
-
-// Where libpurple looks for the user's smiley themes: ~/.purple/smileys/.
-std::string PidginSmileysFolder();
 
 // The theme's folder in the smileys folder, ending in "/": its name made into one safe folder name.
 std::string ThemeFolder(const std::string& smileysFolder, const std::string& themeName);

@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 #include "WinksGlobal.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QImage>
@@ -40,6 +41,8 @@ struct FileAnswer {
     std::function<void()> afterwards;
     // Receives the files in the order the accepted dialog returns them.
     std::shared_ptr<QStringList> returned;
+    // Does what the user does in the dialog before typing the name.
+    std::function<void(QFileDialog*)> before;
 };
 
 // Answers a file dialog with names in one folder, as if typed and accepted.
@@ -53,6 +56,7 @@ void AnswerFileDialog(const std::string& folder, const QStringList& names, FileA
         auto* view = dialog->findChild<QListView*>("listView");
         QVERIFY(view);
         view->clearSelection();
+        if (how.before) how.before(dialog);
         auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(edit);
         if (how.seenName) *how.seenName = edit->text();
@@ -215,6 +219,8 @@ private slots:
             QCOMPARE(button->geometry(), QRect(place, QSize(90, 25)));
         }
         QCOMPARE(window->btnExport->toolTip(), QString("Generate a Pack"));
+        QCOMPARE(window->btnImportPidgin->text(), QString("Import Pidgin Theme..."));
+        QCOMPARE(window->btnImportPidgin->geometry(), QRect(8, 328, 150, 25));
         QCOMPARE(window->findChild<QFrame*>("pnlImage")->geometry(), QRect(434, 147, 105, 121));
         QVERIFY(window->findChild<QLabel*>("Image1")->hasScaledContents());
         QCOMPARE(window->opnImage->fileMode(), QFileDialog::ExistingFiles);
@@ -424,6 +430,123 @@ private slots:
         QVERIFY(fs::exists(out->File("mine.QZK")));
     }
 
+    void aNameWithoutExtensionTakesTheExtensionOfTheChosenType() {
+        Add({"smile.png"});
+        for (const auto& [steps, name] : {std::pair{1, "plain.QZC"}, std::pair{3, "messenger.mco"}}) {
+            FileAnswer how;
+            how.before = [steps](QFileDialog* dialog) {
+                auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+                QVERIFY(types);
+                types->setCurrentIndex(0);
+                for (int step = 0; step < steps; ++step) QTest::keyClick(types, Qt::Key_Down);
+            };
+            Generate(QString(name).section('.', 0, 0).toStdString(), how);
+            QVERIFY2(fs::exists(out->File(name)), name);
+            QCOMPARE(testing::ReadFile(out->File(name)).substr(0, 4), std::string("MSCF"));
+        }
+        // The dialog keeps the type last chosen, and offers a name of that type.
+        auto offered = std::make_shared<QString>();
+        FileAnswer how;
+        how.seenName = offered;
+        Generate("again", how);
+        QCOMPARE(*offered, QString("pack.mco"));
+        QVERIFY(fs::exists(out->File("again.mco")));
+    }
+
+    void picturesOfOneFileNameFromTwoFoldersAreBothKept() {
+        testing::TempFolder other;
+        testing::WriteFile(other.File("smile.png"), "\x89PNG\r\n\x1A\n another smile");
+        testing::WriteFile(other.File("SMILE-2.PNG"), "\x89PNG\r\n\x1A\n a third");
+        Add({"smile.png"});
+        AnswerFileDialog(other.Folder(), {"smile.png"});
+        window->btnAdd->click();
+        ShowDisplayPictures();
+        AnswerFileDialog(other.Folder(), {"SMILE-2.PNG"});
+        window->btnAdd->click();
+        Generate("twins.CAB");
+
+        const std::string pack = out->File("twins.CAB");
+        const std::vector<std::string> names = {"smile.png", "smile-3.png", "SMILE-2.PNG", "content.xml"};
+        QCOMPARE(testing::CabextractNames(pack), names);
+        testing::TempFolder extracted;
+        testing::CabextractInto(pack, extracted.Folder());
+        QCOMPARE(testing::ReadFile(extracted.File("smile.png")), testing::ReadFile(Picture("smile.png")));
+        QCOMPARE(testing::ReadFile(extracted.File("smile-3.png")), testing::ReadFile(other.File("smile.png")));
+        QCOMPARE(testing::ReadFile(extracted.File("SMILE-2.PNG")), testing::ReadFile(other.File("SMILE-2.PNG")));
+        pugi::xml_document manifest;
+        QVERIFY(manifest.load_file(extracted.File("content.xml").c_str()));
+        std::vector<std::string> files;
+        for (const pugi::xml_node item : manifest.child("package").children("item")) files.push_back(item.attribute("file").value());
+        QCOMPARE(files, std::vector<std::string>(names.begin(), names.end() - 1));
+    }
+
+    void aPidginThemeFillsTheEmoticonListAndWhatItLeavesIsNamed() {
+        fs::create_directories(pictures->Path() / "sub");
+        testing::WriteFile(Picture("sub/inner.gif"), "GIF89a inner");
+        testing::WriteFile(Picture("sub/theme"), "[MSN]\ninner.gif :i\n[XMPP]\ninner.gif :x\n");
+        testing::WriteFile(Picture("theme"),
+                           "Name=Odd <b>one</b>\n"
+                           "[first]\n"
+                           "me.jpg :first\n"
+                           "[default] the rest is ignored\n"
+                           "smile.png :) :-)\n"
+                           "cool.gif \\\\o/\n"
+                           "! wink.bmp ;)\n"
+                           "gone.gif :(\n"
+                           "broken.png :b\n"
+                           "../outside.gif :o\n"
+                           "photo.jpeg\n"
+                           "me.jpg bad\x01one \xFF\n"
+                           "# wink.bmp :#\n"
+                           "name=q\n"
+                           "  smile.png :smile\n"
+                           "wink.bmp <b>w</b>\n");
+        ShowDisplayPictures();
+        std::shared_ptr<testing::SeenBox> box;
+        AnswerFileDialog(fs::path(pictures->Folder()).parent_path().parent_path().string(),
+                         {QString::fromStdString(fs::path(pictures->Folder()).parent_path().filename().string())},
+                         ThenAnswerMessageBox(box));
+        window->btnImportPidgin->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(window->tabContent->currentWidget(), window->tabEmoticons);
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 3);
+        QCOMPARE(Row(window->lstEmoticons, 0), QStringList({"smile.png", "Emoticon", "smile", ":)", PathOf(Picture("smile.png"))}));
+        QCOMPARE(Row(window->lstEmoticons, 1), QStringList({"cool.gif", "Emoticon", "cool", "\\o/", PathOf(Picture("cool.gif"))}));
+        QCOMPARE(Row(window->lstEmoticons, 2),
+                 QStringList({"wink.bmp", "Emoticon", "wink", "<b>w</b>", PathOf(Picture("wink.bmp"))}));
+        QCOMPARE(window->lstDisPictures->topLevelItemCount(), 0);
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(box->text, "Added 3 emoticons from the Pidgin smiley theme " + PathOf(Picture("theme")) +
+                                ".\n\nLeft out:\n"
+                                "smile.png: the further shortcut :-) (a Messenger emoticon has one)\n"
+                                "wink.bmp: hidden in the theme\n"
+                                "gone.gif: missing\n"
+                                "broken.png: not a GIF, PNG, JPEG or BMP picture\n"
+                                "../outside.gif: not in the theme's folder\n"
+                                "photo.jpeg: no shortcut that a Messenger pack can hold\n"
+                                "me.jpg: the shortcuts bad\x01one \xC3\xBF, which a Messenger pack cannot hold\n"
+                                "me.jpg: no shortcut that a Messenger pack can hold\n"
+                                "smile.png: the further shortcut :smile (a Messenger emoticon has one)");
+
+        // The theme file itself may be chosen; the pack made of it holds what was imported.
+        window->btnRemoveAll->click();
+        AnswerFileDialog(pictures->Folder() + "sub", {"theme"}, ThenAnswerMessageBox(box));
+        window->btnImportPidgin->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(box->icon, QMessageBox::Information);
+        QCOMPARE(box->text, "Added 1 emoticon from the Pidgin smiley theme " + PathOf(Picture("sub/theme")) + ".");
+        QCOMPARE(Row(window->lstEmoticons, 0).mid(2, 2), QStringList({"inner", ":i"}));
+
+        testing::WriteFile(Picture("notes.txt"), "Name=notes\nsmile.png :)\n");
+        AnswerFileDialog(pictures->Folder(), {"notes.txt"}, ThenAnswerMessageBox(box));
+        window->btnImportPidgin->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(box->icon, QMessageBox::Critical);
+        QCOMPARE(box->text, "The file " + PathOf(Picture("notes.txt")) +
+                                " is not a Pidgin smiley theme: it has no section of smileys.");
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 1);
+    }
+
     void emptyListsGiveAPackWithTheThreeLineManifest() {
         Generate("empty.QZK");
         const std::string cabinet = Restored(out->File("empty.QZK"));
@@ -455,14 +578,14 @@ private slots:
                 *during = {window->lstEmoticons->isEnabled(), window->lstDisPictures->isEnabled(),
                            window->btnAdd->isEnabled(), window->btnRemove->isEnabled(),
                            window->btnRemoveAll->isEnabled(), window->btnModfiy->isEnabled(),
-                           window->btnExport->isEnabled()};
+                           window->btnExport->isEnabled(), window->btnImportPidgin->isEnabled()};
             });
             dialog->setDirectory(QString::fromStdString(out->Folder()));
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("busy.QZK");
             QMetaObject::invokeMethod(dialog, "accept");
         });
         window->btnExport->click();
-        QCOMPARE(*during, std::vector<bool>(7, false));
+        QCOMPARE(*during, std::vector<bool>(8, false));
         QVERIFY(fs::exists(out->File("busy.QZK")));
         for (QWidget* control : std::initializer_list<QWidget*>{window->lstEmoticons, window->btnAdd, window->btnExport}) {
             QVERIFY(control->isEnabled());

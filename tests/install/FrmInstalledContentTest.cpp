@@ -155,10 +155,10 @@ private slots:
         QCOMPARE(theme.keys.at("Name"), std::string("faces"));
         const auto faces = driver->StoredPacks().at(0);
         QCOMPARE(theme.smileys.size(), faces.items.size());
-        QCOMPARE(theme.keys.at("Icon"), theme.smileys[0].first);
+        QCOMPARE(theme.keys.at("Icon"), theme.smileys[0].file);
         for (size_t index = 0; index < faces.items.size(); ++index) {
-            QCOMPARE(theme.smileys[index].second, std::vector<std::string>{faces.items[index].shortcut});
-            QVERIFY(support::ReadFile(Smileys() + "faces/" + theme.smileys[index].first) ==
+            QCOMPARE(theme.smileys[index].shortcuts, std::vector<std::string>{faces.items[index].shortcut});
+            QVERIFY(support::ReadFile(Smileys() + "faces/" + theme.smileys[index].file) ==
                     support::ReadFile(driver->StoreFolder() + faces.items[index].file));
         }
 
@@ -223,10 +223,11 @@ private slots:
         for (const auto& item : stored[0].items) QVERIFY(fs::is_regular_file(driver->StoreFolder() + item.file));
     }
 
-    void anExistingThemeIsReplacedOnlyAfterYesAndAShortcutWithASpaceIsLeftOut() {
+    void anExistingThemeIsReplacedOnlyAfterYesAndAShortcutPidginCannotReadIsLeftOut() {
         const std::string pack = driver->AppFile("spaced.CAB");
-        support::MakeCabinetOf(pack, {{"content.xml", support::EmoticonManifest(support::EmoticonItem("a.gif", "A", ":a") +
-                                                                                support::EmoticonItem("b.gif", "B", "b b"))},
+        const std::string tooLong(64, 'b');
+        support::MakeCabinetOf(pack, {{"content.xml", support::EmoticonManifest(support::EmoticonItem("a.gif", "A", "a \\o/") +
+                                                                                support::EmoticonItem("b.gif", "B", tooLong))},
                                       {"a.gif", "GIF89a a"},
                                       {"b.gif", "GIF89a b"}});
         Install(pack);
@@ -245,12 +246,13 @@ private slots:
         AnswerQuestion(QMessageBox::Yes, &replaced);
         Button(window.get(), "btnExportPidgin")->click();
         QVERIFY(replaced && replaced->seen);
-        QVERIFY2(replaced->text.contains("1 shortcut was left out: a Pidgin theme cannot hold a shortcut that contains a space."),
+        QVERIFY2(replaced->text.contains("1 shortcut was left out: Pidgin reads no shortcut longer than 63 bytes or "
+                                         "holding a line break."),
                  qPrintable(replaced->text));
         const auto read = support::ReadPidginTheme(theme);
         QCOMPARE(read.smileys.size(), size_t(1));
-        QCOMPARE(read.smileys[0].first, std::string("a.gif"));
-        QCOMPARE(read.smileys[0].second, std::vector<std::string>{":a"});
+        QCOMPARE(read.smileys[0].file, std::string("a.gif"));
+        QCOMPARE(read.smileys[0].shortcuts, std::vector<std::string>{"a \\o/"});
         QVERIFY(!fs::exists(theme + "mine.gif"));
     }
 
