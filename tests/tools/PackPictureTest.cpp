@@ -229,4 +229,22 @@ TEST(Thumbnailer, HostileFilesGetNoThumbnailAndTheMemoryStaysBounded) {
 #endif
     }
 }
+
+// Every pack of the fuzz corpus (the bundled packs, damaged and hostile ones
+// among them) gets a thumbnail or none, and never takes more than 64 MiB.
+TEST(Thumbnailer, TheWholeFuzzCorpusKeepsWithinTheMemoryBound) {
+    TempFolder folder;
+    long peak = 0;
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QUILLANE_PACK_CORPUS)) {
+        const ThumbnailerRun run = Thumbnail("256", entry.path().string(), folder.File("out.png"));
+        EXPECT_TRUE(run.status == 0 || run.status == 1) << entry.path();
+        peak = std::max(peak, run.peakKiB);
+        ++files;
+    }
+    EXPECT_GT(files, 100);
+#ifndef QUILLANE_SANITIZED
+    EXPECT_LT(peak, 64 * 1024);
+#endif
+}
 #endif
