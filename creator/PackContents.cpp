@@ -1,5 +1,6 @@
 #include "PackContents.h"
 
+#include "PictureFiles.h"
 #include "TextEncoding.h"
 
 #include <algorithm>
@@ -25,27 +26,6 @@ std::string DefaultName(const std::string& fileName) {
         } while (end > 0 && (static_cast<unsigned char>(fileName[end]) & 0xC0) == 0x80);
     }
     return fileName.substr(0, end);
-}
-
-bool IsPictureFileName(const std::string& name) {
-    static const std::vector<std::string> kPictureExtensions = {".jpg", ".jpeg", ".png", ".bmp", ".gif"};
-    std::string extension = std::filesystem::path(name).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return std::find(kPictureExtensions.begin(), kPictureExtensions.end(), extension) != kPictureExtensions.end();
-}
-
-bool IsPictureByContent(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    char bytes[8] = {};
-    in.read(bytes, sizeof bytes);
-    const std::string_view head(bytes, static_cast<size_t>(in.gcount()));
-    for (const std::string_view signature : {std::string_view("GIF87a"), std::string_view("GIF89a"),
-                                             std::string_view("\x89PNG\r\n\x1A\n", 8), std::string_view("\xFF\xD8\xFF"),
-                                             std::string_view("BM")}) {
-        if (head.substr(0, signature.size()) == signature) return true;
-    }
-    return false;
 }
 
 std::vector<std::string> CabinetNames(const TPackContents& contents) {

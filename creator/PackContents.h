@@ -30,14 +30,6 @@ std::string FileNameOf(const std::string& path);
 // (smile.gif gives smile, photo.jpeg gives "photo.").
 std::string DefaultName(const std::string& fileName);
 
-// Whether the file name has the extension of a picture a pack can hold
-// (.jpg, .jpeg, .png, .bmp or .gif, in either case).
-bool IsPictureFileName(const std::string& name);
-
-// Whether the file is a picture a pack can hold, told by its first bytes:
-// GIF, PNG, JPEG or BMP.
-bool IsPictureByContent(const std::string& path);
-
 // The names under which the pictures are stored in the pack, emoticons
 // first, then display pictures, in list order: each picture's file name, made
 // distinct from the others (and from content.xml) without regard to case,

@@ -1,6 +1,7 @@
 #include "PidginThemeImport.h"
 
 #include "PackManifest.h"
+#include "PictureFiles.h"
 #include "PidginThemeText.h"
 #include "TextEncoding.h"
 #include "TextFile.h"

@@ -1,6 +1,7 @@
 // Editing a user list through the main window: Add and Delete.
 #include "CatalogueTreeModel.h"
 #include "FrmMainU.h"
+#include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "TempFolder.h"
 #include "WindowTestFolders.h"
@@ -73,16 +74,11 @@ private slots:
                                  "<Item ContentTitle=\"First\" DownloadUrl=\"a\" Rating=\"1\"/>"
                                  "<Item ContentTitle=\"Second\" DownloadUrl=\"b\" Rating=\"2\"/>"
                                  "</Emoticons><Winks/></ContentList>");
-        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
-        window = std::make_unique<TFrmMain>();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = testing::ShowMainWindow(*folders);
+        QVERIFY(window);
     }
 
-    void cleanup() {
-        window.reset();
-        folders.reset();
-    }
+    void cleanup() { testing::CloseMainWindow(window, folders); }
 
     void theMenuIsOfferedOnlyForUserLists() {
         RightClick();

@@ -2,6 +2,7 @@
 #include "CatalogueTreeModel.h"
 #include "FlashView.h"
 #include "FrmMainU.h"
+#include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "PreviewArea.h"
 #include "TempFolder.h"
@@ -68,16 +69,11 @@ private slots:
                            "<funnywinks><Item ContentTitle=\"Lower case\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></funnywinks>"
                            "<WinksAndEmoticons><Item ContentTitle=\"Both\" DownloadUrl=\"x\" PrePath=\"star.swf\"/></WinksAndEmoticons>"
                            "</ContentList>");
-        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
-        window = std::make_unique<TFrmMain>();
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window = testing::ShowMainWindow(*folders);
+        QVERIFY(window);
     }
 
-    void cleanup() {
-        window.reset();
-        folders.reset();
-    }
+    void cleanup() { testing::CloseMainWindow(window, folders); }
 
     void clickingACategoryOrAPackSwitchesInstall() {
         Click(1, -1);

@@ -3,6 +3,7 @@
 // What the fault tests share: file systems that are full or read-only,
 // mounted over folders of a test, and snapshots of what a folder holds.
 
+#include "FolderSnapshot.h"
 #include "TempFolder.h"
 
 #include <cerrno>
@@ -108,17 +109,6 @@ private:
     bool mounted_ = false;
     std::string error_;
 };
-
-// Every entry below a folder with its bytes ("<folder>" for folders), by path
-// relative to it: what "nothing changed" is checked against.
-inline std::map<std::string, std::string> Snapshot(const std::string& folder) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        entries[std::filesystem::relative(entry.path(), folder).string()] =
-            entry.is_regular_file() ? ReadFile(entry.path().string()) : "<folder>";
-    }
-    return entries;
-}
 
 // Bytes that do not compress, the same for the same seed.
 inline std::string NoiseBytes(std::size_t size, unsigned seed = 1) {

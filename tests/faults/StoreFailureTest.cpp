@@ -6,6 +6,7 @@
 #include "FaultSupport.h"
 #include "LocalSite.h"
 #include "PackFixtures.h"
+#include "StoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -29,10 +30,8 @@ void MakeLargePack(const std::string& cabinet, std::size_t largeSize) {
                             {"large.gif", "GIF89a" + NoiseBytes(largeSize, 11)}});
 }
 
-class StoreFailure : public ::testing::Test {
+class StoreFailure : public StoreTest {
 protected:
-    std::string StoreFolder() const { return temp.Folder() + "store/"; }
-
     // Opens the store on the disk with one pack installed, and keeps what it holds.
     void OpenWithOnePack(SmallDisk& disk) {
         store.emplace(StoreFolder());
@@ -48,8 +47,6 @@ protected:
         return entries;
     }
 
-    IsolatedEnvironment environment;
-    TempFolder temp;
     std::optional<TContentStore> store;
 };
 

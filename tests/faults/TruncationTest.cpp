@@ -4,6 +4,7 @@
 #include "CatalogueDocument.h"
 #include "ContentStore.h"
 #include "FaultSupport.h"
+#include "StoreTest.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +68,7 @@ TEST(Truncation, ACatalogueCutShortFailsToLoadWithItsNameAndStaysOnDisk) {
     }
 }
 
-class TruncatedPack : public ::testing::Test {
-protected:
-    std::string StoreFolder() const { return temp.Folder() + "store/"; }
-    TempFolder temp;
-};
+class TruncatedPack : public StoreTest {};
 
 TEST_F(TruncatedPack, InstallingItFailsAsNotACabinetAndLeavesTheStoreAsItWas) {
     TContentStore store(StoreFolder());

@@ -1,5 +1,6 @@
 #include "ContentStore.h"
 #include "PackFixtures.h"
+#include "StoreTest.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -34,22 +35,10 @@ using quillane::testing::TempFolder;
 
 namespace {
 
-class ContentStoreTest : public ::testing::Test {
+class ContentStoreTest : public quillane::testing::StoreTest {
 protected:
-    std::string StoreFolder() const { return temp.Folder() + "store/"; }
-
     // What the store holds on disk, every entry and its bytes.
-    std::map<std::string, std::string> Snapshot() const {
-        std::map<std::string, std::string> entries;
-        for (const auto& entry : fs::recursive_directory_iterator(StoreFolder())) {
-            entries[fs::relative(entry.path(), StoreFolder()).string()] =
-                entry.is_regular_file() ? ReadFile(entry.path().string()) : "<folder>";
-        }
-        return entries;
-    }
-
-    support::IsolatedEnvironment environment;
-    TempFolder temp;
+    std::map<std::string, std::string> Snapshot() const { return quillane::testing::Snapshot(StoreFolder()); }
 };
 
 TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcuts) {

@@ -2,7 +2,7 @@
 
 #include "CabinetReader.h"
 #include "ContentManifest.h"
-#include "PackContents.h"
+#include "PictureFiles.h"
 #include "UniqueFile.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "PictureReading.h"
 
+#include "PictureFiles.h"
 #include "UniqueFile.h"
 
 #include <QBuffer>
@@ -21,15 +22,12 @@ QByteArray ReadBounded(const QString& path) {
     return file.read(kLargestPictureFile + 1);
 }
 
-}  // namespace
-
 QByteArray PictureFormat(const QByteArray& head) {
-    if (head.startsWith("GIF87a") || head.startsWith("GIF89a")) return "gif";
-    if (head.startsWith("\x89PNG\r\n\x1a\n")) return "png";
-    if (head.startsWith("\xff\xd8\xff")) return "jpeg";
-    if (head.startsWith("BM")) return "bmp";
-    return {};
+    const std::string_view format = PictureFormatOf(std::string_view(head.constData(), static_cast<size_t>(head.size())));
+    return QByteArray(format.data(), static_cast<qsizetype>(format.size()));
 }
+
+}  // namespace
 
 QImage ReadPicture(const QByteArray& bytes, QString* failure) {
     const auto fail = [failure](const QString& why) {
