@@ -29,14 +29,23 @@ struct Trickled {
     std::string sendError;
 };
 
-Trickled TrickleRequest(int port, const std::string& request, std::size_t from, std::chrono::milliseconds pause) {
-    Trickled result;
+// A client's connection to the server, with a receive buffer of that size when
+// one is given; invalid when it cannot be made.
+UniqueFd ConnectTo(int port, int receiveBuffer = 0) {
     UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (receiveBuffer > 0) ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    if (::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) return UniqueFd();
+    return fd;
+}
+
+Trickled TrickleRequest(int port, const std::string& request, std::size_t from, std::chrono::milliseconds pause) {
+    Trickled result;
+    UniqueFd fd = ConnectTo(port);
+    if (!fd) {
         result.sendError = "cannot connect";
         return result;
     }
@@ -163,12 +172,8 @@ TEST_F(ServerClients, AClientLeavingInTheMiddleOfALargeFileHarmsNoOneAndLeaksNot
     Others others(*this);
     for (int i = 0; i < 3; ++i) {
         // The first mebibyte of the body has arrived when the client goes.
-        UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        ASSERT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        UniqueFd fd = ConnectTo(port);
+        ASSERT_TRUE(fd);
         const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
         ASSERT_EQ(::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
         std::string part;
@@ -226,14 +231,8 @@ TEST_F(ServerClients, SixtyFourClientsThatNeverReadStopNoInstall) {
     MakeEmoticonCabinet(folder.File("pack.cab"));
     std::vector<UniqueFd> stalled;
     for (int i = 0; i < 64; ++i) {
-        UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-        const int small = 4096;
-        ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(port));
-        ASSERT_EQ(::connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        UniqueFd fd = ConnectTo(port, 4096);
+        ASSERT_TRUE(fd);
         const std::string request = "GET /big.bin HTTP/1.0\r\n\r\n";
         ASSERT_EQ(::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
         stalled.push_back(std::move(fd));
