@@ -54,7 +54,8 @@ void TFrmInstalledContent::btnExportPidginClick() {
     if (!exported.isEmpty()) {
         report << QString("Exported %1 to %2: %3.")
                       .arg(Plural(static_cast<int>(exported.size()), "Pidgin smiley theme", "Pidgin smiley themes"),
-                           QString::fromStdString(smileys), exported.join(", "));
+                           QString::fromStdString(smileys), exported.join(", "))
+               << "To use one, choose it in Pidgin under Tools > Preferences > Themes > Smiley Theme.";
     }
     if (leftOut > 0) {
         report << Plural(leftOut, "shortcut was", "shortcuts were") +

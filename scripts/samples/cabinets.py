@@ -12,9 +12,16 @@ EMOTICON = "http://messenger.msn.com/emoticon/1.0"
 USERTILE = "http://messenger.msn.com/usertile/1.0"
 
 
+# The time every file of a sample pack carries, so that making the samples again
+# gives the same bytes.
+SAMPLE_TIME = 1767225600  # 2026-01-01 00:00 UTC
+
+
 def cabinet(path, folder, names):
     if shutil.which("gcab") is None:
         raise SystemExit("gcab is needed: apt-get install gcab")
+    for name in names:
+        os.utime(os.path.join(folder, name), (SAMPLE_TIME, SAMPLE_TIME))
     subprocess.run(["gcab", "-c", "-z", os.path.abspath(path)] + names, cwd=folder, check=True)
 
 

@@ -86,6 +86,13 @@ def gift(canvas, cx, cy, size, frame, body=RED, ribbon=GOLD):
         canvas.ellipse(cx + side * size / 5, top - size / 4, size / 5, size / 9, ribbon)
 
 
+def note(canvas, x, y, frame):
+    """A music note whose head is at (x, y) and whose flag waves."""
+    canvas.circle(x, y, 7, PURPLE)
+    canvas.rect(x + 5, y - 32, x + 8, y, PURPLE)
+    canvas.rect(x + 5, y - 32, x + 16, y - 28 + (frame % 2) * 2, PURPLE)
+
+
 def frames(width, height, count, paint, delay=12):
     result = []
     for frame in range(count):
@@ -114,13 +121,12 @@ BUILT_IN = {
     "MYFONT2": lambda c, f: [glyph(c, ch, 10 + i * 44, 10 + bob(f, i * 2, 3), 6,
                                    [CYAN, PINK, GOLD, GREEN][(f // 2 + i) % 4]) for i, ch in enumerate("HI!")],
     "MYFONT3": lambda c, f: [c.rect(0, 0, 140, 60, SLATE)] + [glyph(c, ch, 12 + i * 42, 10 + (1 if (f + i) % 4 == 0 else 0),
-                                                                    6, WHITE) for i, ch in enumerate("LOL")],
+                                                                    6, WHITE) for i, ch in enumerate("LO!")],
     "MYGIFT": lambda c, f: [gift(c, 36 + i * 64, 38, 36, f + i * 3, body, ribbon)
                             for i, (body, ribbon) in enumerate([(RED, GOLD), (BLUE, WHITE)])],
     "MYSYMBOL": lambda c, f: [c.polygon(heart_points(30, 32, 20 + 3 * math.sin(f * math.pi / 4)), RED),
                               c.polygon(star_points(80, 32, 22, 10, f * math.pi / 16), GOLD),
-                              c.circle(118, 44, 7, PURPLE), c.rect(123, 12, 126, 44, PURPLE),
-                              c.rect(123, 12, 134, 16 + (f % 2) * 2, PURPLE)],
+                              note(c, 118, 44, f)],
 }
 
 SIZES = {"MYBIGFACE": (160, 96), "MYFONT1": (140, 60), "MYFONT2": (140, 60), "MYFONT3": (140, 60),
@@ -146,11 +152,20 @@ def party_picture():
     return 128, 76, frames(128, 76, 8, paint)
 
 
-def emoticon(mood_or_shape, index):
-    """One 40 x 40 emoticon of a sample pack."""
+SKINS = {"orange": ORANGE, "cream": CREAM}
+
+
+def emoticon(kind, index):
+    """One 40 x 40 emoticon of a sample pack: a face by its mood ("grin", or
+    "grin-cream" in another skin), a letter, or a shape, as the pack's preview
+    picture shows it."""
+    mood_or_shape, _, skin = kind.partition("-")
+
     def paint(canvas, frame):
         if mood_or_shape == "gift":
-            gift(canvas, 20, 22, 22, frame + index)
+            gift(canvas, 20, 22, 22, frame + index, *([BLUE, WHITE] if skin == "blue" else []))
+        elif mood_or_shape == "note":
+            note(canvas, 16, 30, frame)
         elif mood_or_shape == "heart":
             canvas.polygon(heart_points(20, 21, 15 + 2 * math.sin(frame * math.pi / 4)), RED)
         elif mood_or_shape == "star":
@@ -160,7 +175,7 @@ def emoticon(mood_or_shape, index):
             canvas.circle(20, 20 + bob(frame, index, 2), 16, [BLUE, GREEN, PURPLE, ORANGE][index % 4])
             glyph(canvas, mood_or_shape, 10, 6 + bob(frame, index, 2), 4, WHITE)
         else:
-            face(canvas, 20, 20, 18, mood_or_shape, frame + index)
+            face(canvas, 20, 20, 18, mood_or_shape, frame + index, SKINS.get(skin, YELLOW))
     return 40, 40, frames(40, 40, 8, paint)
 
 

@@ -85,7 +85,7 @@ TEST_F(InstallProcessTest, AQzkPackIsInstalledAndTheProgramEnds) {
     ASSERT_EQ(RunQuillane(app.File("msnpack/faces2.QZK")), 0);
     const auto packs = StoredPacks();
     ASSERT_EQ(packs.size(), 1u);
-    ASSERT_EQ(packs[0].items.size(), 3u);
+    ASSERT_EQ(packs[0].items.size(), 4u);
     EXPECT_EQ(packs[0].items[0].name, "Cheeky");
     EXPECT_EQ(packs[0].items[0].shortcut, ":P");
     EXPECT_EQ(packs[0].items[2].name, "Love");
