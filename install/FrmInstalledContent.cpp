@@ -47,17 +47,13 @@ QLabel* PictureOf(const std::string& file, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName("picture");
     label->setAlignment(Qt::AlignCenter);
-    QMovie* movie = OpenPictureMovie(Text(file), label);
+    QMovie* movie = OpenPictureMovie(Text(file), label, kPictureBox);
     if (!movie || !movie->jumpToFrame(0)) {
         delete movie;
         return label;
     }
-    QSize size = movie->currentImage().size();
-    if (size.width() > kPictureBox || size.height() > kPictureBox) {
-        size = size.scaled(kPictureBox, kPictureBox, Qt::KeepAspectRatio);
-        movie->setScaledSize(size);
-    }
-    label->setFixedSize(size);
+    // At least the picture's size; the row may give it more, and it stays in the middle, as the texts do.
+    label->setMinimumSize(movie->currentImage().size());
     label->setMovie(movie);
     movie->start();
     return label;

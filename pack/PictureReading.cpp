@@ -56,7 +56,7 @@ QImage ReadPictureFile(const QString& path, QString* failure) {
     return ReadPicture(bytes, failure);
 }
 
-QMovie* OpenPictureMovie(const QString& path, QObject* parent) {
+QMovie* OpenPictureMovie(const QString& path, QObject* parent, int fitWithin) {
     const QByteArray bytes = ReadBounded(path);
     const QByteArray format = PictureFormat(bytes);
     if (format.isEmpty() || bytes.size() > kLargestPictureFile) return nullptr;
@@ -64,6 +64,16 @@ QMovie* OpenPictureMovie(const QString& path, QObject* parent) {
     auto* buffer = new QBuffer(movie);
     buffer->setData(bytes);
     buffer->open(QIODevice::ReadOnly);
+    if (fitWithin > 0) {
+        // The size from the picture's header, before any frame is drawn at full size.
+        QImageReader header(buffer, format);
+        header.setAutoDetectImageFormat(false);
+        const QSize size = header.size();
+        if (size.width() > fitWithin || size.height() > fitWithin) {
+            movie->setScaledSize(size.scaled(fitWithin, fitWithin, Qt::KeepAspectRatio));
+        }
+        buffer->seek(0);
+    }
     movie->setFormat(format);
     movie->setDevice(buffer);
     if (!movie->isValid()) {

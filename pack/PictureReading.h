@@ -22,8 +22,10 @@ QImage ReadPicture(const QByteArray& bytes, QString* failure = nullptr);
 QImage ReadPictureFile(const QString& path, QString* failure = nullptr);
 
 // A movie of the picture file, for a label to play: an animated GIF moves, any
-// other picture stands still. Nothing (nullptr) when the file is no such
-// picture. The movie holds the file's bytes and is owned by `parent`.
-QMovie* OpenPictureMovie(const QString& path, QObject* parent);
+// other picture stands still. With `fitWithin`, a larger picture is shown
+// scaled down to fit a square of that many pixels, every frame of it. Nothing
+// (nullptr) when the file is no such picture. The movie holds the file's bytes
+// and is owned by `parent`.
+QMovie* OpenPictureMovie(const QString& path, QObject* parent, int fitWithin = 0);
 
 }  // namespace quillane

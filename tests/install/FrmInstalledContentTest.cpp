@@ -192,6 +192,11 @@ private slots:
         QCOMPARE(Column(Items(window.get()), 2), QStringList{"Blue Robot"});
         QCOMPARE(Column(Items(window.get()), 3), QStringList{""});
         QVERIFY(Picture(window.get(), 0) && Picture(window.get(), 0)->isValid());
+        // The 96-pixel picture is shown whole, scaled down, in the middle of its row as the texts are.
+        QCOMPARE(Picture(window.get(), 0)->currentImage().size(), QSize(48, 48));
+        QWidget* shown = Items(window.get())->itemWidget(Items(window.get())->topLevelItem(0), 0);
+        const QRect row = Items(window.get())->visualItemRect(Items(window.get())->topLevelItem(0));
+        QVERIFY(qAbs(shown->geometry().center().y() - row.center().y()) <= 1);
         QVERIFY(!Button(window.get(), "btnExportPidgin")->isEnabled());
 
         Select(window.get(), 1);
