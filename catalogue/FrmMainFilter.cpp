@@ -4,6 +4,7 @@
 
 #include "CatalogueTreeModel.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QTreeView>
@@ -37,6 +38,14 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     treWinksList = new QTreeView(panel);
     layout->addWidget(edtFilter);
     layout->addWidget(treWinksList, 1);
+
+    // Said in the tree's place when the filter leaves it empty.
+    lblNoMatch = new QLabel("No pack matches", treWinksList->viewport());
+    lblNoMatch->setObjectName("lblNoMatch");
+    lblNoMatch->setAlignment(Qt::AlignCenter);
+    lblNoMatch->hide();
+    auto* overTree = new QVBoxLayout(treWinksList->viewport());
+    overTree->addWidget(lblNoMatch, 0, Qt::AlignHCenter | Qt::AlignTop);
     return panel;
 }
 
@@ -45,6 +54,7 @@ void TFrmMain::edtFilterChange(const QString& text) {
     if (!wasFiltered) RememberTree();
     const CatalogueNode selected = treeModel->NodeAt(treWinksList->currentIndex());
     const bool changed = treeModel->SetFilter(text);
+    lblNoMatch->setVisible(treeModel->IsFiltered() && treeModel->rowCount() == 0);
     if (treeModel->IsFiltered()) {
         // The same rows as before stay as they are, opened and chosen.
         if (!changed && wasFiltered) return;

@@ -179,6 +179,7 @@ private:
         std::vector<CatalogueNode> expanded;
     } treeBeforeFilter_;
     QLabel* statusPanel;
+    QLabel* lblNoMatch;
     TSkinEngine skinMain{this};
     // The unpacking of a pack file, and which one: only the last one asked for is shown.
     std::unique_ptr<QThread> unpacking_;
