@@ -183,11 +183,9 @@ void TFrmMain::CreateToolbar() {
     tblMain->addAction(actUpgrade);
     tblMain->addAction(actHome);
     tblMain->addAction(actAbout);
-    // At least the classic 74 x 52; wider where a caption would not fit in this font.
-    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) {
-        button->setMinimumSize(74, 52);
-        button->setMaximumHeight(52);
-    }
+    // At least the classic 74 x 52; wider and taller where a caption would not
+    // fit whole in this font and skin.
+    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) button->setMinimumSize(74, 52);
 }
 
 void TFrmMain::CreateClientArea() {
