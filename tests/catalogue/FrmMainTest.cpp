@@ -21,6 +21,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 #include <filesystem>
@@ -80,6 +81,26 @@ private slots:
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data->Path().string()));
         testing::WriteFile(AppFile("content.dat"), Catalogue({{"Winks", 30}, {"Emoticons", 27}}));
         testing::WriteFile(AppFile("Skins/MacOS.sui"), "QTreeView { background: #f5f6f8; }");
+    }
+
+    // In every bundled skin each toolbar button is as tall as its icon and
+    // caption need: no caption loses the bottoms of its letters.
+    void everyToolbarCaptionIsShownWholeInEverySkin() {
+        for (const auto& skin : fs::directory_iterator(testing::AppFolder() + "Skins")) {
+            fs::copy_file(skin.path(), AppFile("Skins/" + skin.path().filename().string()),
+                          fs::copy_options::overwrite_existing);
+            testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nSkinFile=" + skin.path().filename().string() + "\r\n");
+            const auto window = NewWindow();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            for (QToolButton* button : window->tblMain->findChildren<QToolButton*>()) {
+                if (!button->isVisible()) continue;
+                QVERIFY2(button->height() >= button->sizeHint().height(),
+                         qPrintable(QString::fromStdString(skin.path().filename().string()) + ": " + button->text() + " is " +
+                                    QString::number(button->height()) + " pixels high of " +
+                                    QString::number(button->sizeHint().height())));
+            }
+        }
     }
 
     void theDefaultCatalogueIsCountedIntoCurrentWinks() {
