@@ -10,6 +10,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace quillane {
 
 TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
@@ -19,7 +21,9 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     setFixedSize(440, 179);
     setFont(QFont("MS Sans Serif", 8));
 
-    (new QLabel("Pack File:", this))->move(48, 35);
+    lblPack = new QLabel("Pack File:", this);
+    lblPack->setObjectName("lblPack");
+    lblPack->move(48, 35);
     edtPack = new QLineEdit(this);
     edtPack->setObjectName("edtPack");
     edtPack->setGeometry(120, 32, 225, 21);
@@ -28,7 +32,9 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     BitBtn2 = new QPushButton("...", this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setGeometry(352, 32, 25, 23);
-    (new QLabel("Display Name:", this))->move(48, 67);
+    lblDispName = new QLabel("Display Name:", this);
+    lblDispName->setObjectName("lblDispName");
+    lblDispName->move(48, 67);
     edtDispName = new QLineEdit(this);
     edtDispName->setObjectName("edtDispName");
     edtDispName->setGeometry(120, 64, 225, 21);
@@ -54,6 +60,26 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
 
 void TFrmAddPack::FormCreate() {
     skinAddPack.ApplyGlobalSkin();
+    FitToTexts();
+}
+
+void TFrmAddPack::FitToTexts() {
+    ensurePolished();
+    for (QWidget* control : findChildren<QWidget*>()) control->ensurePolished();
+    constexpr int kGap = 6;
+    for (QLabel* label : {lblPack, lblDispName}) label->resize(label->sizeHint());
+    const int left = std::max(edtPack->x(), lblPack->x() + std::max(lblPack->width(), lblDispName->width()) + kGap);
+    edtPack->move(left, edtPack->y());
+    edtDispName->move(left, edtDispName->y());
+    const QSize browse = BitBtn2->sizeHint().expandedTo(BitBtn2->size());
+    BitBtn2->setGeometry(left + edtPack->width() + 7, BitBtn2->y(), browse.width(), browse.height());
+    const int width = std::max(this->width(), BitBtn2->geometry().right() + 63);
+    // OK and Cancel keep their places from the right edge.
+    for (QPushButton* button : {BitBtn1, BitBtn3}) {
+        const QSize fitted = button->sizeHint().expandedTo(button->size());
+        button->setGeometry(width - (this->width() - button->x()), button->y(), fitted.width(), fitted.height());
+    }
+    setFixedSize(width, std::max(height(), BitBtn3->geometry().bottom() + 18));
 }
 
 void TFrmAddPack::BitBtn2Click() {

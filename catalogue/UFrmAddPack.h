@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class QFileDialog;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -20,6 +21,8 @@ public:
     QString PackFileName;
     QString DisplayName;
 
+    QLabel* lblPack;
+    QLabel* lblDispName;
     QLineEdit* edtPack;
     QLineEdit* edtDispName;
     QPushButton* BitBtn1;
@@ -29,6 +32,9 @@ public:
 
 private:
     void FormCreate();
+    // The classic layout, grown wherever this platform's font or the skin
+    // needs more room for a text than it gives.
+    void FitToTexts();
     void BitBtn1Click();
     void BitBtn2Click();
 

@@ -10,6 +10,8 @@
 #include "WinksGlobal.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QPushButton>
 #include <QMenu>
 #include <QTime>
 #include <QTreeView>
@@ -33,6 +35,15 @@ class EditListTest : public QObject {
         testing::AnswerNextModal([this, displayName](QWidget* modal) {
             auto* dialog = qobject_cast<TFrmAddPack*>(modal);
             QVERIFY(dialog);
+            // Every caption is shown whole, clear of the fields beside it.
+            for (QLabel* label : {dialog->lblPack, dialog->lblDispName}) {
+                QVERIFY2(label->width() >= label->sizeHint().width(), qPrintable(label->text()));
+                QVERIFY2(label->geometry().right() < dialog->edtPack->x(), qPrintable(label->text()));
+            }
+            for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                QVERIFY2(button->width() >= button->sizeHint().width(), qPrintable(button->text()));
+                QVERIFY(dialog->rect().contains(button->geometry()));
+            }
             testing::AnswerFileDialog(pack);
             dialog->BitBtn2->click();
             QCOMPARE(dialog->edtPack->text(), QString::fromStdString(pack));
