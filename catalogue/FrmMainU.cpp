@@ -64,6 +64,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateClientArea();
     CreateEditMenu();
     CreateKeys();
+    NameControls();
     FormCreate();
     // Centred on the screen, whatever the window manager would choose.
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
@@ -275,6 +276,9 @@ void TFrmMain::FormResize() {
 }
 
 void TFrmMain::FocusFlashView() {
+    // Someone working in the tree or its filter keeps the keyboard there.
+    const QWidget* focused = focusWidget();
+    if (focused && treWinksList->parentWidget()->isAncestorOf(focused)) return;
     flsPreview->setFocus(Qt::OtherFocusReason);
 }
 

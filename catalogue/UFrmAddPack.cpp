@@ -19,8 +19,11 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     setFixedSize(440, 179);
     setFont(QFont("MS Sans Serif", 8));
 
-    (new QLabel("Pack File:", this))->move(48, 35);
+    auto* packLabel = new QLabel("Pack File:", this);
+    packLabel->move(48, 35);
     edtPack = new QLineEdit(this);
+    // Screen readers name each field by its label.
+    packLabel->setBuddy(edtPack);
     edtPack->setObjectName("edtPack");
     edtPack->setGeometry(120, 32, 225, 21);
     edtPack->setReadOnly(true);
@@ -28,8 +31,11 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     BitBtn2 = new QPushButton("...", this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setGeometry(352, 32, 25, 23);
-    (new QLabel("Display Name:", this))->move(48, 67);
+    BitBtn2->setAccessibleName("Choose the pack file");
+    auto* nameLabel = new QLabel("Display Name:", this);
+    nameLabel->move(48, 67);
     edtDispName = new QLineEdit(this);
+    nameLabel->setBuddy(edtDispName);
     edtDispName->setObjectName("edtDispName");
     edtDispName->setGeometry(120, 64, 225, 21);
     BitBtn1 = new QPushButton("Ok", this);
