@@ -5,6 +5,7 @@
 #include "CatalogueTreeModel.h"
 #include "HttpClient.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PackUnpacking.h"
 #include "EmoticonGrid.h"
@@ -45,6 +46,7 @@ QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::Accep
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    CloseCompletionsWithDialog(*dialog);
     return dialog;
 }
 

@@ -1,6 +1,7 @@
 #include "UFrmAddPack.h"
 
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "Pictures.h"
 
 #include <QFileDialog>
@@ -51,6 +52,7 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     opnPack->setOption(QFileDialog::DontUseNativeDialog);
     opnPack->setFileMode(QFileDialog::ExistingFile);
     SetPackFileFilters(*opnPack);
+    CloseCompletionsWithDialog(*opnPack);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }, this); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }, this); });

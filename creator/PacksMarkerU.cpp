@@ -3,6 +3,7 @@
 #include "CabOpt.h"
 #include "DialogFilters.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "PictureReading.h"
 #include "FrmModContentU.h"
 #include "PackManifest.h"
@@ -231,6 +232,7 @@ void TFrmPacksCreator::CreateDialogs() {
     opnImage->setAcceptMode(QFileDialog::AcceptOpen);
     opnImage->setFileMode(QFileDialog::ExistingFiles);
     SetDialogFilter(*opnImage, kPictureFilter);
+    CloseCompletionsWithDialog(*opnImage);
 
     savPack = new QFileDialog(this);
     savPack->setObjectName("savPack");
@@ -238,6 +240,7 @@ void TFrmPacksCreator::CreateDialogs() {
     savPack->setAcceptMode(QFileDialog::AcceptSave);
     savPack->setFileMode(QFileDialog::AnyFile);
     SetDialogFilter(*savPack, kPackFilter);
+    CloseCompletionsWithDialog(*savPack);
     // A name typed without an extension takes the one of the chosen type.
     savPack->setDefaultSuffix(ExtensionOf(savPack->selectedNameFilter()));
     connect(savPack, &QFileDialog::filterSelected, savPack,
@@ -250,6 +253,7 @@ void TFrmPacksCreator::CreateDialogs() {
     opnTheme->setAcceptMode(QFileDialog::AcceptOpen);
     opnTheme->setFileMode(QFileDialog::ExistingFile);
     SetDialogFilter(*opnTheme, kThemeFilter);
+    CloseCompletionsWithDialog(*opnTheme);
     QList<QUrl> places;
     for (const std::string& folder : {PidginSmileysFolder(), std::string(kPidginThemesFolder)}) {
         if (QFileInfo(QString::fromStdString(folder)).isDir()) places << QUrl::fromLocalFile(QString::fromStdString(folder));

@@ -15,7 +15,12 @@
 #include "WindowTestMain.h"
 #include "WinksGlobal.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
 #include <QTreeView>
 #include <filesystem>
 
@@ -129,6 +134,30 @@ private slots:
         QCOMPARE(packs[0].items.at(0).name, std::string("Smile"));
         QCOMPARE(window->pnlPreview->accessibleName(), QString("Emoticons: Happy Faces"));
         QCOMPARE(window->pnlPreview->accessibleDescription(), QString("4 emoticons"));
+    }
+
+    // A name typed into the Open dialog and taken with Enter while the list of
+    // completions shows leaves no list behind to take the keys from the window.
+    void theOpenDialogLeavesNoCompletionsBehind() {
+        auto popup = std::make_shared<QPointer<QWidget>>();
+        support::AnswerNextModal([this, popup](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            QVERIFY(dialog);
+            dialog->setDirectory(QString::fromStdString(fs::path(list).parent_path().string()));
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name && name->completer());
+            QVERIFY(QTest::qWaitForWindowActive(dialog));
+            QCOMPARE(QApplication::focusWidget(), name);
+            QTest::keyClicks(name, QString::fromStdString(list).chopped(6));
+            QTRY_VERIFY(name->completer()->popup()->isVisible());
+            *popup = name->completer()->popup();
+            QTest::keyClicks(name, "ne.mpl");
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        QTest::keySequence(window->windowHandle(), QKeySequence::Open);
+        QCOMPARE(window->ListFileName, list);
+        QVERIFY(*popup);
+        QVERIFY(!(*popup)->isVisible());
     }
 
     // Delete takes the highlighted pack, never the one clicked before it.
