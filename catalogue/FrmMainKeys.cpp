@@ -5,8 +5,10 @@
 
 #include "CatalogueTreeModel.h"
 #include "ErrorBox.h"
+#include "FlashView.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QShortcut>
 #include <QTimer>
 #include <QTreeView>
@@ -43,6 +45,16 @@ void TFrmMain::CreateKeys() {
     connect(treWinksList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         if (focusWidget() == treWinksList) keyPreview_->start();
     });
+
+    // The movie's page would keep Tab for itself: from the Flash view, Tab goes
+    // on to the filter and Shift+Tab back to the tree, as from any other control.
+    const std::pair<QKeySequence, QWidget*> ways[] = {{QKeySequence(Qt::Key_Tab), edtFilter},
+                                                     {QKeySequence(Qt::SHIFT | Qt::Key_Backtab), treWinksList},
+                                                     {QKeySequence(Qt::Key_Backtab), treWinksList}};
+    for (const auto& [key, next] : ways) {
+        auto* leave = new QShortcut(key, flsPreview, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(leave, &QShortcut::activated, next, [next = next] { next->setFocus(Qt::TabFocusReason); });
+    }
 
     // Delete removes the pack as the pop-up menu's Delete does, and only where that menu is offered.
     auto* remove = new QShortcut(QKeySequence::Delete, treWinksList, nullptr, nullptr, Qt::WidgetShortcut);

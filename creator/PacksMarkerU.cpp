@@ -265,6 +265,7 @@ void TFrmPacksCreator::CreateDialogs() {
 }
 
 void TFrmPacksCreator::CreateKeys() {
+    tabContent->setAccessibleName("Pictures of the pack");
     tabContent->tabBar()->setAccessibleName("Pages");
     lstEmoticons->setAccessibleName("Emoticons");
     lstDisPictures->setAccessibleName("Display pictures");

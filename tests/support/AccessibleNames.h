@@ -8,11 +8,11 @@ namespace quillane::testing {
 
 // The controls of a window that a person can reach (shown and taking the
 // keyboard focus) and that a screen reader has no name for, as "objectName
-// (class)". A control whose focus goes to another one is reached as that one.
+// (class)".
 inline QStringList UnnamedControls(QWidget* window) {
     QStringList unnamed;
     for (QWidget* control : window->findChildren<QWidget*>()) {
-        if (!control->isVisible() || control->focusPolicy() == Qt::NoFocus || control->focusProxy()) continue;
+        if (!control->isVisible() || control->focusPolicy() == Qt::NoFocus) continue;
         // Other windows (dialogs owned by this one) are checked on their own.
         if (control->window() != window) continue;
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
