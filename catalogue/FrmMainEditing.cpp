@@ -81,9 +81,12 @@ void TFrmMain::Addnewitem1Click() {
 }
 
 void TFrmMain::deleteitem1Click() {
-    if (!CurrentItem) return;
-    const CatalogueNode category = CurrentItem.parent();
-    xmlWinksFile.Remove(category, xmlWinksFile.IndexOf(CurrentItem));
+    FinishKeyPreview();
+    // Only the pack the person sees highlighted: a pack previewed earlier and
+    // left since is never removed unseen.
+    const CatalogueNode pack = HighlightedPack();
+    if (!pack) return;
+    xmlWinksFile.Remove(pack.parent(), xmlWinksFile.IndexOf(pack));
     xmlWinksFile.Save(ListFileName);
     LoadPackList(ListFileName);
 }

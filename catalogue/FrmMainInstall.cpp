@@ -14,6 +14,7 @@
 namespace quillane {
 
 void TFrmMain::actInstallExecute() {
+    FinishKeyPreview();
     const QModelIndex selected = treWinksList->currentIndex();
     if (!OpenedPackFile.empty() && !selected.isValid()) {
         Global().PackToInstall = OpenedPackFile;

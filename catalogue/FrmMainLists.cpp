@@ -4,6 +4,7 @@
 #include "CatalogueTreeModel.h"
 #include "ErrorBox.h"
 #include "FlashView.h"
+#include "PreviewArea.h"
 #include "WinksGlobal.h"
 
 #include <QFileDialog>
@@ -99,6 +100,7 @@ std::string TFrmMain::ChooseListToSave() {
 
 void TFrmMain::ShowEmptyMovie() {
     ShowFlashView(true);
+    pnlPreview->Describe("Preview", "Nothing is shown");
     flsPreview->SetMovie(kNoMovie);
     flsPreview->Play();
 }

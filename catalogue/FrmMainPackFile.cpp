@@ -122,6 +122,7 @@ void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, 
     }
     if (folder.empty()) return ShowDamagedPack(path);
     actInstall->setEnabled(true);
+    pnlPreview->Describe("Pack file: " + QString::fromStdString(fs::path(path).filename().string()));
     const auto files = FilesByUpperCaseName(folder);
     const auto fileOf = [&files](const std::string& name) {
         const auto found = files.find(UpperCaseUtf8(name));
@@ -151,6 +152,7 @@ void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, 
         pnlPreview->grdEmoticons->show();
         pnlPreview->grdEmoticons->SetEmoticons(emoticons);
         SetStatusText(QString::number(emoticons.size()) + " emoticons in pack.");
+        pnlPreview->Describe(pnlPreview->accessibleName(), QString::number(emoticons.size()) + " emoticons");
     } else if (!wink.empty() || FileStartsWith(picture, "MSCF")) {
         ShowFlashView(true);
         PlayInnerCabinet(folder, wink.empty() ? picture : wink);
@@ -170,6 +172,7 @@ void TFrmMain::ShowDamagedPack(const std::string& path) {
     ShowEmptyMovie();
     SetStatusText(QString::fromStdString("\"" + fs::path(path).filename().string() +
                                          "\" is not a Messenger pack, or it is damaged."));
+    pnlPreview->Describe("Preview", StatusText());
 }
 
 }  // namespace quillane

@@ -6,12 +6,14 @@
 #include "FlashView.h"
 #include "PackUnpacking.h"
 #include "PictureReading.h"
+#include "PreviewArea.h"
 #include "TextEncoding.h"
 #include "WinksGlobal.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMovie>
+#include <QTimer>
 #include <QTreeView>
 #include <filesystem>
 
@@ -23,9 +25,14 @@ bool FileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
+QString PackTitle(const TCatalogueDocument& document, CatalogueNode item) {
+    return QString::fromStdString(document.GetAttribute(item, "ContentTitle").value_or(std::string()));
+}
+
 }  // namespace
 
 void TFrmMain::treWinksListClick() {
+    keyPreview_->stop();
     const QModelIndex selected = treWinksList->currentIndex();
     if (!selected.isValid()) return;
     OpenedPackFile.clear();
@@ -56,6 +63,7 @@ void TFrmMain::PreviewItem(const std::string& categoryName) {
 
 void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
     CurrentItem = item;
+    pnlPreview->Describe((isWink ? "Wink: " : "Display picture: ") + PackTitle(xmlWinksFile, item));
     const std::string downloadUrl = xmlWinksFile.AttributeText(item, "DownloadUrl");
     const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
     std::string pack = downloadUrl;
@@ -104,7 +112,9 @@ void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
                                    ? QString::fromStdString(Global().UserOrAppFile("Preview/" + prePath))
                                    : ":/gif/" + QString::fromStdString(UpperCaseUtf8(prePath));
         if (!ShowPicture(source)) return;
-        SetStatusText(QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount")) + " emoticons in pack.");
+        const QString count = QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount"));
+        SetStatusText(count + " emoticons in pack.");
+        pnlPreview->Describe("Emoticons: " + PackTitle(xmlWinksFile, item), count + " emoticons");
     } catch (const std::exception&) {
     }
 }

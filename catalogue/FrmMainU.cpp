@@ -5,6 +5,7 @@
 #include "CatalogueTreeModel.h"
 #include "HttpClient.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PackUnpacking.h"
 #include "EmoticonGrid.h"
@@ -45,6 +46,7 @@ QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::Accep
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    CloseCompletionsWithDialog(*dialog);
     return dialog;
 }
 
@@ -64,6 +66,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateClientArea();
     CreateEditMenu();
     CreateKeys();
+    NameControls();
     FormCreate();
     // Centred on the screen, whatever the window manager would choose.
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
@@ -273,6 +276,9 @@ void TFrmMain::FormResize() {
 }
 
 void TFrmMain::FocusFlashView() {
+    // Someone working in the tree or its filter keeps the keyboard there.
+    const QWidget* focused = focusWidget();
+    if (focused && treWinksList->parentWidget()->isAncestorOf(focused)) return;
     flsPreview->setFocus(Qt::OtherFocusReason);
 }
 

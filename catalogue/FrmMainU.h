@@ -17,6 +17,7 @@ class QLineEdit;
 class QMenu;
 class QStatusBar;
 class QThread;
+class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
@@ -124,6 +125,8 @@ private:
     QFileDialog& OpenPackDialog();
     void CreateEditMenu();
     void CreateKeys();
+    // The screen reader's names of the controls, in the program's words.
+    void NameControls();
     void FormCreate();
     void FormResize();
 
@@ -152,6 +155,13 @@ private:
     void RememberTree();
     // Selects and shows the element's row, when the tree shows it.
     void SelectInTree(CatalogueNode node);
+    // Previews the highlighted pack as a click does, unless it is shown already.
+    void PreviewHighlighted();
+    // A pack reached by the keyboard whose preview still waits is previewed now,
+    // so that a command acts on the pack the person sees highlighted.
+    void FinishKeyPreview();
+    // The pack of the tree's highlighted row; none on a category or no row.
+    CatalogueNode HighlightedPack() const;
 
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog as New and Save As prepare it; empty when cancelled.
@@ -184,6 +194,8 @@ private:
     // The unpacking of a pack file, and which one: only the last one asked for is shown.
     std::unique_ptr<QThread> unpacking_;
     int unpackingRun_ = 0;
+    // A pack reached with the arrow keys is previewed once the keys rest.
+    QTimer* keyPreview_ = nullptr;
 };
 
 // The movie that New, Open and a wink without any preview set: nothing

@@ -28,6 +28,18 @@ TPreviewArea::TPreviewArea(QWidget* parent)
     grdEmoticons->hide();
     gifPrevew->raise();
     grdEmoticons->raise();
+    Describe("Preview", "The preview of the pack chosen in the list");
+    // The web view that plays movies comes with the first one; it takes the focus on a click.
+    connect(flsPreview, &TFlashView::StageReady, this, [this] { Describe(accessibleName(), accessibleDescription()); });
+}
+
+void TPreviewArea::Describe(const QString& shown, const QString& detail) {
+    QList<QWidget*> views = {this, flsPreview, gifPrevew, grdEmoticons};
+    views += flsPreview->findChildren<QWidget*>();
+    for (QWidget* view : views) {
+        view->setAccessibleName(shown);
+        view->setAccessibleDescription(detail);
+    }
 }
 
 void TPreviewArea::resizeEvent(QResizeEvent*) {

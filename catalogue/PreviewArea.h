@@ -26,6 +26,9 @@ class TPreviewArea : public QWidget {
 public:
     explicit TPreviewArea(QWidget* parent = nullptr);
 
+    // Tells screen readers what the area shows ("Wink: Sunrise"), and more where it helps ("4 emoticons").
+    void Describe(const QString& shown, const QString& detail = {});
+
     TFlashView* flsPreview;
     TShape* shpImage;
     QLabel* gifPrevew;

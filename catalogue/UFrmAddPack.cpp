@@ -1,6 +1,7 @@
 #include "UFrmAddPack.h"
 
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "Pictures.h"
 
 #include <QFileDialog>
@@ -25,6 +26,8 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     lblPack->setObjectName("lblPack");
     lblPack->move(48, 35);
     edtPack = new QLineEdit(this);
+    // Screen readers name each field by its label.
+    lblPack->setBuddy(edtPack);
     edtPack->setObjectName("edtPack");
     edtPack->setGeometry(120, 32, 225, 21);
     edtPack->setReadOnly(true);
@@ -32,10 +35,12 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     BitBtn2 = new QPushButton("...", this);
     BitBtn2->setObjectName("BitBtn2");
     BitBtn2->setGeometry(352, 32, 25, 23);
+    BitBtn2->setAccessibleName("Choose the pack file");
     lblDispName = new QLabel("Display Name:", this);
     lblDispName->setObjectName("lblDispName");
     lblDispName->move(48, 67);
     edtDispName = new QLineEdit(this);
+    lblDispName->setBuddy(edtDispName);
     edtDispName->setObjectName("edtDispName");
     edtDispName->setGeometry(120, 64, 225, 21);
     BitBtn1 = new QPushButton("Ok", this);
@@ -51,6 +56,7 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     opnPack->setOption(QFileDialog::DontUseNativeDialog);
     opnPack->setFileMode(QFileDialog::ExistingFile);
     SetPackFileFilters(*opnPack);
+    CloseCompletionsWithDialog(*opnPack);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }, this); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }, this); });

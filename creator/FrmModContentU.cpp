@@ -34,6 +34,9 @@ TFrmModContent::TFrmModContent(QWidget* parent) : QDialog(parent) {
     edtName->setMaxLength(std::numeric_limits<int>::max());
     edtKey->setMaxLength(std::numeric_limits<int>::max());
     btnOk->setDefault(true);
+    // Screen readers name each field by its label.
+    labName->setBuddy(edtName);
+    labKey->setBuddy(edtKey);
     connect(btnOk, &QPushButton::clicked, this, &TFrmModContent::btnOkClick);
     connect(btnCaption, &QPushButton::clicked, this, &TFrmModContent::btnCaptionClick);
     FormCreate();

@@ -3,6 +3,7 @@
 #include "CabOpt.h"
 #include "DialogFilters.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "PictureReading.h"
 #include "FrmModContentU.h"
 #include "PackManifest.h"
@@ -20,6 +21,8 @@
 #include <QDropEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <memory>
@@ -164,6 +167,7 @@ TFrmPacksCreator::TFrmPacksCreator(QWidget* parent) : QDialog(parent) {
     CreateLists();
     CreateButtons();
     CreateDialogs();
+    CreateKeys();
     FormCreate();
 }
 
@@ -228,6 +232,7 @@ void TFrmPacksCreator::CreateDialogs() {
     opnImage->setAcceptMode(QFileDialog::AcceptOpen);
     opnImage->setFileMode(QFileDialog::ExistingFiles);
     SetDialogFilter(*opnImage, kPictureFilter);
+    CloseCompletionsWithDialog(*opnImage);
 
     savPack = new QFileDialog(this);
     savPack->setObjectName("savPack");
@@ -235,6 +240,7 @@ void TFrmPacksCreator::CreateDialogs() {
     savPack->setAcceptMode(QFileDialog::AcceptSave);
     savPack->setFileMode(QFileDialog::AnyFile);
     SetDialogFilter(*savPack, kPackFilter);
+    CloseCompletionsWithDialog(*savPack);
     // A name typed without an extension takes the one of the chosen type.
     savPack->setDefaultSuffix(ExtensionOf(savPack->selectedNameFilter()));
     connect(savPack, &QFileDialog::filterSelected, savPack,
@@ -247,6 +253,7 @@ void TFrmPacksCreator::CreateDialogs() {
     opnTheme->setAcceptMode(QFileDialog::AcceptOpen);
     opnTheme->setFileMode(QFileDialog::ExistingFile);
     SetDialogFilter(*opnTheme, kThemeFilter);
+    CloseCompletionsWithDialog(*opnTheme);
     QList<QUrl> places;
     for (const std::string& folder : {PidginSmileysFolder(), std::string(kPidginThemesFolder)}) {
         if (QFileInfo(QString::fromStdString(folder)).isDir()) places << QUrl::fromLocalFile(QString::fromStdString(folder));
@@ -255,6 +262,33 @@ void TFrmPacksCreator::CreateDialogs() {
         opnTheme->setSidebarUrls(places);
         opnTheme->setDirectory(places.first().toLocalFile());
     }
+}
+
+void TFrmPacksCreator::CreateKeys() {
+    tabContent->setAccessibleName("Pictures of the pack");
+    tabContent->tabBar()->setAccessibleName("Pages");
+    lstEmoticons->setAccessibleName("Emoticons");
+    lstDisPictures->setAccessibleName("Display pictures");
+    Image1->setAccessibleName("Picture");
+    Image1->setAccessibleDescription("The selected picture");
+    for (QTreeWidget* list : {lstEmoticons, lstDisPictures}) {
+        list->setAccessibleDescription("Delete removes the selected picture; Enter changes its name and shortcut.");
+        auto* remove = new QShortcut(QKeySequence::Delete, list, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(remove, &QShortcut::activated, this, [this] { Guarded([this] { btnRemoveClick(); }, this); });
+        // Enter is the double click of the keyboard, not the window's first button.
+        for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+            auto* modify = new QShortcut(QKeySequence(key), list, nullptr, nullptr, Qt::WidgetShortcut);
+            connect(modify, &QShortcut::activated, this, [this] { Guarded([this] { btnModfiyClick(); }, this); });
+        }
+        // A row reached with the arrow keys shows its picture as a clicked one does; a click shows it itself.
+        connect(list, &QTreeWidget::currentItemChanged, this, [this, list] {
+            if (list->hasFocus() && !mouseOnList_) Guarded([this, list] { lstEmoticonsClick(list); }, this);
+        });
+    }
+    // The lists first, then the buttons beside them, then those at the bottom from left to right.
+    const std::initializer_list<QWidget*> order = {tabContent->tabBar(), lstEmoticons, lstDisPictures, btnAdd, btnRemove, btnRemoveAll,
+                                                   btnModfiy, btnImportPidgin, btnExport, btnCancel};
+    for (auto control = order.begin(); control + 1 != order.end(); ++control) setTabOrder(*control, *(control + 1));
 }
 
 void TFrmPacksCreator::FormCreate() {
@@ -303,6 +337,8 @@ bool TFrmPacksCreator::eventFilter(QObject* watched, QEvent* event) {
                         : watched == lstDisPictures->viewport() ? lstDisPictures
                                                                 : nullptr;
     if (!list) return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) mouseOnList_ = true;
+    if (event->type() == QEvent::MouseButtonRelease) mouseOnList_ = false;
     if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         if (!DroppedFiles(drag->mimeData()).empty()) drag->acceptProposedAction();

@@ -48,12 +48,15 @@ public:
 
 protected:
     // Picture files dropped on a list are added to it as Add adds them.
+    // Notes whether a mouse button is down on a list.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateLists();
     void CreateButtons();
     void CreateDialogs();
+    // Delete and Enter on the lists, the Tab order, and the names screen readers say.
+    void CreateKeys();
     void FormCreate();
 
     void btnAddClick();
@@ -81,6 +84,8 @@ private:
     void SetEditable(bool editable);
 
     TSkinEngine skinPacksCreator{this};
+    // While a mouse button is down on a list: the row it reaches is shown on the click.
+    bool mouseOnList_ = false;
 };
 
 // What the main window's Packs Creator command runs: a new window with

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMovie>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QThread>
 #include <QTimer>
@@ -109,6 +110,10 @@ void TFrmInstalledContent::CreateControls() {
     lstItems->header()->setMinimumSectionSize(kPictureBox + kColumnGap);
     // Few packs, and many items in each.
     lists->setSizes({150, 330});
+    lstPacks->setAccessibleName("Installed packs");
+    lstPacks->setAccessibleDescription("The packs installed to MSN. Delete removes the selected packs.");
+    lstItems->setAccessibleName("Items of the pack");
+    lstItems->setAccessibleDescription("The emoticons, winks and display pictures of the selected pack");
 
     btnRemove = MakeButton("Remove", "btnRemove", this);
     btnOpenFolder = MakeButton("Open Folder", "btnOpenFolder", this);
@@ -141,6 +146,11 @@ void TFrmInstalledContent::CreateControls() {
     connect(btnExportPidgin, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportPidginClick(); }, this); });
     connect(btnRefresh, &QPushButton::clicked, this, [this] { Guarded([this] { Reload(); }, this); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
+    // Delete on the list is Remove, with its question.
+    auto* remove = new QShortcut(QKeySequence::Delete, lstPacks, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, btnRemove, [this] {
+        if (btnRemove->isEnabled()) btnRemove->click();
+    });
 }
 
 bool TFrmInstalledContent::event(QEvent* event) {

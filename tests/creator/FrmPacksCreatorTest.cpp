@@ -3,6 +3,7 @@
 // gcab and our cabarc.
 #include "CabinetTools.h"
 #include "FrmModContentU.h"
+#include "KeyboardUse.h"
 #include "ModalAnswer.h"
 #include "PacksMarkerU.h"
 #include "TempFolder.h"
@@ -358,6 +359,40 @@ private slots:
         Click(window->lstDisPictures, 0, true);  // a double click modifies too
         QCOMPARE(Row(window->lstDisPictures, 0),
                  QStringList({"wink.bmp", "Display Picture", "me at home", PathOf(Picture("wink.bmp"))}));
+    }
+
+    // From the keyboard: Tab goes round in order, the arrow keys show the
+    // picture reached, Delete removes it and Enter modifies it.
+    void theListsAreWorkedFromTheKeyboard() {
+        AddEach({"smile.png", "cool.gif", "wink.bmp"});
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(testing::Focused(window.get()), QString("qt_tabwidget_tabbar"));
+        QCOMPARE(testing::TabPath(window.get(), 9),
+                 (QStringList{"lstEmoticons", "btnAdd", "btnRemove", "btnRemoveAll", "btnModfiy", "btnImportPidgin",
+                              "btnExport", "btnCancel", "qt_tabwidget_tabbar"}));
+        testing::PressKey(window.get(), Qt::Key_Tab);
+        auto* image = window->findChild<QLabel*>("Image1");
+        testing::PressKey(window.get(), Qt::Key_Down);
+        QCOMPARE(window->lstEmoticons->selectedItems().value(0), window->lstEmoticons->topLevelItem(1));
+        QCOMPARE(image->pixmap().size(), QSize(1, 1));
+
+        testing::PressKey(window.get(), Qt::Key_Delete);
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 2);
+        QCOMPARE(Row(window->lstEmoticons, 1).at(0), QString("wink.bmp"));
+
+        testing::PressKey(window.get(), Qt::Key_Up);
+        QCOMPARE(image->pixmap().size(), QSize(12, 8));
+        testing::AnswerNextModal([](QWidget* modal) {
+            auto* dialog = qobject_cast<TFrmModContent*>(modal);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->edtName->text(), QString("smile"));
+            dialog->edtName->setText("grin");
+            dialog->btnOk->click();
+        });
+        testing::PressKey(window.get(), Qt::Key_Return);
+        QCOMPARE(Row(window->lstEmoticons, 0).at(2), QString("grin"));
+        QCOMPARE(window->lstEmoticons->topLevelItemCount(), 2);
     }
 
     void generateWritesAQzkPackThatTheCabinetToolsRead() {

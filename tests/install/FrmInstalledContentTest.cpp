@@ -5,6 +5,7 @@
 #include "FrmInstalledContent.h"
 #include "FrmMainU.h"
 #include "InstallWindowDriver.h"
+#include "KeyboardUse.h"
 #include "LocalSite.h"
 #include "ModalAnswer.h"
 #include "PackFixtures.h"
@@ -304,6 +305,32 @@ private slots:
         QTRY_COMPARE(Packs(window.get())->topLevelItemCount(), 0);
         QVERIFY(!window->findChild<QLabel*>("lblStoreBusy")->isVisible());
         QVERIFY(driver->StoredPacks().empty());
+    }
+
+    // From the keyboard: Tab goes round every control, Enter on a pack opens
+    // nothing, and Delete asks about the selected pack and removes only it.
+    void theKeyboardReachesEveryControlAndDeleteRemovesTheSelectedPack() {
+        Install(Sample("faces.QZK"));
+        Install(Sample("faces2.QZK"));
+        const auto window = OpenWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QCOMPARE(support::Focused(window.get()), QString("lstPacks"));
+        QCOMPARE(support::TabPath(window.get(), 7), (QStringList{"lstItems", "btnRemove", "btnOpenFolder", "btnExportPidgin",
+                                                                 "btnRefresh", "btnClose", "lstPacks"}));
+        support::PressKey(window.get(), Qt::Key_Down);
+        QCOMPARE(Packs(window.get())->selectedItems(), QList<QTreeWidgetItem*>{Packs(window.get())->topLevelItem(1)});
+
+        UrlRecorder recorder;
+        QDesktopServices::setUrlHandler("file", &recorder, "open");
+        support::PressKey(window.get(), Qt::Key_Return);
+        QDesktopServices::unsetUrlHandler("file");
+        QVERIFY(recorder.opened.isEmpty());
+        QVERIFY(window->isVisible());
+
+        AnswerQuestion(QMessageBox::Yes);
+        support::PressKey(window.get(), Qt::Key_Delete);
+        QTRY_COMPARE(Column(Packs(window.get()), 0), QStringList{"faces.QZK"});
+        QCOMPARE(driver->StoredPacks().size(), size_t(1));
     }
 
     // What holds the theme's name may be a file, a dangling link or a link to the
