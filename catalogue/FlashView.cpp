@@ -134,7 +134,9 @@ void TFlashView::Present(const QByteArray& bytes) {
     if (LooksLikeFlashMovie(bytes)) {
         script = QString("setPlaying(%1); showMovie('%2');").arg(playing_ ? "true" : "false", handler_->SetMovieBytes(bytes));
         shown_ = true;
+        movieBytes_ = bytes;
     } else {
+        movieBytes_.clear();
         script = "clearStage();";
         shown_ = false;
     }

@@ -1,0 +1,168 @@
+// A wink saved as an animated GIF: frames rendered by the preview's player,
+// read back by an independent decoder (Python's Pillow).
+#include "FlashView.h"
+#include "TempFolder.h"
+#include "WindowTestMain.h"
+#include "WinkGifJob.h"
+#include "WinksGlobal.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+#include <cmath>
+
+using namespace quillane;
+
+namespace {
+
+// The bundled winks: 36 distinct frames at 12 frames a second, on a stage of 320 x 240.
+constexpr int kWinkFrames = 36;
+constexpr double kWinkMs = kWinkFrames * 1000.0 / 12;
+
+struct GifFacts {
+    int frames = -1;
+    int width = 0;
+    int height = 0;
+    int totalMs = 0;
+    int loop = -1;
+};
+
+// What Pillow reads in the GIF: its frames, size, summed delays and loop count.
+GifFacts ReadWithPillow(const QString& path) {
+    QProcess python;
+    // Debian's own Python, which python3-pil serves.
+    python.start("/usr/bin/python3", {"-c",
+                             "import sys\nfrom PIL import Image\nim = Image.open(sys.argv[1])\n"
+                             "total = 0\nfor i in range(im.n_frames):\n    im.seek(i)\n    total += im.info.get('duration', 0)\n"
+                             "print(im.n_frames, im.size[0], im.size[1], total, im.info.get('loop', -1))",
+                             path});
+    python.waitForFinished(30000);
+    const QStringList words = QString::fromUtf8(python.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
+    if (words.size() != 5) return {};
+    return {words[0].toInt(), words[1].toInt(), words[2].toInt(), words[3].toInt(), words[4].toInt()};
+}
+
+QByteArray Movie(const std::string& name) {
+    QFile file(QString::fromStdString(testing::AppFolder() + "Preview/" + name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Outcome {
+    bool saved = false;
+    QString message;
+};
+
+Outcome RunJob(TWinkGifJob& job) {
+    QSignalSpy finished(&job, &TWinkGifJob::Finished);
+    job.Start();
+    if (!finished.wait(60000)) return {false, "no result"};
+    return {finished.first().at(0).toBool(), finished.first().at(1).toString()};
+}
+
+QString PlayerFolder() { return QString::fromStdString(testing::AppFolder() + "ruffle/"); }
+
+// Mean absolute difference per channel of two pictures of the same size.
+double MeanDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+}  // namespace
+
+class WinkGifTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { InstallGlobal(std::make_unique<TGlobal>(testing::AppFolder())); }
+
+    void aWinkIsSavedFrameByFrameAndLoops() {
+        testing::TempFolder folder;
+        const QString target = QString::fromStdString(folder.File("star.gif"));
+        TWinkGifJob job({Movie("star.swf"), target}, PlayerFolder());
+        const Outcome outcome = RunJob(job);
+        QVERIFY2(outcome.saved, qPrintable(outcome.message));
+        QCOMPARE(job.FramesStored(), kWinkFrames);
+
+        const GifFacts gif = ReadWithPillow(target);
+        QCOMPARE(gif.frames, kWinkFrames);
+        QCOMPARE(gif.width, 320);
+        QCOMPARE(gif.height, 240);
+        QCOMPARE(gif.loop, 0);
+        QVERIFY2(std::abs(gif.totalMs - kWinkMs) <= 1000.0 / 12, qPrintable(QString::number(gif.totalMs)));
+    }
+
+    void theFirstFrameMatchesThePreview() {
+        testing::TempFolder folder;
+        const QString target = QString::fromStdString(folder.File("heart.gif"));
+        TWinkGifJob job({Movie("heart.swf"), target}, PlayerFolder());
+        QVERIFY(RunJob(job).saved);
+        const QImage saved = QImageReader(target).read().convertToFormat(QImage::Format_RGB32);
+
+        TFlashView view;
+        view.resize(320, 240);
+        view.show();
+        view.SetMovie(QString::fromStdString(testing::AppFolder() + "Preview/heart.swf"));
+        view.Stop();
+        QImage grab;
+        QTRY_VERIFY_WITH_TIMEOUT((grab = view.grab().toImage().convertToFormat(QImage::Format_RGB32),
+                                  MeanDifference(saved, grab) <= 4.0), 20000);
+    }
+
+    void halfSizeAndAChosenWidthKeepTheStagesShape() {
+        testing::TempFolder folder;
+        for (const auto& [width, scale, expected] : {std::tuple{0, 0.5, QSize(160, 120)}, std::tuple{200, 1.0, QSize(200, 150)}}) {
+            const QString target = QString::fromStdString(folder.File("rainbow.gif"));
+            TWinkGifJob::Options options{Movie("rainbow.swf"), target, width, scale};
+            TWinkGifJob job(options, PlayerFolder());
+            QVERIFY(RunJob(job).saved);
+            QCOMPARE(QImageReader(target).size(), expected);
+        }
+    }
+
+    void aMovieLongerThanTheBoundIsCutAndTheMessageSaysSo() {
+        testing::TempFolder folder;
+        const QString target = QString::fromStdString(folder.File("bubbles.gif"));
+        TWinkGifJob::Options options{Movie("bubbles.swf"), target};
+        options.longestSeconds = 1.0;
+        TWinkGifJob job(options, PlayerFolder());
+        const Outcome outcome = RunJob(job);
+        QVERIFY(outcome.saved);
+        QVERIFY2(outcome.message.contains("first 1 seconds"), qPrintable(outcome.message));
+        QCOMPARE(ReadWithPillow(target).frames, 12);
+    }
+
+    void cancellingWritesNothing() {
+        testing::TempFolder folder;
+        const QString target = QString::fromStdString(folder.File("sunrise.gif"));
+        TWinkGifJob job({Movie("sunrise.swf"), target}, PlayerFolder());
+        QSignalSpy finished(&job, &TWinkGifJob::Finished);
+        connect(&job, &TWinkGifJob::Progress, &job, [&job](int done) { if (done == 3) job.Cancel(); });
+        job.Start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!finished.first().at(0).toBool());
+        QTest::qWait(300);
+        QVERIFY(!QFile::exists(target));
+    }
+
+    void aFileThatIsNoMovieGivesAMessage() {
+        testing::TempFolder folder;
+        TWinkGifJob job({"<html>404</html>", QString::fromStdString(folder.File("page.gif"))}, PlayerFolder());
+        const Outcome outcome = RunJob(job);
+        QVERIFY(!outcome.saved);
+        QVERIFY(!outcome.message.isEmpty());
+    }
+};
+
+QUILLANE_WINDOW_TEST_MAIN(WinkGifTest)
+
+#include "WinkGifTest.moc"
