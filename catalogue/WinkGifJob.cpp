@@ -1,5 +1,6 @@
 #include "WinkGifJob.h"
 
+#include "FlashView.h"
 #include "GifWriter.h"
 #include "PlayerSchemeHandler.h"
 
@@ -16,9 +17,8 @@ namespace quillane {
 namespace {
 
 constexpr int kPollMs = 20;
-// How long the player may take to load the movie, and to take the stage's size.
+// How long the player may take to load the movie.
 constexpr int kLoadPolls = 30000 / kPollMs;
-constexpr int kSizePolls = 3000 / kPollMs;
 constexpr int kLargestSide = 2000;
 
 }  // namespace
@@ -34,6 +34,11 @@ TWinkGifJob::~TWinkGifJob() {
 int TWinkGifJob::FramesStored() const { return writer_ ? writer_->FramesStored() : 0; }
 
 void TWinkGifJob::Start() {
+    if (!LooksLikeFlashMovie(options_.movie)) {
+        // Reported from the event loop, as every other result is.
+        QTimer::singleShot(0, this, [this] { Fail("This is not a Flash movie."); });
+        return;
+    }
     profile_ = new QWebEngineProfile(this);
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     handler_ = new TPlayerSchemeHandler(playerFolder_, this);
@@ -102,18 +107,14 @@ void TWinkGifJob::PollLoaded() {
         } catch (const EGifWriteError& error) {
             return Fail(QString::fromStdString(error.what()));
         }
-        polls_ = 0;
-        Run(QString("setSize(%1, %2);").arg(width_).arg(height_), [this](const QVariant&) { PollSized(); });
+        Resize();
     });
 }
 
-void TWinkGifJob::PollSized() {
-    Run("sized();", [this](const QVariant& result) {
-        // A player that keeps its size is drawn to the size wanted all the same.
-        if (!result.toBool() && ++polls_ <= kSizePolls) {
-            QTimer::singleShot(kPollMs, this, &TWinkGifJob::PollSized);
-            return;
-        }
+void TWinkGifJob::Resize() {
+    // The player takes its element's size on its next frame callback: one step
+    // that moves no time lets it, before the first frame is taken.
+    Run(QString("setSize(%1, %2); step(0); true;").arg(width_).arg(height_), [this](const QVariant&) {
         emit Progress(0, total_);
         StepFrame();
     });

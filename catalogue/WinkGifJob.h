@@ -52,7 +52,7 @@ signals:
 
 private:
     void PollLoaded();
-    void PollSized();
+    void Resize();
     void StepFrame();
     void Fail(const QString& message);
     void Complete();

@@ -1,5 +1,7 @@
-// Save Pictures writes an opened pack's pictures into a folder under their
-// items' names, lists an emoticon pack's shortcuts, and asks before replacing.
+// Saving what the preview shows: a wink as an animated GIF through the File
+// menu; an opened pack's pictures into a folder under their items' names, with
+// an emoticon pack's shortcuts listed, asking before anything is replaced.
+#include "FlashView.h"
 #include "FrmMainU.h"
 #include "ModalAnswer.h"
 #include "PackPictures.h"
@@ -12,6 +14,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -20,11 +23,26 @@
 using namespace quillane;
 namespace fs = std::filesystem;
 
-class SavePicturesTest : public QObject {
+class SaveFromPreviewTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<testing::WindowTestFolders> folders;
     std::unique_ptr<TFrmMain> window;
+
+    // Runs the action and waits for the message box that ends it; its text.
+    static QString MessageAfter(QAction* action) {
+        testing::MessageBoxRecorder told;
+        action->trigger();
+        QDeadlineTimer deadline(30000);
+        while (told.Texts().isEmpty() && !deadline.hasExpired()) QTest::qWait(20);
+        return told.Texts().value(0);
+    }
+
+    bool Open(const std::string& pack) {
+        QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
+        window->OpenPackFile(testing::AppFolder() + "msnpack/" + pack);
+        return shown.wait(10000);
+    }
 
     // Runs Save Pictures into the folder, answering its question about files
     // already there with the button; what the closing message said.
@@ -69,10 +87,27 @@ private slots:
         QVERIFY(window->pnlPreview->actions().contains(window->actSaveGif));
     }
 
+    void aPreviewedWinkIsSavedAsAnAnimatedGif() {
+        QVERIFY(MessageAfter(window->actSaveGif).contains("Preview a wink"));
+
+        QVERIFY(Open("heart.QZK"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->flsPreview->MovieShown(), 10000);
+        testing::TempFolder target;
+        // The size dialog as it comes (the stage's size), then the file's name.
+        testing::AnswerNextModal([target = target.File("heart.gif")](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QString("dlgGifSize"));
+            testing::AnswerFileDialog(target);
+            QMetaObject::invokeMethod(modal, "accept");
+        });
+        QTimer::singleShot(500, window.get(), [this] { QVERIFY(window->findChild<QProgressDialog*>("prgSaveGif")); });
+        const QString told = MessageAfter(window->actSaveGif);
+        QVERIFY2(told.contains("Saved \"heart.gif\": 36 pictures of 320 x 240 pixels."), qPrintable(told));
+        QVERIFY(testing::ReadFile(target.File("heart.gif")).rfind("GIF89a", 0) == 0);
+    }
+
     void anEmoticonPacksPicturesAndShortcutsAreSavedAndNothingIsReplacedUnasked() {
-        QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
-        window->OpenPackFile(testing::AppFolder() + "msnpack/faces.QZK");
-        QVERIFY(shown.wait(10000));
+        QVERIFY(MessageAfter(window->actSavePictures).contains("needs the pack"));
+        QVERIFY(Open("faces.QZK"));
         testing::TempFolder target;
         const std::string folder = target.Folder();
 
@@ -97,6 +132,6 @@ private slots:
     }
 };
 
-QUILLANE_WINDOW_TEST_MAIN(SavePicturesTest)
+QUILLANE_WINDOW_TEST_MAIN(SaveFromPreviewTest)
 
-#include "SavePicturesTest.moc"
+#include "SaveFromPreviewTest.moc"
