@@ -133,6 +133,7 @@ void TWinkGifJob::StepFrame() {
         } catch (const EGifWriteError& error) {
             return Fail(QString::fromStdString(error.what()));
         }
+        emit FrameRendered(rgba, width_, height_);
         emit Progress(++rendered_, total_);
         if (rendered_ >= total_) return Complete();
         QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);

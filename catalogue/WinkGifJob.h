@@ -47,6 +47,8 @@ public:
 
 signals:
     void Progress(int done, int total);
+    // Each frame as the player drew it: width x height pixels of 4 bytes (red, green, blue, alpha).
+    void FrameRendered(const QByteArray& rgba, int width, int height);
     // Once: saved or not, and the message for the user.
     void Finished(bool saved, const QString& message);
 
