@@ -84,7 +84,22 @@ private slots:
         QVERIFY(preview >= 0);
         QCOMPARE(items.value(preview + 1), window->actSaveGif);
         QCOMPARE(items.value(preview + 2), window->actSavePictures);
-        QVERIFY(window->pnlPreview->actions().contains(window->actSaveGif));
+    }
+
+    void aRightClickOnTheMovieOffersBothSaves() {
+        QVERIFY(Open("heart.QZK"));
+        auto* stage = window->flsPreview->findChild<QWidget*>("flsPreviewStage");
+        QVERIFY(stage);
+        QList<QAction*> offered;
+        QTimer::singleShot(100, [&offered] {
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                offered = menu->actions();
+                menu->close();
+            }
+        });
+        emit stage->customContextMenuRequested(stage->rect().center());
+        QVERIFY(offered.contains(window->actSaveGif));
+        QVERIFY(offered.contains(window->actSavePictures));
     }
 
     void aPreviewedWinkIsSavedAsAnAnimatedGif() {
