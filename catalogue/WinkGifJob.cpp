@@ -48,6 +48,8 @@ void TWinkGifJob::Start() {
     view_->setAttribute(Qt::WA_DontShowOnScreen);
     auto* page = new QWebEnginePage(profile_, view_);
     page->setBackgroundColor(Qt::white);
+    // The movie runs faster than its time: its sounds would only be noise.
+    page->setAudioMuted(true);
     QWebEngineSettings* settings = page->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
