@@ -26,6 +26,8 @@ namespace {
 
 constexpr double kLongestGifSeconds = 20.0;
 
+QString Pictures(int count) { return count == 1 ? "picture" : "pictures"; }
+
 void Tell(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information) {
     QMessageBox box(icon, "Quillane", text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -159,9 +161,9 @@ void TFrmMain::actSavePicturesExecute() {
             }
             const QStringList failed = SavePackPictures(*found, folder, replace);
             const int saved = static_cast<int>(found->pictures.size()) - static_cast<int>(failed.size());
-            QString message = QString("Saved %1 pictures into \"%2\".").arg(saved).arg(folder);
+            QString message = QString("Saved %1 %2 into \"%3\".").arg(saved).arg(Pictures(saved), folder);
             if (!failed.isEmpty()) message += "\nThese could not be written:\n" + failed.join("\n");
-            SetStatusText(QString("Saved %1 pictures.").arg(saved));
+            SetStatusText(QString("Saved %1 %2.").arg(saved).arg(Pictures(saved)));
             Tell(this, message, failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
         }, this);
     });

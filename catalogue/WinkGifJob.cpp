@@ -157,7 +157,7 @@ void TWinkGifJob::Complete() {
         emit Finished(false, QString("\"%1\" could not be written.").arg(name));
         return;
     }
-    QString message = QString("Saved \"%1\": %2 pictures of %3 x %4 pixels.")
+    QString message = QString("Saved \"%1\": %2 frames of %3 x %4 pixels.")
                           .arg(name).arg(writer_->FramesStored()).arg(width_).arg(height_);
     if (cut_ && !still) {
         message += QString(" The movie runs on past %1 seconds, so only its first %1 seconds were saved.")

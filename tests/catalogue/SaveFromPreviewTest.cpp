@@ -17,6 +17,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTreeView>
 #include <QtTest>
 #include <filesystem>
 
@@ -116,7 +117,7 @@ private slots:
         });
         QTimer::singleShot(500, window.get(), [this] { QVERIFY(window->findChild<QProgressDialog*>("prgSaveGif")); });
         const QString told = MessageAfter(window->actSaveGif);
-        QVERIFY2(told.contains("Saved \"heart.gif\": 36 pictures of 320 x 240 pixels."), qPrintable(told));
+        QVERIFY2(told.contains("Saved \"heart.gif\": 36 frames of 320 x 240 pixels."), qPrintable(told));
         QVERIFY(testing::ReadFile(target.File("heart.gif")).rfind("GIF89a", 0) == 0);
     }
 
@@ -138,6 +139,24 @@ private slots:
         QVERIFY(fs::is_regular_file(folder + "Smile (2).gif"));
         QVERIFY(SaveInto(folder, QMessageBox::Yes).contains("Saved 4 pictures"));
         QVERIFY(testing::ReadFile(folder + "Smile.gif").rfind("GIF8", 0) == 0);
+    }
+
+    void aDisplayPictureFromAFileAndAnEmoticonPackFromTheTreeAreSavedToo() {
+        QVERIFY(Open("robot.QZC"));
+        testing::TempFolder display;
+        QCOMPARE(SaveInto(display.Folder()), QString("Saved 1 picture into \"%1\".").arg(QString::fromStdString(display.Folder())));
+        QVERIFY(fs::is_regular_file(display.Folder() + "Blue Robot.gif"));
+        QVERIFY(!fs::exists(display.Folder() + kShortcutList));
+
+        // Happy Faces, second of the Emoticons, whose pack has been downloaded.
+        fs::create_directories(folders->AppFile("msnpack"));
+        fs::copy_file(testing::AppFolder() + "msnpack/faces.QZK", folders->AppFile("msnpack/faces.QZK"));
+        QTreeView* tree = window->treWinksList;
+        tree->setCurrentIndex(tree->model()->index(1, 0, tree->model()->index(2, 0)));
+        window->treWinksListClick();
+        testing::TempFolder emoticons;
+        QVERIFY(SaveInto(emoticons.Folder()).contains("Saved 4 pictures"));
+        QVERIFY(fs::is_regular_file(emoticons.Folder() + kShortcutList));
     }
 
     void namesAreMadeSafeForTheFileSystem() {
