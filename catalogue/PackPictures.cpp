@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QSet>
 #include <filesystem>
 
@@ -56,13 +57,10 @@ QByteArray ShortcutList(const TPackPictures& pictures, const std::vector<QString
     return text;
 }
 
+// The file appears whole or not at all; a file it replaces stays until then.
 bool WriteWhole(const QString& path, const QByteArray& bytes) {
-    QFile file(path + ".part");
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (written && (!QFile::exists(path) || QFile::remove(path)) && QFile::rename(path + ".part", path)) return true;
-    QFile::remove(path + ".part");
-    return false;
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 }  // namespace
