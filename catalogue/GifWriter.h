@@ -32,7 +32,7 @@ public:
 
     // Frames stored so far; the frame still pending counts once it differs from the last.
     int FramesStored() const { return framesStored_; }
-    // The GIF's bytes once Finish has run.
+    // The GIF's bytes so far; all of them once Finish has run.
     const std::string& Bytes() const { return bytes_; }
 
 private:

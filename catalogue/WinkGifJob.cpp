@@ -20,6 +20,8 @@ constexpr int kPollMs = 20;
 // How long the player may take to load the movie.
 constexpr int kLoadPolls = 30000 / kPollMs;
 constexpr int kLargestSide = 2000;
+// The GIF is built in memory before it replaces the file: beyond this it is given up.
+constexpr std::size_t kLargestGif = std::size_t{512} << 20;
 
 }  // namespace
 
@@ -27,7 +29,8 @@ TWinkGifJob::TWinkGifJob(Options options, QString playerFolder, QObject* parent)
     : QObject(parent), options_(std::move(options)), playerFolder_(std::move(playerFolder)) {}
 
 TWinkGifJob::~TWinkGifJob() {
-    // The page must go before the profile it was made with.
+    // Scripts still running answer into nothing; the page must go before the profile it was made with.
+    done_ = true;
     delete view_;
 }
 
@@ -134,6 +137,10 @@ void TWinkGifJob::StepFrame() {
             writer_->AddFrame(reinterpret_cast<const std::uint8_t*>(rgba.constData()), frameMs);
         } catch (const EGifWriteError& error) {
             return Fail(QString::fromStdString(error.what()));
+        }
+        if (writer_->Bytes().size() > kLargestGif) {
+            return Fail(QString("The GIF would grow beyond %1 MiB; nothing was written. Choose a smaller size.")
+                            .arg(kLargestGif >> 20));
         }
         emit FrameRendered(rgba, width_, height_);
         emit Progress(++rendered_, total_);
