@@ -65,6 +65,11 @@ std::vector<std::uint32_t> MedianCut(const std::vector<std::uint32_t>& pixels,
     return colours;
 }
 
+// The header and the screen's description (without a global palette) take 13 bytes;
+// the block that makes a GIF loop for ever follows them.
+constexpr std::size_t kScreenEnd = 13;
+std::string LoopBlock() { return std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19); }
+
 int WriteToString(GifFileType* gif, const GifByteType* data, int length) {
     static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
     return length;
@@ -125,10 +130,10 @@ TGifWriter::TGifWriter(int width, int height)
     Check(EGifPutScreenDesc(gif, width, height, 8, 0, nullptr), gif);
     // Loop for ever, as the preview plays the movie.
     static const GifByteType application[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
-    static const GifByteType loop[] = {1, 0, 0};
+    static const GifByteType forEver[] = {1, 0, 0};
     Check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), gif);
     Check(EGifPutExtensionBlock(gif, sizeof application, application), gif);
-    Check(EGifPutExtensionBlock(gif, sizeof loop, loop), gif);
+    Check(EGifPutExtensionBlock(gif, sizeof forEver, forEver), gif);
     Check(EGifPutExtensionTrailer(gif), gif);
 }
 
@@ -206,7 +211,7 @@ void TGifWriter::StorePending() {
     ++framesStored_;
 }
 
-bool TGifWriter::Finish(const std::string& path) {
+bool TGifWriter::Finish(const std::string& path, bool loop) {
     if (!encoder_->gif) return false;
     if (hasPending_) StorePending();
     hasPending_ = false;
@@ -214,6 +219,11 @@ bool TGifWriter::Finish(const std::string& path) {
     const int closed = EGifCloseFile(encoder_->gif, &error);
     encoder_->gif = nullptr;
     if (closed != GIF_OK) throw EGifWriteError(std::string("the GIF could not be finished: ") + GifErrorString(error));
+    if (!loop) {
+        // Without the loop block, which came right after the screen's description, viewers play it once.
+        const std::string block = LoopBlock();
+        if (bytes_.compare(kScreenEnd, block.size(), block) == 0) bytes_.erase(kScreenEnd, block.size());
+    }
     return ReplaceFileAtomically(path, bytes_);
 }
 

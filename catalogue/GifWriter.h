@@ -8,7 +8,7 @@
 
 namespace quillane {
 
-// Writes an animated GIF that loops for ever, frame by frame, through giflib.
+// Writes an animated GIF that loops for ever (or plays once), frame by frame, through giflib.
 // Each frame gets a palette of its own made from its own colours: a frame of
 // at most 256 colours keeps them exactly, and in a richer one the colours
 // that cover much of it keep theirs, so that flat colours stay flat. Frames
@@ -28,7 +28,8 @@ public:
     void AddFrame(const std::uint8_t* rgbx, double milliseconds);
 
     // Writes the GIF over `path`; false when it cannot be written, with the old file untouched.
-    bool Finish(const std::string& path);
+    // `loop` false makes it play once and hold its last frame, as a movie that stops at its end does.
+    bool Finish(const std::string& path, bool loop = true);
 
     // Frames stored so far; the frame still pending counts once it differs from the last.
     int FramesStored() const { return framesStored_; }

@@ -127,12 +127,12 @@ void TWinkGifJob::Resize() {
 
 void TWinkGifJob::StepFrame() {
     const double frameMs = 1000.0 / frameRate_;
-    // The first step draws the first frame; each further step moves one frame on.
+    // Each step moves one frame on; the player enters the first frame on the first.
     // A hair over one frame, so that rounding in the player never drops a step.
-    const double step = rendered_ == 0 ? 0.0 : frameMs + 0.001;
-    Run(QString("step(%1);").arg(step, 0, 'f', 4), [this, frameMs](const QVariant& result) {
+    Run(QString("step(%1);").arg(frameMs + 0.001, 0, 'f', 4), [this, frameMs](const QVariant& result) {
         const QByteArray rgba = QByteArray::fromBase64(result.toString().toLatin1());
         if (rgba.size() != static_cast<qsizetype>(width_) * height_ * 4) return Fail("The player gave no picture of the movie.");
+        if (rendered_ >= total_) return Probe(rgba);
         try {
             writer_->AddFrame(reinterpret_cast<const std::uint8_t*>(rgba.constData()), frameMs);
         } catch (const EGifWriteError& error) {
@@ -143,10 +143,20 @@ void TWinkGifJob::StepFrame() {
                             .arg(kLargestGif >> 20));
         }
         emit FrameRendered(rgba, width_, height_);
+        lastFrame_ = rgba;
         emit Progress(++rendered_, total_);
-        if (rendered_ >= total_) return Complete();
+        // A movie cut short loops as it was running.
+        if (rendered_ >= total_ && cut_) return Complete();
         QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
     });
+}
+
+void TWinkGifJob::Probe(const QByteArray& rgba) {
+    // Past the last frame the player either starts again, as it does unless the
+    // movie stops itself, or holds the last frame: two steps tell which.
+    holds_ = holds_ && rgba == lastFrame_;
+    if (!holds_ || ++probes_ == 2) return Complete();
+    QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
 }
 
 void TWinkGifJob::Complete() {
@@ -154,7 +164,7 @@ void TWinkGifJob::Complete() {
     const bool still = writer_->FramesStored() <= 1;
     bool saved = false;
     try {
-        saved = writer_->Finish(options_.target.toStdString());
+        saved = writer_->Finish(options_.target.toStdString(), cut_ || !holds_);
     } catch (const EGifWriteError& error) {
         emit Finished(false, QString::fromStdString(error.what()));
         return;
@@ -166,6 +176,7 @@ void TWinkGifJob::Complete() {
     }
     QString message = QString("Saved \"%1\": %2 frames of %3 x %4 pixels.")
                           .arg(name).arg(writer_->FramesStored()).arg(width_).arg(height_);
+    if (!cut_ && holds_ && !still) message += " It plays once and holds its last frame, as the movie does.";
     if (cut_ && !still) {
         message += QString(" The movie runs on past %1 seconds, so only its first %1 seconds were saved.")
                        .arg(options_.longestSeconds);

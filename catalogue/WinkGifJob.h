@@ -56,6 +56,7 @@ private:
     void PollLoaded();
     void Resize();
     void StepFrame();
+    void Probe(const QByteArray& rgba);
     void Fail(const QString& message);
     void Complete();
     void Run(const QString& script, std::function<void(const QVariant&)> then);
@@ -73,6 +74,9 @@ private:
     int rendered_ = 0;
     int polls_ = 0;
     bool cut_ = false;
+    QByteArray lastFrame_;
+    int probes_ = 0;
+    bool holds_ = true;
     bool done_ = false;
 };
 

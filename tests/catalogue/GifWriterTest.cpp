@@ -53,3 +53,16 @@ TEST(GifWriterTest, EqualFramesMergeAndTheFileIsWrittenOnlyWhenFinished) {
     ASSERT_NE(second, std::string::npos);
     EXPECT_EQ(gif.substr(second + 8, 9), std::string("\x2C\x00\x00\x00\x00\x01\x00\x01\x00", 9));
 }
+
+TEST(GifWriterTest, AGifThatPlaysOnceHasNoLoopBlock) {
+    quillane::testing::TempFolder folder;
+    std::vector<std::uint8_t> white(4 * 4 * 4, 255), black(4 * 4 * 4, 0);
+    TGifWriter writer(4, 4);
+    writer.AddFrame(white.data(), 100);
+    writer.AddFrame(black.data(), 100);
+    ASSERT_TRUE(writer.Finish(folder.File("once.gif"), false));
+    const std::string gif = quillane::testing::ReadFile(folder.File("once.gif"));
+    EXPECT_EQ(gif.find("NETSCAPE2.0"), std::string::npos);
+    EXPECT_EQ(gif.substr(13, 3), "\x21\xF9\x04");
+    EXPECT_EQ(gif.back(), ';');
+}
