@@ -137,13 +137,17 @@ void TFrmMain::actSavePicturesExecute() {
     QThread* thread = QThread::create([work, found, pack, &global = Global()] {
         *found = FindPackPictures(global, pack, work->path().toStdString() + "/");
     });
-    auto* progress = new QProgressDialog("Unpacking the pack...", QString(), 0, 0, this);
+    auto* progress = new QProgressDialog("Unpacking the pack...", "Cancel", 0, 0, this);
     progress->setObjectName("prgSavePictures");
     progress->setWindowTitle("Quillane");
     progress->setMinimumDuration(500);
-    connect(thread, &QThread::finished, this, [this, thread, progress, work, found, folder] {
+    // A cancelled unpacking runs to its end unseen; nothing is saved from it.
+    auto cancelled = std::make_shared<bool>(false);
+    connect(progress, &QProgressDialog::canceled, this, [cancelled] { *cancelled = true; });
+    connect(thread, &QThread::finished, this, [this, thread, progress, work, found, folder, cancelled] {
         thread->deleteLater();
         progress->deleteLater();
+        if (*cancelled) return;
         Guarded([&] {
             if (!found->failure.isEmpty()) return Tell(this, found->failure, QMessageBox::Warning);
             bool replace = false;
