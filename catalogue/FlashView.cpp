@@ -3,6 +3,7 @@
 #include "PlayerSchemeHandler.h"
 #include "WinksGlobal.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFile>
 #include <QNetworkAccessManager>
@@ -82,7 +83,12 @@ void TFlashView::StartEngine() {
 
     view_ = new QWebEngineView(this);
     view_->setObjectName("flsPreviewStage");
-    view_->setContextMenuPolicy(Qt::NoContextMenu);
+    // The page's own menu is never offered; a right click asks the view's owner instead.
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, position, view_->mapToGlobal(position));
+        QCoreApplication::sendEvent(this, &event);
+    });
     // A pack dropped on the movie goes to the main window, not into the page.
     view_->setAcceptDrops(false);
     auto* page = new QWebEnginePage(profile_, view_);
@@ -134,7 +140,9 @@ void TFlashView::Present(const QByteArray& bytes) {
     if (LooksLikeFlashMovie(bytes)) {
         script = QString("setPlaying(%1); showMovie('%2');").arg(playing_ ? "true" : "false", handler_->SetMovieBytes(bytes));
         shown_ = true;
+        movieBytes_ = bytes;
     } else {
+        movieBytes_.clear();
         script = "clearStage();";
         shown_ = false;
     }

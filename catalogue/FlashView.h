@@ -32,6 +32,8 @@ public:
     // True once the movie set last is on the stage (false while it loads and for an empty stage).
     bool MovieShown() const { return shown_; }
     bool EngineStarted() const { return view_ != nullptr; }
+    // The bytes of the movie on the stage; empty for an empty stage.
+    const QByteArray& MovieBytes() const { return movieBytes_; }
 
 signals:
     // The stage has been updated for the movie set last: shown, or left empty.
@@ -48,6 +50,7 @@ private:
     void RunOnPage(const QString& script);
 
     QString movie_;
+    QByteArray movieBytes_;
     bool playing_ = false;
     bool shown_ = false;
     bool pageReady_ = false;

@@ -66,10 +66,7 @@ void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
     pnlPreview->Describe((isWink ? "Wink: " : "Display picture: ") + PackTitle(xmlWinksFile, item));
     const std::string downloadUrl = xmlWinksFile.AttributeText(item, "DownloadUrl");
     const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
-    std::string pack = downloadUrl;
-    if (!FileExists(pack)) {
-        pack = Global().UserOrAppFile("msnpack/" + downloadUrl.substr(static_cast<size_t>(Global().LastCharPos("/", downloadUrl))));
-    }
+    const std::string pack = LocalPackOf(item);
     const std::string preview = Global().UserOrAppFile("Preview/" + prePath);
     if (isWink && FileExists(pack)) {
         PreviewPackFile(pack);
@@ -81,6 +78,12 @@ void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
         flsPreview->SetMovie(QString::fromStdString(Global().DownloadBase + "preview/" + prePath));
     }
     flsPreview->Play();
+}
+
+std::string TFrmMain::LocalPackOf(CatalogueNode item) const {
+    const std::string downloadUrl = xmlWinksFile.AttributeText(item, "DownloadUrl");
+    if (FileExists(downloadUrl)) return downloadUrl;
+    return Global().UserOrAppFile("msnpack/" + downloadUrl.substr(static_cast<size_t>(Global().LastCharPos("/", downloadUrl))));
 }
 
 void TFrmMain::PreviewPackFile(const std::string& packPath) {

@@ -118,6 +118,10 @@ void TFrmMain::CreateActions() {
     connect(actInstall, &QAction::triggered, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
     connect(actInstallLocal, &QAction::triggered, this, [this] { Guarded([this] { actInstallLocalExecute(); }, this); });
     connect(actPreviewFile, &QAction::triggered, this, [this] { Guarded([this] { actPreviewFileExecute(); }, this); });
+    actSaveGif = MakeAction(this, "actSaveGif", "Save as Animated &GIF...", "Save the wink being previewed as an animated GIF");
+    connect(actSaveGif, &QAction::triggered, this, [this] { Guarded([this] { actSaveGifExecute(); }, this); });
+    actSavePictures = MakeAction(this, "actSavePictures", "Save P&ictures...", "Save the pictures of the pack being previewed into a folder");
+    connect(actSavePictures, &QAction::triggered, this, [this] { Guarded([this] { actSavePicturesExecute(); }, this); });
     connect(actUpgrade, &QAction::triggered, this, [this] { Guarded([this] { actUpgradeExecute(); }, this); });
     connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });
     // A check action has already flipped its mark when it reports the click;
@@ -142,6 +146,7 @@ void TFrmMain::CreateMenu() {
     file->addSeparator();
     file->addAction(actInstallLocal);
     file->addAction(actPreviewFile);
+    file->addActions({actSaveGif, actSavePictures});
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* tools = mnuMain->addMenu("&Tools");
@@ -209,6 +214,9 @@ void TFrmMain::CreateClientArea() {
     connect(treWinksList, &QTreeView::clicked, this, [this] { Guarded([this] { treWinksListClick(); }, this); });
 
     pnlPreview = new TPreviewArea(client);
+    // Right-clicking the preview offers to save what it shows.
+    pnlPreview->setContextMenuPolicy(Qt::ActionsContextMenu);
+    pnlPreview->addActions({actSaveGif, actSavePictures});
     flsPreview = pnlPreview->flsPreview;
     shpImage = pnlPreview->shpImage;
     gifPrevew = pnlPreview->gifPrevew;

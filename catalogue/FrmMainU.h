@@ -97,6 +97,8 @@ public:
     QAction* actUseDefault;
     QAction* actInstallLocal;
     QAction* actPreviewFile;
+    QAction* actSaveGif;
+    QAction* actSavePictures;
     QAction* Exit1;
     QAction* mnuToolbar;
     QAction* meuStatusBar;
@@ -145,6 +147,10 @@ private:
     void actInstalledContentExecute();
     void actUpgradeExecute();
     void actPreviewFileExecute();
+    void actSaveGifExecute();
+    void actSavePicturesExecute();
+    // The pack file of a catalogue item on this computer: its DownloadUrl, or its copy in msnpack/.
+    std::string LocalPackOf(CatalogueNode item) const;
 
     void treWinksListMouseUp(const QPoint& position);
     void Addnewitem1Click();

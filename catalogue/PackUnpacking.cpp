@@ -30,20 +30,25 @@ void UnpackCabinet(const TGlobal& global, const std::string& cabinet, const std:
 
 std::string PreviewFolder(const TGlobal& global) { return global.TempDir + "~Quillane/"; }
 
-std::string UnpackForPreview(const TGlobal& global, const std::string& packPath) {
+void UnpackPack(const TGlobal& global, const std::string& packPath, const std::string& folder,
+                const std::string& restoredCabinet) {
     const std::string name = fs::path(packPath).filename().string();
     std::string cabinet = packPath;
     if (UpperCaseUtf8(fs::path(packPath).extension().string()) == ".QZK") {
         // A .QZK is a cabinet without its first byte: checked before it is copied.
         CheckUnpackedSize(packPath, true);
-        cabinet = global.UserPath + "msnpack/temp.cab";
+        cabinet = restoredCabinet;
         // Never the previous pack's copy in its place.
         if (!global.RestoreCabinet(packPath, cabinet)) throw std::runtime_error("\"" + name + "\" cannot be read");
     }
-    const std::string folder = PreviewFolder(global);
-    EmptyPreviewFolder(global);
     fs::create_directories(folder);
     UnpackCabinet(global, cabinet, folder);
+}
+
+std::string UnpackForPreview(const TGlobal& global, const std::string& packPath) {
+    const std::string folder = PreviewFolder(global);
+    EmptyPreviewFolder(global);
+    UnpackPack(global, packPath, folder, global.UserPath + "msnpack/temp.cab");
     return folder;
 }
 

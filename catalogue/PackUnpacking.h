@@ -41,6 +41,11 @@ std::string PreviewFolder(const TGlobal& global);
 // the window's thread.
 std::string UnpackForPreview(const TGlobal& global, const std::string& packPath);
 
+// Unpacks a pack file into the folder, which is made when missing; a .QZK
+// pack is first restored as `restoredCabinet`. Raises as UnpackForPreview.
+void UnpackPack(const TGlobal& global, const std::string& packPath, const std::string& folder,
+                const std::string& restoredCabinet);
+
 // Empties the preview's folder, so that nothing unpacked outlives its preview.
 void EmptyPreviewFolder(const TGlobal& global);
 

@@ -35,9 +35,9 @@ QString TPlayerSchemeHandler::SetMovieBytes(QByteArray bytes) {
 
 void TPlayerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     const QString path = job->requestUrl().path();
-    if (path == "/player.html") {
-        QFile page(":/player/player.html");
-        if (page.open(QIODevice::ReadOnly)) return Reply(job, "text/html", page.readAll());
+    if (path == "/player.html" || path == "/render.html" || path == "/fetch.js") {
+        QFile page(":/player" + path);
+        if (page.open(QIODevice::ReadOnly)) return Reply(job, ContentTypeOf(path), page.readAll());
     } else if (path == QString("/movie/%1.swf").arg(generation_)) {
         return Reply(job, "application/x-shockwave-flash", movie_);
     } else if (path.startsWith("/ruffle/")) {

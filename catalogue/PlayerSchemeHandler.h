@@ -28,5 +28,7 @@ private:
 // The scheme of the Flash view's pages. Registered before the application object exists.
 inline constexpr const char* kPlayerScheme = "quillane-player";
 inline constexpr const char* kPlayerPage = "quillane-player://player/player.html";
+// The page that renders a movie frame by frame to save it as pictures.
+inline constexpr const char* kRenderPage = "quillane-player://player/render.html";
 
 }  // namespace quillane

@@ -1,0 +1,177 @@
+// Saving what the preview shows as files that other programs show: a wink or
+// a Flash display picture as an animated GIF, a pack's pictures into a folder.
+#include "FrmMainU.h"
+
+#include "ErrorBox.h"
+#include "FlashView.h"
+#include "PackPictures.h"
+#include "WinkGifJob.h"
+#include "WinksGlobal.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+namespace quillane {
+namespace {
+
+constexpr double kLongestGifSeconds = 20.0;
+
+QString Pictures(int count) { return count == 1 ? "picture" : "pictures"; }
+
+void Tell(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information) {
+    QMessageBox box(icon, "Quillane", text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+// The size of the pictures: the stage's, half of it, or a width in pixels.
+bool ChooseGifSize(QWidget* parent, TWinkGifJob::Options& options) {
+    QDialog dialog(parent);
+    dialog.setObjectName("dlgGifSize");
+    dialog.setWindowTitle("Save as Animated GIF");
+    auto* size = new QComboBox(&dialog);
+    size->setObjectName("cmbGifSize");
+    size->addItems({"As large as the movie's stage", "Half as large", "A width in pixels"});
+    auto* width = new QSpinBox(&dialog);
+    width->setObjectName("spnGifWidth");
+    width->setRange(16, 2000);
+    width->setValue(300);
+    width->setSuffix(" pixels");
+    width->setEnabled(false);
+    QObject::connect(size, &QComboBox::currentIndexChanged, width, [width](int index) { width->setEnabled(index == 2); });
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow("&Size:", size);
+    layout->addRow("&Width:", width);
+    layout->addRow(new QLabel(QString("A movie that runs on is cut after %1 seconds.").arg(kLongestGifSeconds)));
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    options.scale = size->currentIndex() == 1 ? 0.5 : 1.0;
+    options.width = size->currentIndex() == 2 ? width->value() : 0;
+    return true;
+}
+
+QString ChooseFile(QWidget* parent, const QString& caption, const QString& filter, const QString& name,
+                   QFileDialog::FileMode mode) {
+    QFileDialog dialog(parent, caption, QString(), filter);
+    dialog.setObjectName(mode == QFileDialog::Directory ? "dlgPicturesFolder" : "dlgSaveGif");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(mode);
+    if (mode == QFileDialog::Directory) {
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix("gif");
+        dialog.selectFile(name);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+void TFrmMain::actSaveGifExecute() {
+    if (!FlashShown || !flsPreview->MovieShown() || flsPreview->MovieBytes().isEmpty()) {
+        return Tell(this, "Preview a wink or a Flash display picture first; its movie is what is saved.");
+    }
+    TWinkGifJob::Options options;
+    options.movie = flsPreview->MovieBytes();
+    options.longestSeconds = kLongestGifSeconds;
+    if (!ChooseGifSize(this, options)) return;
+    const QString name = QFileInfo(flsPreview->Movie()).completeBaseName();
+    options.target = ChooseFile(this, "Save as Animated GIF", "GIF pictures (*.gif)", (name.isEmpty() ? "wink" : name) + ".gif",
+                                QFileDialog::AnyFile);
+    if (options.target.isEmpty()) return;
+
+    auto* job = new TWinkGifJob(options, QString::fromStdString(Global().AppPath) + "ruffle/", this);
+    auto* progress = new QProgressDialog("Saving the movie as an animated GIF...", "Cancel", 0, 0, this);
+    progress->setObjectName("prgSaveGif");
+    progress->setWindowTitle("Quillane");
+    progress->setMinimumDuration(0);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    connect(progress, &QProgressDialog::canceled, job, &TWinkGifJob::Cancel);
+    connect(job, &TWinkGifJob::Progress, progress, [progress](int done, int total) {
+        progress->setMaximum(total);
+        progress->setValue(done);
+        progress->setLabelText(QString("Saving frame %1 of %2...").arg(done).arg(total));
+    });
+    connect(job, &TWinkGifJob::Finished, this, [this, job, progress](bool saved, const QString& message) {
+        progress->hide();
+        progress->deleteLater();
+        job->deleteLater();
+        SetStatusText(message);
+        Tell(this, message, saved ? QMessageBox::Information : QMessageBox::Warning);
+    });
+    progress->show();
+    job->Start();
+}
+
+void TFrmMain::actSavePicturesExecute() {
+    const std::string pack = !OpenedPackFile.empty() ? OpenedPackFile : CurrentItem ? LocalPackOf(CurrentItem) : std::string();
+    std::error_code error;
+    if (pack.empty() || !std::filesystem::is_regular_file(pack, error)) {
+        return Tell(this, "Save Pictures needs the pack on this computer: preview a pack file, or a pack that has been "
+                          "downloaded or installed.");
+    }
+    QString folder = ChooseFile(this, "Save Pictures into a Folder", QString(), QString(), QFileDialog::Directory);
+    if (folder.isEmpty()) return;
+    if (!folder.endsWith('/')) folder += '/';
+
+    // Unpacked off the window's thread into a folder of the job's own.
+    auto work = std::make_shared<QTemporaryDir>(QString::fromStdString(Global().TempDir) + "save-XXXXXX");
+    auto found = std::make_shared<TPackPictures>();
+    if (!work->isValid()) return Tell(this, "No room to unpack the pack.", QMessageBox::Warning);
+    QThread* thread = QThread::create([work, found, pack, &global = Global()] {
+        *found = FindPackPictures(global, pack, work->path().toStdString() + "/");
+    });
+    auto* progress = new QProgressDialog("Unpacking the pack...", "Cancel", 0, 0, this);
+    progress->setObjectName("prgSavePictures");
+    progress->setWindowTitle("Quillane");
+    progress->setMinimumDuration(500);
+    // A cancelled unpacking runs to its end unseen; nothing is saved from it.
+    auto cancelled = std::make_shared<bool>(false);
+    connect(progress, &QProgressDialog::canceled, this, [cancelled] { *cancelled = true; });
+    connect(thread, &QThread::finished, this, [this, thread, progress, work, found, folder, cancelled] {
+        thread->deleteLater();
+        progress->deleteLater();
+        if (*cancelled) return;
+        Guarded([&] {
+            if (!found->failure.isEmpty()) return Tell(this, found->failure, QMessageBox::Warning);
+            bool replace = false;
+            const QStringList taken = TakenNames(*found, folder);
+            if (!taken.isEmpty()) {
+                QMessageBox ask(QMessageBox::Question, "Quillane",
+                                QString("The folder already holds %1 of these files:\n%2\n\nReplace them? "
+                                        "No keeps them and saves the new ones under numbered names.")
+                                    .arg(taken.size()).arg(taken.mid(0, 10).join("\n")),
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+                ask.setTextFormat(Qt::PlainText);
+                const int answer = ask.exec();
+                if (answer == QMessageBox::Cancel) return;
+                replace = answer == QMessageBox::Yes;
+            }
+            const QStringList failed = SavePackPictures(*found, folder, replace);
+            const int saved = static_cast<int>(found->pictures.size()) - static_cast<int>(failed.size());
+            QString message = QString("Saved %1 %2 into \"%3\".").arg(saved).arg(Pictures(saved), folder);
+            if (!failed.isEmpty()) message += "\nThese could not be written:\n" + failed.join("\n");
+            SetStatusText(QString("Saved %1 %2.").arg(saved).arg(Pictures(saved)));
+            Tell(this, message, failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
+        }, this);
+    });
+    thread->start();
+}
+
+}  // namespace quillane

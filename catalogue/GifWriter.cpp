@@ -1,0 +1,230 @@
+#include "GifWriter.h"
+
+#include "TextFile.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+
+namespace quillane {
+namespace {
+
+// In a frame of more than 256 colours, a colour that covers at least this
+// share of it (1 in 500 pixels) is kept exactly, up to this many of them; the
+// rest of the palette is giflib's median cut of the other pixels.
+constexpr std::size_t kFlatShare = 500;
+constexpr std::size_t kMostFlatColours = 192;
+constexpr std::size_t kPaletteSize = 256;
+
+int Red(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
+int Green(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
+int Blue(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
+
+std::size_t Nearest(const std::vector<std::uint32_t>& palette, std::uint32_t colour) {
+    std::size_t best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (std::size_t i = 0; i < palette.size(); ++i) {
+        const int r = Red(palette[i]) - Red(colour);
+        const int g = Green(palette[i]) - Green(colour);
+        const int b = Blue(palette[i]) - Blue(colour);
+        const int distance = 2 * r * r + 4 * g * g + 3 * b * b;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = i;
+        }
+    }
+    return best;
+}
+
+// The colours of the pixels that no flat colour covers, reduced by giflib's median cut.
+std::vector<std::uint32_t> MedianCut(const std::vector<std::uint32_t>& pixels,
+                                     const std::unordered_map<std::uint32_t, std::size_t>& exact, int size) {
+    std::vector<GifByteType> red, green, blue;
+    for (std::uint32_t c : pixels) {
+        if (exact.count(c)) continue;
+        red.push_back(static_cast<GifByteType>(Red(c)));
+        green.push_back(static_cast<GifByteType>(Green(c)));
+        blue.push_back(static_cast<GifByteType>(Blue(c)));
+    }
+    if (red.empty() || size <= 0) return {};
+    std::vector<GifByteType> output(red.size());
+    std::vector<GifColorType> map(static_cast<std::size_t>(size));
+    int mapSize = size;
+    if (GifQuantizeBuffer(static_cast<unsigned>(red.size()), 1, &mapSize, red.data(), green.data(), blue.data(),
+                          output.data(), map.data()) != GIF_OK) {
+        throw EGifWriteError("the colours of a frame could not be reduced to a palette");
+    }
+    std::vector<std::uint32_t> colours;
+    for (int i = 0; i < std::min(mapSize, size); ++i) {
+        colours.push_back((std::uint32_t{map[i].Red} << 16) | (std::uint32_t{map[i].Green} << 8) | map[i].Blue);
+    }
+    return colours;
+}
+
+// The header and the screen's description (without a global palette) take 13 bytes;
+// the block that makes a GIF loop for ever follows them.
+constexpr std::size_t kScreenEnd = 13;
+std::string LoopBlock() { return std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19); }
+
+int WriteToString(GifFileType* gif, const GifByteType* data, int length) {
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
+    return length;
+}
+
+void Check(int result, GifFileType* gif) {
+    if (result != GIF_OK) throw EGifWriteError(std::string("the GIF could not be encoded: ") + GifErrorString(gif->Error));
+}
+
+}  // namespace
+
+TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels) {
+    std::unordered_map<std::uint32_t, std::size_t> counts;
+    for (std::uint32_t c : pixels) ++counts[c];
+    TIndexedPicture picture;
+    std::unordered_map<std::uint32_t, std::size_t> indexOf;
+    if (counts.size() <= kPaletteSize) {
+        for (const auto& [colour, count] : counts) {
+            indexOf[colour] = picture.palette.size();
+            picture.palette.push_back(colour);
+        }
+    } else {
+        std::vector<std::pair<std::size_t, std::uint32_t>> byCount;
+        for (const auto& [colour, count] : counts) byCount.emplace_back(count, colour);
+        std::sort(byCount.begin(), byCount.end(), std::greater<>());
+        const std::size_t flat = std::max<std::size_t>(2, pixels.size() / kFlatShare);
+        for (const auto& [count, colour] : byCount) {
+            if (count < flat || picture.palette.size() == kMostFlatColours) break;
+            indexOf[colour] = picture.palette.size();
+            picture.palette.push_back(colour);
+        }
+        const auto rest = MedianCut(pixels, indexOf, static_cast<int>(kPaletteSize - picture.palette.size()));
+        picture.palette.insert(picture.palette.end(), rest.begin(), rest.end());
+        for (const auto& [count, colour] : byCount) {
+            if (!indexOf.count(colour)) indexOf[colour] = Nearest(picture.palette, colour);
+        }
+    }
+    picture.indices.reserve(pixels.size());
+    for (std::uint32_t c : pixels) picture.indices.push_back(static_cast<std::uint8_t>(indexOf[c]));
+    return picture;
+}
+
+struct TGifWriter::Encoder {
+    GifFileType* gif = nullptr;
+    ~Encoder() {
+        if (gif) EGifCloseFile(gif, nullptr);
+    }
+};
+
+TGifWriter::TGifWriter(int width, int height)
+    : width_(width), height_(height), encoder_(std::make_unique<Encoder>()) {
+    if (width <= 0 || height <= 0 || width > 65535 || height > 65535) throw EGifWriteError("the picture has no size a GIF can hold");
+    int error = 0;
+    GifFileType* gif = EGifOpen(&bytes_, WriteToString, &error);
+    if (!gif) throw EGifWriteError(std::string("the GIF could not be started: ") + GifErrorString(error));
+    encoder_->gif = gif;
+    EGifSetGifVersion(gif, true);
+    Check(EGifPutScreenDesc(gif, width, height, 8, 0, nullptr), gif);
+    // Loop for ever, as the preview plays the movie.
+    static const GifByteType application[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    static const GifByteType forEver[] = {1, 0, 0};
+    Check(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), gif);
+    Check(EGifPutExtensionBlock(gif, sizeof application, application), gif);
+    Check(EGifPutExtensionBlock(gif, sizeof forEver, forEver), gif);
+    Check(EGifPutExtensionTrailer(gif), gif);
+}
+
+TGifWriter::~TGifWriter() = default;
+
+void TGifWriter::AddFrame(const std::uint8_t* rgbx, double milliseconds) {
+    const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+    std::vector<std::uint32_t> frame(count);
+    for (std::size_t i = 0; i < count; ++i, rgbx += 4) {
+        frame[i] = (std::uint32_t{rgbx[0]} << 16) | (std::uint32_t{rgbx[1]} << 8) | rgbx[2];
+    }
+    if (hasPending_ && frame == pending_) {
+        pendingEnd_ += milliseconds;
+        return;
+    }
+    if (hasPending_) StorePending();
+    pending_ = std::move(frame);
+    pendingStart_ = pendingEnd_;
+    pendingEnd_ += milliseconds;
+    hasPending_ = true;
+}
+
+void TGifWriter::StorePending() {
+    GifFileType* gif = encoder_->gif;
+    // Only the rectangle that changed since the frame shown before.
+    int left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
+    if (!shown_.empty()) {
+        left = width_, top = height_, right = -1, bottom = -1;
+        for (int y = 0; y < height_; ++y) {
+            for (int x = 0; x < width_; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
+                if (pending_[i] == shown_[i]) continue;
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+        }
+    }
+    const int width = right - left + 1;
+    const int height = bottom - top + 1;
+    std::vector<std::uint32_t> part;
+    part.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = top; y <= bottom; ++y) {
+        const auto row = pending_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
+        part.insert(part.end(), row + left, row + right + 1);
+    }
+    TIndexedPicture picture = QuantizePicture(part);
+
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    // Delays in hundredths of a second, rounded from the frame's start and end
+    // so that their sum keeps the movie's length.
+    const long start = std::lround(pendingStart_ / 10.0);
+    const long end = std::lround(pendingEnd_ / 10.0);
+    control.DelayTime = static_cast<int>(std::clamp(end - start, 1L, 65535L));
+    GifByteType extension[4];
+    EGifGCBToExtension(&control, extension);
+    Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension), gif);
+
+    int bits = 1;
+    while ((std::size_t{1} << bits) < picture.palette.size()) ++bits;
+    std::vector<GifColorType> colours(std::size_t{1} << bits, GifColorType{0, 0, 0});
+    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+        colours[i] = {static_cast<GifByteType>(Red(picture.palette[i])), static_cast<GifByteType>(Green(picture.palette[i])),
+                      static_cast<GifByteType>(Blue(picture.palette[i]))};
+    }
+    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+    if (!map) throw EGifWriteError("the GIF's palette could not be made");
+    const int described = EGifPutImageDesc(gif, left, top, width, height, false, map);
+    GifFreeMapObject(map);
+    Check(described, gif);
+    Check(EGifPutLine(gif, picture.indices.data(), static_cast<int>(picture.indices.size())), gif);
+    shown_ = pending_;
+    ++framesStored_;
+}
+
+bool TGifWriter::Finish(const std::string& path, bool loop) {
+    if (!encoder_->gif) return false;
+    if (hasPending_) StorePending();
+    hasPending_ = false;
+    int error = 0;
+    const int closed = EGifCloseFile(encoder_->gif, &error);
+    encoder_->gif = nullptr;
+    if (closed != GIF_OK) throw EGifWriteError(std::string("the GIF could not be finished: ") + GifErrorString(error));
+    if (!loop) {
+        // Without the loop block, which came right after the screen's description, viewers play it once.
+        const std::string block = LoopBlock();
+        if (bytes_.compare(kScreenEnd, block.size(), block) == 0) bytes_.erase(kScreenEnd, block.size());
+    }
+    return ReplaceFileAtomically(path, bytes_);
+}
+
+}  // namespace quillane

@@ -1,0 +1,145 @@
+#include "PackPictures.h"
+
+#include "ContentManifest.h"
+#include "PackUnpacking.h"
+#include "PictureReading.h"
+#include "TextEncoding.h"
+#include "WinksGlobal.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace quillane {
+namespace {
+
+constexpr int kLongestName = 120;
+
+QByteArray HeadOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(16) : QByteArray();
+}
+
+QString ExtensionOf(const QByteArray& format) { return format == "jpeg" ? "jpg" : QString::fromLatin1(format); }
+
+// The still picture inside a wink's or a dynamic display picture's inner cabinet.
+QString StillPictureOf(const TGlobal& global, const QString& cabinet, const std::string& folder) {
+    UnpackCabinet(global, cabinet.toStdString(), folder);
+    QDir inner(QString::fromStdString(folder));
+    for (const QFileInfo& file : inner.entryInfoList(QDir::Files, QDir::Name)) {
+        if (!file.isSymLink() && !PictureFormat(HeadOf(file.filePath())).isEmpty()) return file.filePath();
+    }
+    return {};
+}
+
+QString Unused(const QString& folder, const QString& fileName, QSet<QString>& used) {
+    const QFileInfo info(fileName);
+    QString candidate = fileName;
+    for (int n = 2; used.contains(candidate.toLower()) || QFileInfo::exists(folder + candidate); ++n) {
+        candidate = QString("%1 (%2).%3").arg(info.completeBaseName()).arg(n).arg(info.suffix());
+    }
+    used.insert(candidate.toLower());
+    return candidate;
+}
+
+QByteArray ShortcutList(const TPackPictures& pictures, const std::vector<QString>& files) {
+    QByteArray text = "Name\tShortcut\tFile\n";
+    for (std::size_t i = 0; i < pictures.pictures.size(); ++i) {
+        const TPackPicture& picture = pictures.pictures[i];
+        text += (picture.name + '\t' + picture.shortcut + '\t' + files[i] + '\n').toUtf8();
+    }
+    return text;
+}
+
+// The file appears whole or not at all; a file it replaces stays until then.
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+}  // namespace
+
+QString SafeFileName(const QString& name) {
+    static const QRegularExpression unsafe(R"([\x00-\x1F<>:"/\\|?*\x7F])");
+    QString safe = name;
+    safe.replace(unsafe, "_");
+    safe = safe.trimmed();
+    while (safe.startsWith('.')) safe.remove(0, 1);
+    while (safe.endsWith('.')) safe.chop(1);
+    if (safe.size() > kLongestName) safe.truncate(kLongestName);
+    return safe.isEmpty() ? QString("picture") : safe;
+}
+
+TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPath, const std::string& workFolder) {
+    TPackPictures found;
+    try {
+        UnpackPack(global, packPath, workFolder, workFolder + "restored.cab");
+    } catch (const std::exception& error) {
+        found.failure = QString::fromStdString(error.what());
+        return found;
+    }
+    const auto files = FilesByUpperCaseName(workFolder);
+    const auto fileOf = [&files](const std::string& name) {
+        const auto it = files.find(UpperCaseUtf8(name));
+        return it == files.end() ? QString() : QString::fromStdString(it->second);
+    };
+    const auto manifest = fileOf("content.xml").isEmpty() ? std::nullopt : ReadManifest(fileOf("content.xml").toStdString());
+    if (!manifest) {
+        found.failure = QString("\"%1\" is not a Messenger pack, or it is damaged.")
+                            .arg(QString::fromStdString(fs::path(packPath).filename().string()));
+        return found;
+    }
+    int inner = 0;
+    for (const TManifestItem& item : manifest->items) {
+        QString source = fileOf(item.file);
+        if (source.isEmpty()) continue;
+        if (HeadOf(source).startsWith("MSCF")) {
+            source = StillPictureOf(global, source, workFolder + "inner" + std::to_string(++inner) + "/");
+        }
+        const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
+        if (format.isEmpty()) continue;
+        const QString name = QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name);
+        found.pictures.push_back({source, name, QString::fromStdString(item.shortcut),
+                                  SafeFileName(name) + "." + ExtensionOf(format)});
+        found.emoticons = found.emoticons || item.type == "emoticon";
+    }
+    if (found.pictures.empty()) found.failure = "This pack holds no pictures.";
+    return found;
+}
+
+QStringList TakenNames(const TPackPictures& pictures, const QString& folder) {
+    QStringList taken;
+    for (const TPackPicture& picture : pictures.pictures) {
+        if (QFileInfo::exists(folder + picture.fileName)) taken << picture.fileName;
+    }
+    if (pictures.emoticons && QFileInfo::exists(folder + kShortcutList)) taken << kShortcutList;
+    return taken;
+}
+
+QStringList SavePackPictures(const TPackPictures& pictures, const QString& folder, bool replace) {
+    QStringList failed;
+    QSet<QString> used;
+    std::vector<QString> written;
+    for (const TPackPicture& picture : pictures.pictures) {
+        QString fileName = picture.fileName;
+        // Two items of the same name never share one file.
+        if (!replace || used.contains(fileName.toLower())) fileName = Unused(folder, fileName, used);
+        used.insert(fileName.toLower());
+        QFile source(picture.source);
+        if (!source.open(QIODevice::ReadOnly) || !WriteWhole(folder + fileName, source.readAll())) failed << fileName;
+        written.push_back(fileName);
+    }
+    if (pictures.emoticons) {
+        const QString list = replace ? QString(kShortcutList) : Unused(folder, kShortcutList, used);
+        if (!WriteWhole(folder + list, ShortcutList(pictures, written))) failed << list;
+    }
+    return failed;
+}
+
+}  // namespace quillane

@@ -1,0 +1,193 @@
+#include "WinkGifJob.h"
+
+#include "FlashView.h"
+#include "GifWriter.h"
+#include "PlayerSchemeHandler.h"
+
+#include <QFileInfo>
+#include <QTimer>
+#include <QVariantMap>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+#include <cmath>
+
+namespace quillane {
+namespace {
+
+constexpr int kPollMs = 20;
+// How long the player may take to load the movie.
+constexpr int kLoadPolls = 30000 / kPollMs;
+constexpr int kLargestSide = 2000;
+// The GIF is built in memory before it replaces the file: beyond this it is given up.
+constexpr std::size_t kLargestGif = std::size_t{512} << 20;
+
+}  // namespace
+
+TWinkGifJob::TWinkGifJob(Options options, QString playerFolder, QObject* parent)
+    : QObject(parent), options_(std::move(options)), playerFolder_(std::move(playerFolder)) {}
+
+TWinkGifJob::~TWinkGifJob() {
+    // Scripts still running answer into nothing; the page must go before the profile it was made with.
+    done_ = true;
+    delete view_;
+}
+
+int TWinkGifJob::FramesStored() const { return writer_ ? writer_->FramesStored() : 0; }
+
+void TWinkGifJob::Start() {
+    if (!LooksLikeFlashMovie(options_.movie)) {
+        // Reported from the event loop, as every other result is.
+        QTimer::singleShot(0, this, [this] { Fail("This is not a Flash movie."); });
+        return;
+    }
+    profile_ = new QWebEngineProfile(this);
+    profile_->setHttpCacheType(QWebEngineProfile::NoCache);
+    handler_ = new TPlayerSchemeHandler(playerFolder_, this);
+    profile_->installUrlSchemeHandler(kPlayerScheme, handler_);
+    // The page must be live to draw; it is never put on the screen.
+    view_ = new QWebEngineView();
+    view_->setAttribute(Qt::WA_DontShowOnScreen);
+    auto* page = new QWebEnginePage(profile_, view_);
+    page->setBackgroundColor(Qt::white);
+    // The movie runs faster than its time: its sounds would only be noise.
+    page->setAudioMuted(true);
+    QWebEngineSettings* settings = page->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    view_->setPage(page);
+    view_->resize(64, 64);
+    view_->show();
+    const QString url = handler_->SetMovieBytes(options_.movie);
+    connect(page, &QWebEnginePage::loadFinished, this, [this, url](bool loaded) {
+        if (done_) return;
+        if (!loaded) return Fail("The player could not be started.");
+        Run(QString("loadMovie('%1');").arg(url), [this](const QVariant&) { PollLoaded(); });
+    });
+    view_->load(QUrl(kRenderPage));
+}
+
+void TWinkGifJob::Cancel() {
+    if (done_) return;
+    done_ = true;
+    emit Finished(false, "Saving was cancelled; nothing was written.");
+}
+
+void TWinkGifJob::Run(const QString& script, std::function<void(const QVariant&)> then) {
+    view_->page()->runJavaScript(script, [this, then = std::move(then)](const QVariant& result) {
+        if (!done_) then(result);
+    });
+}
+
+void TWinkGifJob::PollLoaded() {
+    Run("status();", [this](const QVariant& result) {
+        const QVariantMap status = result.toMap();
+        const QString state = status.value("state").toString();
+        if (state == "failed") return Fail("The player could not play this movie.");
+        if (state != "loaded") {
+            if (++polls_ > kLoadPolls) return Fail("The player took too long to load this movie.");
+            QTimer::singleShot(kPollMs, this, &TWinkGifJob::PollLoaded);
+            return;
+        }
+        const double stageWidth = status.value("width").toDouble();
+        const double stageHeight = status.value("height").toDouble();
+        frameRate_ = status.value("frameRate").toDouble();
+        const int frames = status.value("frames").toInt();
+        if (stageWidth < 1 || stageHeight < 1 || !(frameRate_ > 0)) return Fail("The movie gives no stage size or frame rate.");
+        width_ = options_.width > 0 ? options_.width : static_cast<int>(std::lround(stageWidth * options_.scale));
+        height_ = static_cast<int>(std::lround(stageHeight * width_ / stageWidth));
+        if (width_ < 1 || height_ < 1 || width_ > kLargestSide || height_ > kLargestSide) {
+            return Fail(QString("Pictures of %1 x %2 pixels are not made; choose a size up to %3 pixels a side.")
+                            .arg(width_).arg(height_).arg(kLargestSide));
+        }
+        // A movie of one frame animates in its scripts or clips: it runs until cut.
+        const int bound = static_cast<int>(std::floor(options_.longestSeconds * frameRate_));
+        cut_ = frames <= 1 || frames > bound;
+        total_ = cut_ ? bound : frames;
+        try {
+            writer_ = std::make_unique<TGifWriter>(width_, height_);
+        } catch (const EGifWriteError& error) {
+            return Fail(QString::fromStdString(error.what()));
+        }
+        Resize();
+    });
+}
+
+void TWinkGifJob::Resize() {
+    // The player takes its element's size on its next frame callback: one step
+    // that moves no time lets it, before the first frame is taken.
+    Run(QString("setSize(%1, %2); step(0); true;").arg(width_).arg(height_), [this](const QVariant&) {
+        emit Progress(0, total_);
+        StepFrame();
+    });
+}
+
+void TWinkGifJob::StepFrame() {
+    const double frameMs = 1000.0 / frameRate_;
+    // Each step moves one frame on; the player enters the first frame on the first.
+    // A hair over one frame, so that rounding in the player never drops a step.
+    Run(QString("step(%1);").arg(frameMs + 0.001, 0, 'f', 4), [this, frameMs](const QVariant& result) {
+        const QByteArray rgba = QByteArray::fromBase64(result.toString().toLatin1());
+        if (rgba.size() != static_cast<qsizetype>(width_) * height_ * 4) return Fail("The player gave no picture of the movie.");
+        if (rendered_ >= total_) return Probe(rgba);
+        try {
+            writer_->AddFrame(reinterpret_cast<const std::uint8_t*>(rgba.constData()), frameMs);
+        } catch (const EGifWriteError& error) {
+            return Fail(QString::fromStdString(error.what()));
+        }
+        if (writer_->Bytes().size() > kLargestGif) {
+            return Fail(QString("The GIF would grow beyond %1 MiB; nothing was written. Choose a smaller size.")
+                            .arg(kLargestGif >> 20));
+        }
+        emit FrameRendered(rgba, width_, height_);
+        lastFrame_ = rgba;
+        emit Progress(++rendered_, total_);
+        // A movie cut short loops as it was running.
+        if (rendered_ >= total_ && cut_) return Complete();
+        QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
+    });
+}
+
+void TWinkGifJob::Probe(const QByteArray& rgba) {
+    // Past the last frame the player either starts again, as it does unless the
+    // movie stops itself, or holds the last frame: two steps tell which.
+    holds_ = holds_ && rgba == lastFrame_;
+    if (!holds_ || ++probes_ == 2) return Complete();
+    QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
+}
+
+void TWinkGifJob::Complete() {
+    done_ = true;
+    const bool still = writer_->FramesStored() <= 1;
+    bool saved = false;
+    try {
+        saved = writer_->Finish(options_.target.toStdString(), cut_ || !holds_);
+    } catch (const EGifWriteError& error) {
+        emit Finished(false, QString::fromStdString(error.what()));
+        return;
+    }
+    const QString name = QFileInfo(options_.target).fileName();
+    if (!saved) {
+        emit Finished(false, QString("\"%1\" could not be written.").arg(name));
+        return;
+    }
+    QString message = QString("Saved \"%1\": %2 frames of %3 x %4 pixels.")
+                          .arg(name).arg(writer_->FramesStored()).arg(width_).arg(height_);
+    if (!cut_ && holds_ && !still) message += " It plays once and holds its last frame, as the movie does.";
+    if (cut_ && !still) {
+        message += QString(" The movie runs on past %1 seconds, so only its first %1 seconds were saved.")
+                       .arg(options_.longestSeconds);
+    }
+    emit Finished(true, message);
+}
+
+void TWinkGifJob::Fail(const QString& message) {
+    if (done_) return;
+    done_ = true;
+    emit Finished(false, message);
+}
+
+}  // namespace quillane

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QWebEngineProfile;
+class QWebEngineView;
+
+namespace quillane {
+
+class TGifWriter;
+class TPlayerSchemeHandler;
+
+// Saves a Flash movie as an animated GIF: the movie is rendered frame by
+// frame by the same player the preview uses, on a page of its own, one
+// picture per frame of the movie at its frame rate, and written by
+// TGifWriter. Driven by the event loop one frame at a time, so the window
+// stays responsive; it reports progress and one result, and can be cancelled.
+class TWinkGifJob : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QByteArray movie;
+        QString target;
+        // The pictures' width in pixels; 0 takes the stage's width times `scale`.
+        int width = 0;
+        double scale = 1.0;
+        // A movie that runs on longer than this is cut after it.
+        double longestSeconds = 20.0;
+    };
+
+    TWinkGifJob(Options options, QString playerFolder, QObject* parent = nullptr);
+    ~TWinkGifJob() override;
+
+    void Start();
+    // Stops the work; nothing is written, and Finished reports the cancel.
+    void Cancel();
+
+    // The movie's stage and rate as its header gives them, known once it has loaded.
+    double FrameRate() const { return frameRate_; }
+    int FramesRendered() const { return rendered_; }
+    int FramesStored() const;
+    bool Cut() const { return cut_; }
+
+signals:
+    void Progress(int done, int total);
+    // Each frame as the player drew it: width x height pixels of 4 bytes (red, green, blue, alpha).
+    void FrameRendered(const QByteArray& rgba, int width, int height);
+    // Once: saved or not, and the message for the user.
+    void Finished(bool saved, const QString& message);
+
+private:
+    void PollLoaded();
+    void Resize();
+    void StepFrame();
+    void Probe(const QByteArray& rgba);
+    void Fail(const QString& message);
+    void Complete();
+    void Run(const QString& script, std::function<void(const QVariant&)> then);
+
+    Options options_;
+    QString playerFolder_;
+    QWebEngineProfile* profile_ = nullptr;
+    TPlayerSchemeHandler* handler_ = nullptr;
+    QWebEngineView* view_ = nullptr;
+    std::unique_ptr<TGifWriter> writer_;
+    int width_ = 0;
+    int height_ = 0;
+    double frameRate_ = 0;
+    int total_ = 0;
+    int rendered_ = 0;
+    int polls_ = 0;
+    bool cut_ = false;
+    QByteArray lastFrame_;
+    int probes_ = 0;
+    bool holds_ = true;
+    bool done_ = false;
+};
+
+}  // namespace quillane

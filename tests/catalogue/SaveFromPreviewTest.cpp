@@ -1,0 +1,171 @@
+// Saving what the preview shows: a wink as an animated GIF through the File
+// menu; an opened pack's pictures into a folder under their items' names, with
+// an emoticon pack's shortcuts listed, asking before anything is replaced.
+#include "FlashView.h"
+#include "FrmMainU.h"
+#include "ModalAnswer.h"
+#include "PackPictures.h"
+#include "PreviewArea.h"
+#include "TempFolder.h"
+#include "WindowTestFolders.h"
+#include "WindowTestMain.h"
+#include "WinksGlobal.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTreeView>
+#include <QtTest>
+#include <filesystem>
+
+using namespace quillane;
+namespace fs = std::filesystem;
+
+class SaveFromPreviewTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<testing::WindowTestFolders> folders;
+    std::unique_ptr<TFrmMain> window;
+
+    // Runs the action and waits for the message box that ends it; its text.
+    static QString MessageAfter(QAction* action) {
+        testing::MessageBoxRecorder told;
+        action->trigger();
+        QDeadlineTimer deadline(30000);
+        while (told.Texts().isEmpty() && !deadline.hasExpired()) QTest::qWait(20);
+        return told.Texts().value(0);
+    }
+
+    bool Open(const std::string& pack) {
+        QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
+        window->OpenPackFile(testing::AppFolder() + "msnpack/" + pack);
+        return shown.wait(10000);
+    }
+
+    // Runs Save Pictures into the folder, answering its question about files
+    // already there with the button; what the closing message said.
+    QString SaveInto(const std::string& folder, QMessageBox::StandardButton toQuestion = QMessageBox::Cancel) {
+        QString told;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, &watch, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            if (box->text().contains("already holds")) return box->button(toQuestion)->click();
+            told = box->text();
+            box->accept();
+        });
+        testing::AnswerFileDialog(fs::path(folder).parent_path().string());
+        window->actSavePictures->trigger();
+        watch.start(10);
+        QDeadlineTimer deadline(20000);
+        while (told.isEmpty() && !deadline.hasExpired()) QTest::qWait(20);
+        return told;
+    }
+
+private slots:
+    void init() {
+        folders = std::make_unique<testing::WindowTestFolders>();
+        fs::copy_file(testing::AppFolder() + "content.dat", folders->AppFile("content.dat"));
+        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
+        window = std::make_unique<TFrmMain>();
+        window->show();
+    }
+
+    void cleanup() {
+        window.reset();
+        folders.reset();
+    }
+
+    void theNewItemsFollowPreviewPackFile() {
+        const QList<QAction*> items = window->menuBar()->actions().constFirst()->menu()->actions();
+        const qsizetype preview = items.indexOf(window->actPreviewFile);
+        QVERIFY(preview >= 0);
+        QCOMPARE(items.value(preview + 1), window->actSaveGif);
+        QCOMPARE(items.value(preview + 2), window->actSavePictures);
+    }
+
+    void aRightClickOnTheMovieOffersBothSaves() {
+        QVERIFY(Open("heart.QZK"));
+        auto* stage = window->flsPreview->findChild<QWidget*>("flsPreviewStage");
+        QVERIFY(stage);
+        QList<QAction*> offered;
+        QTimer::singleShot(100, [&offered] {
+            if (QWidget* menu = QApplication::activePopupWidget()) {
+                offered = menu->actions();
+                menu->close();
+            }
+        });
+        emit stage->customContextMenuRequested(stage->rect().center());
+        QVERIFY(offered.contains(window->actSaveGif));
+        QVERIFY(offered.contains(window->actSavePictures));
+    }
+
+    void aPreviewedWinkIsSavedAsAnAnimatedGif() {
+        QVERIFY(MessageAfter(window->actSaveGif).contains("Preview a wink"));
+
+        QVERIFY(Open("heart.QZK"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->flsPreview->MovieShown(), 10000);
+        testing::TempFolder target;
+        // The size dialog as it comes (the stage's size), then the file's name.
+        testing::AnswerNextModal([target = target.File("heart.gif")](QWidget* modal) {
+            QCOMPARE(modal->objectName(), QString("dlgGifSize"));
+            testing::AnswerFileDialog(target);
+            QMetaObject::invokeMethod(modal, "accept");
+        });
+        QTimer::singleShot(500, window.get(), [this] { QVERIFY(window->findChild<QProgressDialog*>("prgSaveGif")); });
+        const QString told = MessageAfter(window->actSaveGif);
+        QVERIFY2(told.contains("Saved \"heart.gif\": 36 frames of 320 x 240 pixels."), qPrintable(told));
+        QVERIFY(testing::ReadFile(target.File("heart.gif")).rfind("GIF89a", 0) == 0);
+    }
+
+    void anEmoticonPacksPicturesAndShortcutsAreSavedAndNothingIsReplacedUnasked() {
+        QVERIFY(MessageAfter(window->actSavePictures).contains("needs the pack"));
+        QVERIFY(Open("faces.QZK"));
+        testing::TempFolder target;
+        const std::string folder = target.Folder();
+
+        QVERIFY(SaveInto(folder).contains("Saved 4 pictures"));
+        for (const char* name : {"Smile.gif", "Grin.gif", "Wink.gif", "Wow.gif"}) QVERIFY2(fs::is_regular_file(folder + name), name);
+        const std::string list = testing::ReadFile(folder + kShortcutList);
+        QVERIFY(list.find("Smile\t:)\tSmile.gif") != std::string::npos);
+        QVERIFY(list.find("Wow\t:O\tWow.gif") != std::string::npos);
+
+        testing::WriteFile(folder + "Smile.gif", "mine");
+        QVERIFY(SaveInto(folder, QMessageBox::No).contains("Saved 4 pictures"));
+        QCOMPARE(testing::ReadFile(folder + "Smile.gif"), std::string("mine"));
+        QVERIFY(fs::is_regular_file(folder + "Smile (2).gif"));
+        QVERIFY(SaveInto(folder, QMessageBox::Yes).contains("Saved 4 pictures"));
+        QVERIFY(testing::ReadFile(folder + "Smile.gif").rfind("GIF8", 0) == 0);
+    }
+
+    void aDisplayPictureFromAFileAndAnEmoticonPackFromTheTreeAreSavedToo() {
+        QVERIFY(Open("robot.QZC"));
+        testing::TempFolder display;
+        QCOMPARE(SaveInto(display.Folder()), QString("Saved 1 picture into \"%1\".").arg(QString::fromStdString(display.Folder())));
+        QVERIFY(fs::is_regular_file(display.Folder() + "Blue Robot.gif"));
+        QVERIFY(!fs::exists(display.Folder() + kShortcutList));
+
+        // Happy Faces, second of the Emoticons, whose pack has been downloaded.
+        fs::create_directories(folders->AppFile("msnpack"));
+        fs::copy_file(testing::AppFolder() + "msnpack/faces.QZK", folders->AppFile("msnpack/faces.QZK"));
+        QTreeView* tree = window->treWinksList;
+        tree->setCurrentIndex(tree->model()->index(1, 0, tree->model()->index(2, 0)));
+        window->treWinksListClick();
+        testing::TempFolder emoticons;
+        QVERIFY(SaveInto(emoticons.Folder()).contains("Saved 4 pictures"));
+        QVERIFY(fs::is_regular_file(emoticons.Folder() + kShortcutList));
+    }
+
+    void namesAreMadeSafeForTheFileSystem() {
+        QCOMPARE(SafeFileName("a/b\\c:d*e?"), QString("a_b_c_d_e_"));
+        QCOMPARE(SafeFileName("..hidden"), QString("hidden"));
+        QCOMPARE(SafeFileName("  "), QString("picture"));
+    }
+};
+
+QUILLANE_WINDOW_TEST_MAIN(SaveFromPreviewTest)
+
+#include "SaveFromPreviewTest.moc"
