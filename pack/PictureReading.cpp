@@ -22,12 +22,12 @@ QByteArray ReadBounded(const QString& path) {
     return file.read(kLargestPictureFile + 1);
 }
 
+}  // namespace
+
 QByteArray PictureFormat(const QByteArray& head) {
     const std::string_view format = PictureFormatOf(std::string_view(head.constData(), static_cast<size_t>(head.size())));
     return QByteArray(format.data(), static_cast<qsizetype>(format.size()));
 }
-
-}  // namespace
 
 QImage ReadPicture(const QByteArray& bytes, QString* failure) {
     const auto fail = [failure](const QString& why) {

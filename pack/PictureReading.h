@@ -14,6 +14,9 @@ namespace quillane {
 // bytes, and only by the decoder of that format. Never SVG or another format
 // that can reach for other files, whatever the name says.
 
+// "gif", "png", "jpeg" or "bmp" by the bytes a picture begins with; empty for anything else.
+QByteArray PictureFormat(const QByteArray& head);
+
 // The picture (its first frame) in the bytes; a null image when they are no
 // such picture, with why in `failure` when it is given.
 QImage ReadPicture(const QByteArray& bytes, QString* failure = nullptr);
