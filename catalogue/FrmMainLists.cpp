@@ -50,6 +50,8 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     // whether it then succeeds or not.
     CurrentItem = {};
     OpenedPackFile.clear();
+    // Nothing is chosen in the new tree, so there is nothing to install yet.
+    actInstall->setEnabled(false);
     treeBeforeFilter_ = {};
     treeModel->Clear();
     std::vector<CatalogueTreeModel::Category> categories;

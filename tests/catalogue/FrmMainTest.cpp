@@ -126,8 +126,13 @@ private slots:
         const auto window = NewWindow();
         const std::string mine = app->Folder() + "lists/mine.mpl";
         testing::WriteFile(mine, Catalogue({{"Winks", 3}}));
+        // A pack chosen before: the new list has none chosen, so nothing to install.
+        window->treWinksList->setCurrentIndex(window->treWinksList->model()->index(0, 0, window->treWinksList->model()->index(0, 0)));
+        window->treWinksListClick();
+        QVERIFY(window->actInstall->isEnabled());
         testing::AnswerFileDialog(mine);
         window->findChild<QAction*>("actOpen")->trigger();
+        QVERIFY(!window->actInstall->isEnabled());
         QCOMPARE(window->windowTitle(), QString("Quillane - mine.mpl"));
         QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
         QCOMPARE(Global().CurrentWinks, 57);
@@ -137,6 +142,7 @@ private slots:
         QCOMPARE(window->flsPreview->Movie(), QString("c:\\1.swf"));
 
         window->actUseDefault->trigger();
+        QVERIFY(!window->actInstall->isEnabled());
         QCOMPARE(window->windowTitle(), QString("Quillane"));
         QCOMPARE(window->StatusText(), QString("57 Quillane pack in the list."));
         QCOMPARE(window->ListFileName, mine);
