@@ -91,12 +91,15 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     }
 }
 
-std::string TFrmMain::ChooseListToSave() {
+std::string TFrmMain::ChooseListToSave(const QString& title) {
     QFileDialog& dialog = SavePackListDialog();
-    dialog.setDirectory(QString::fromStdString(Global().UserPath));
+    dialog.setWindowTitle(title);
+    // The user's folder the first time, then the folder the last list was saved in.
+    dialog.setDirectory(listFolder_.isEmpty() ? QString::fromStdString(Global().UserPath) : listFolder_);
     dialog.selectFile("WinksList.mpl");
     dialog.setDefaultSuffix("mpl");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    listFolder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
@@ -108,7 +111,7 @@ void TFrmMain::ShowEmptyMovie() {
 }
 
 void TFrmMain::actNewExecute() {
-    const std::string chosen = ChooseListToSave();
+    const std::string chosen = ChooseListToSave("New Pack List");
     if (chosen.empty()) return;
     ListFileName = chosen;
     WriteNewListTemplate(ListFileName);
@@ -126,7 +129,7 @@ void TFrmMain::actOpenExecute() {
 }
 
 void TFrmMain::actSaveAsExecute() {
-    const std::string chosen = ChooseListToSave();
+    const std::string chosen = ChooseListToSave("Save Pack List As");
     if (chosen.empty()) return;
     xmlWinksFile.Save(chosen);
     LoadPackList(chosen);

@@ -40,9 +40,11 @@ QAction* MakeAction(QObject* owner, const char* name, const QString& caption, co
     return action;
 }
 
-QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::AcceptMode mode) {
+// A file dialog titled by what it is for.
+QFileDialog* MakeFileDialog(QWidget* owner, const char* name, QFileDialog::AcceptMode mode, const QString& title) {
     auto* dialog = new QFileDialog(owner);
     dialog->setObjectName(name);
+    dialog->setWindowTitle(title);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -238,7 +240,7 @@ void TFrmMain::CreateClientArea() {
 
 QFileDialog& TFrmMain::SavePackListDialog() {
     if (!savePackList) {
-        savePackList = MakeFileDialog(this, "savePackList", QFileDialog::AcceptSave);
+        savePackList = MakeFileDialog(this, "savePackList", QFileDialog::AcceptSave, "Save Pack List As");
         savePackList->setNameFilter("*.mpl");
     }
     return *savePackList;
@@ -246,7 +248,7 @@ QFileDialog& TFrmMain::SavePackListDialog() {
 
 QFileDialog& TFrmMain::OpenPackListDialog() {
     if (!openPackList) {
-        openPackList = MakeFileDialog(this, "openPackList", QFileDialog::AcceptOpen);
+        openPackList = MakeFileDialog(this, "openPackList", QFileDialog::AcceptOpen, "Open Pack List");
         openPackList->setNameFilter("*.mpl");
     }
     return *openPackList;
@@ -254,7 +256,7 @@ QFileDialog& TFrmMain::OpenPackListDialog() {
 
 QFileDialog& TFrmMain::OpenPackDialog() {
     if (!opnPack) {
-        opnPack = MakeFileDialog(this, "opnPack", QFileDialog::AcceptOpen);
+        opnPack = MakeFileDialog(this, "opnPack", QFileDialog::AcceptOpen, "Preview Pack File");
         SetPackFileFilters(*opnPack);
     }
     return *opnPack;

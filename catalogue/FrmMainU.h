@@ -170,8 +170,8 @@ private:
     CatalogueNode HighlightedPack() const;
 
     void ShowInstallOutcome(bool installed);
-    // Runs the save dialog as New and Save As prepare it; empty when cancelled.
-    std::string ChooseListToSave();
+    // Runs the save dialog, titled for New or Save As; empty when cancelled.
+    std::string ChooseListToSave(const QString& title);
     // Plays the movie of a wink's inner cabinet, unpacked into the folder.
     void PlayInnerCabinet(const std::string& folder, const std::string& cabinet);
     // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
@@ -200,6 +200,8 @@ private:
     // The unpacking of a pack file, and which one: only the last one asked for is shown.
     std::unique_ptr<QThread> unpacking_;
     int unpackingRun_ = 0;
+    // Where the last list was saved; the save dialog starts there.
+    QString listFolder_;
     // A pack reached with the arrow keys is previewed once the keys rest.
     QTimer* keyPreview_ = nullptr;
 };

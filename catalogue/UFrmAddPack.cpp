@@ -51,7 +51,7 @@ TFrmAddPack::TFrmAddPack(QWidget* parent) : QDialog(parent) {
     BitBtn3->setObjectName("BitBtn3");
     BitBtn3->setGeometry(344, 136, 75, 25);
 
-    opnPack = new QFileDialog(this);
+    opnPack = new QFileDialog(this, "Choose the Pack File");
     opnPack->setObjectName("opnPack");
     opnPack->setOption(QFileDialog::DontUseNativeDialog);
     opnPack->setFileMode(QFileDialog::ExistingFile);

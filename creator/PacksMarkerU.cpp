@@ -226,7 +226,7 @@ void TFrmPacksCreator::CreateButtons() {
 }
 
 void TFrmPacksCreator::CreateDialogs() {
-    opnImage = new QFileDialog(this);
+    opnImage = new QFileDialog(this, "Add Pictures");
     opnImage->setObjectName("opnImage");
     opnImage->setOption(QFileDialog::DontUseNativeDialog);
     opnImage->setAcceptMode(QFileDialog::AcceptOpen);
@@ -234,7 +234,7 @@ void TFrmPacksCreator::CreateDialogs() {
     SetDialogFilter(*opnImage, kPictureFilter);
     CloseCompletionsWithDialog(*opnImage);
 
-    savPack = new QFileDialog(this);
+    savPack = new QFileDialog(this, "Save Pack As");
     savPack->setObjectName("savPack");
     savPack->setOption(QFileDialog::DontUseNativeDialog);
     savPack->setAcceptMode(QFileDialog::AcceptSave);

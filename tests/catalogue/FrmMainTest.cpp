@@ -287,6 +287,36 @@ private slots:
         QVERIFY(!Global().ShowToolbar);
     }
 
+    // Each file dialog says what it is for, and the save dialog starts where
+    // the last list was saved.
+    void theFileDialogsAreTitledByTheirPurposeAndRememberTheirFolder() {
+        const auto window = NewWindow();
+        QStringList titles;
+        const auto note = [&titles](QString* folder = nullptr) {
+            testing::AnswerNextModal([&titles, folder](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                QVERIFY(dialog);
+                titles << dialog->windowTitle();
+                if (folder) *folder = dialog->directory().absolutePath();
+                dialog->reject();
+            });
+        };
+        const std::string saved = app->Folder() + "lists/mine.mpl";
+        fs::create_directories(app->Folder() + "lists");
+        testing::AnswerFileDialog(saved);
+        window->actNew->trigger();
+        QCOMPARE(window->ListFileName, saved);
+        QString folder;
+        note(&folder);
+        window->actSaveAs->trigger();
+        QCOMPARE(folder, QString::fromStdString(app->Folder() + "lists"));
+        note();
+        window->actOpen->trigger();
+        note();
+        window->findChild<QAction*>("actPreviewFile")->trigger();
+        QCOMPARE(titles, (QStringList{"Save Pack List As", "Open Pack List", "Preview Pack File"}));
+    }
+
     void newWritesTheTemplateOverAnExistingList() {
         const auto window = NewWindow();
         const std::string list = AppFile("WinksList.mpl");
