@@ -3,6 +3,7 @@
 #include "FrmMainU.h"
 
 #include "CatalogueTreeModel.h"
+#include "ContentManifest.h"
 #include "FlashView.h"
 #include "PackUnpacking.h"
 #include "PictureReading.h"
@@ -15,6 +16,7 @@
 #include <QMovie>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 
 namespace quillane {
@@ -89,6 +91,14 @@ std::string TFrmMain::LocalPackOf(CatalogueNode item) const {
 void TFrmMain::PreviewPackFile(const std::string& packPath) {
     try {
         const std::string folder = UnpackForPreview(Global(), packPath);
+        // An emoticon pack in a list's Winks (where Add puts every pack) is shown by what it holds.
+        const auto files = FilesByUpperCaseName(folder);
+        const auto manifestFile = files.find("CONTENT.XML");
+        const auto manifest = manifestFile == files.end() ? std::nullopt : ReadManifest(manifestFile->second);
+        if (manifest && std::any_of(manifest->items.begin(), manifest->items.end(),
+                                    [](const TManifestItem& item) { return item.type == "emoticon"; })) {
+            return ShowPackFile(packPath, folder, {});
+        }
         const std::string inner = Global().FindNonXmlFile(folder);
         if (!inner.empty()) PlayInnerCabinet(folder, folder + inner);
     } catch (const std::exception& error) {

@@ -4,6 +4,7 @@
 #include "FrmMainU.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
+#include "EmoticonGrid.h"
 #include "PreviewArea.h"
 #include "TempFolder.h"
 #include "WindowTestFolders.h"
@@ -159,6 +160,20 @@ private slots:
         Click(2, 2);
         QCOMPARE(window->StatusText(), QString("Previewing..."));
         QCOMPARE(window->gifPrevew->movie()->fileName(), QString(":/gif/MYFACE"));
+    }
+
+    // Add puts every pack of a list into its first category: an emoticon pack
+    // there is shown by what it holds, and the preview ends with a status.
+    void anEmoticonPackAmongTheWinksShowsItsEmoticons() {
+        fs::copy_file(testing::AppFolder() + "msnpack/faces.QZK", AppFile("faces.QZK"));
+        testing::WriteFile(AppFile("lists/mine.mpl"), "<ContentList><Winks><Item ContentTitle=\"Faces\" DownloadUrl=\"" +
+                                                          AppFile("faces.QZK") + "\" PrePath=\"\"/></Winks></ContentList>");
+        window->LoadPackList(AppFile("lists/mine.mpl"));
+        Click(0, 0);
+        QCOMPARE(window->StatusText(), QString("4 emoticons in pack."));
+        QVERIFY(window->pnlPreview->grdEmoticons->isVisible());
+        QCOMPARE(window->pnlPreview->grdEmoticons->findChildren<QLabel*>().size(), 4);
+        QVERIFY(window->actInstall->isEnabled());
     }
 
     void aQzcPackIsExtractedWhereItLies() {
