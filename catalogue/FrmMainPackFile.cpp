@@ -123,18 +123,13 @@ void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, 
     if (folder.empty()) return ShowDamagedPack(path);
     actInstall->setEnabled(true);
     pnlPreview->Describe("Pack file: " + QString::fromStdString(fs::path(path).filename().string()));
-    const auto files = FilesByUpperCaseName(folder);
-    const auto fileOf = [&files](const std::string& name) {
-        const auto found = files.find(UpperCaseUtf8(name));
-        return found == files.end() ? std::string() : found->second;
-    };
-    const std::string manifestFile = fileOf("content.xml");
-    const auto manifest = manifestFile.empty() ? std::nullopt : ReadManifest(manifestFile);
+    const TUnpackedPack pack(folder);
+    const auto& manifest = pack.Manifest();
     std::vector<TEmoticonGrid::Emoticon> emoticons;
     std::string wink;
     std::string picture;
     for (const TManifestItem& item : manifest ? manifest->items : std::vector<TManifestItem>{}) {
-        const std::string file = fileOf(item.file);
+        const std::string file = pack.File(item.file);
         if (file.empty()) continue;
         if (item.type == "emoticon") {
             emoticons.push_back({QString::fromStdString(file), QString::fromStdString(item.name),

@@ -92,9 +92,8 @@ void TFrmMain::PreviewPackFile(const std::string& packPath) {
     try {
         const std::string folder = UnpackForPreview(Global(), packPath);
         // An emoticon pack in a list's Winks (where Add puts every pack) is shown by what it holds.
-        const auto files = FilesByUpperCaseName(folder);
-        const auto manifestFile = files.find("CONTENT.XML");
-        const auto manifest = manifestFile == files.end() ? std::nullopt : ReadManifest(manifestFile->second);
+        const TUnpackedPack unpacked(folder);
+        const auto& manifest = unpacked.Manifest();
         if (manifest && std::any_of(manifest->items.begin(), manifest->items.end(),
                                     [](const TManifestItem& item) { return item.type == "emoticon"; })) {
             return ShowPackFile(packPath, folder, {});

@@ -3,7 +3,6 @@
 #include "ContentManifest.h"
 #include "PackUnpacking.h"
 #include "PictureReading.h"
-#include "TextEncoding.h"
 #include "WinksGlobal.h"
 
 #include <QDir>
@@ -84,12 +83,8 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
         found.failure = QString::fromStdString(error.what());
         return found;
     }
-    const auto files = FilesByUpperCaseName(workFolder);
-    const auto fileOf = [&files](const std::string& name) {
-        const auto it = files.find(UpperCaseUtf8(name));
-        return it == files.end() ? QString() : QString::fromStdString(it->second);
-    };
-    const auto manifest = fileOf("content.xml").isEmpty() ? std::nullopt : ReadManifest(fileOf("content.xml").toStdString());
+    const TUnpackedPack pack(workFolder);
+    const auto& manifest = pack.Manifest();
     if (!manifest) {
         found.failure = QString("\"%1\" is not a Messenger pack, or it is damaged.")
                             .arg(QString::fromStdString(fs::path(packPath).filename().string()));
@@ -97,7 +92,7 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
     }
     int inner = 0;
     for (const TManifestItem& item : manifest->items) {
-        QString source = fileOf(item.file);
+        QString source = QString::fromStdString(pack.File(item.file));
         if (source.isEmpty()) continue;
         if (HeadOf(source).startsWith("MSCF")) {
             source = StillPictureOf(global, source, workFolder + "inner" + std::to_string(++inner) + "/");

@@ -54,13 +54,18 @@ std::string UnpackForPreview(const TGlobal& global, const std::string& packPath)
 
 void EmptyPreviewFolder(const TGlobal& global) { global.DeleteFiles(PreviewFolder(global), "*.*"); }
 
-std::unordered_map<std::string, std::string> FilesByUpperCaseName(const std::string& folder) {
-    std::unordered_map<std::string, std::string> files;
+TUnpackedPack::TUnpackedPack(const std::string& folder) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        files.try_emplace(UpperCaseUtf8(it->path().filename().string()), it->path().string());
+        files_.try_emplace(UpperCaseUtf8(it->path().filename().string()), it->path().string());
     }
-    return files;
+    const std::string manifest = File("content.xml");
+    if (!manifest.empty()) manifest_ = ReadManifest(manifest);
+}
+
+std::string TUnpackedPack::File(const std::string& name) const {
+    const auto found = files_.find(UpperCaseUtf8(name));
+    return found == files_.end() ? std::string() : found->second;
 }
 
 }  // namespace quillane

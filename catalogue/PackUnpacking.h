@@ -1,9 +1,12 @@
 #pragma once
 
+#include "ContentManifest.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <optional>
 #include <unordered_map>
 
 namespace quillane {
@@ -49,8 +52,21 @@ void UnpackPack(const TGlobal& global, const std::string& packPath, const std::s
 // Empties the preview's folder, so that nothing unpacked outlives its preview.
 void EmptyPreviewFolder(const TGlobal& global);
 
-// The files of a folder by their names in upper case, for matching the names
-// a manifest gives whatever their letter case, in one pass over the folder.
-std::unordered_map<std::string, std::string> FilesByUpperCaseName(const std::string& folder);
+// A pack as it lies unpacked in a folder: its files, found by the names its
+// manifest gives whatever the letter case of either (packs made on Windows
+// name them so), and the manifest itself. The folder is listed once.
+class TUnpackedPack {
+public:
+    explicit TUnpackedPack(const std::string& folder);
+
+    // The path of the file of that name; empty when there is none.
+    std::string File(const std::string& name) const;
+    // content.xml, read; nothing when it is missing or no manifest.
+    const std::optional<TManifest>& Manifest() const { return manifest_; }
+
+private:
+    std::unordered_map<std::string, std::string> files_;
+    std::optional<TManifest> manifest_;
+};
 
 }  // namespace quillane

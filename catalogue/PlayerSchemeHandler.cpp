@@ -35,7 +35,7 @@ QString TPlayerSchemeHandler::SetMovieBytes(QByteArray bytes) {
 
 void TPlayerSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
     const QString path = job->requestUrl().path();
-    if (path == "/player.html" || path == "/render.html" || path == "/fetch.js") {
+    if (path == "/player.html" || path == "/render.html" || path == "/fetch.js" || path == "/config.js") {
         QFile page(":/player" + path);
         if (page.open(QIODevice::ReadOnly)) return Reply(job, ContentTypeOf(path), page.readAll());
     } else if (path == QString("/movie/%1.swf").arg(generation_)) {
