@@ -29,9 +29,7 @@ constexpr double kLongestGifSeconds = 20.0;
 QString Pictures(int count) { return count == 1 ? "picture" : "pictures"; }
 
 void Tell(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information) {
-    QMessageBox box(icon, "Quillane", text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    ShowMessageBox(parent, icon, text);
 }
 
 // The size of the pictures: the stage's, half of it, or a width in pixels.
@@ -98,7 +96,7 @@ void TFrmMain::actSaveGifExecute() {
     auto* job = new TWinkGifJob(options, QString::fromStdString(Global().AppPath) + "ruffle/", this);
     auto* progress = new QProgressDialog("Saving the movie as an animated GIF...", "Cancel", 0, 0, this);
     progress->setObjectName("prgSaveGif");
-    progress->setWindowTitle("Quillane");
+    progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(0);
     progress->setAutoClose(false);
     progress->setAutoReset(false);
@@ -139,7 +137,7 @@ void TFrmMain::actSavePicturesExecute() {
     });
     auto* progress = new QProgressDialog("Unpacking the pack...", "Cancel", 0, 0, this);
     progress->setObjectName("prgSavePictures");
-    progress->setWindowTitle("Quillane");
+    progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(500);
     // A cancelled unpacking runs to its end unseen; nothing is saved from it.
     auto cancelled = std::make_shared<bool>(false);
@@ -153,13 +151,12 @@ void TFrmMain::actSavePicturesExecute() {
             bool replace = false;
             const QStringList taken = TakenNames(*found, folder);
             if (!taken.isEmpty()) {
-                QMessageBox ask(QMessageBox::Question, "Quillane",
-                                QString("The folder already holds %1 of these files:\n%2\n\nReplace them? "
-                                        "No keeps them and saves the new ones under numbered names.")
-                                    .arg(taken.size()).arg(taken.mid(0, 10).join("\n")),
-                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
-                ask.setTextFormat(Qt::PlainText);
-                const int answer = ask.exec();
+                const auto answer = ShowMessageBox(
+                    this, QMessageBox::Question,
+                    QString("The folder already holds %1 of these files:\n%2\n\nReplace them? "
+                            "No keeps them and saves the new ones under numbered names.")
+                        .arg(taken.size()).arg(taken.mid(0, 10).join("\n")),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
                 if (answer == QMessageBox::Cancel) return;
                 replace = answer == QMessageBox::Yes;
             }
