@@ -7,6 +7,7 @@
 #include "FrmMainU.h"
 #include "KeyboardUse.h"
 #include "LocalSite.h"
+#include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "PacksMarkerU.h"
 #include "PreviewArea.h"
@@ -86,16 +87,12 @@ private slots:
                                      "</Winks>\n<Emoticons>\n" +
                                      item("Happy Faces", "faces.QZK", "PrePath=\"MYFACE\" EmoticonsCount=\"4\"") +
                                      "</Emoticons>\n</ContentList>\n");
-        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
-        window = std::make_unique<TFrmMain>();
-        window->show();
+        window = support::ShowMainWindow(*folders);
+        QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
 
-    void cleanup() {
-        window.reset();
-        folders.reset();
-    }
+    void cleanup() { support::CloseMainWindow(window, folders); }
 
     // Open a list, reach the tree, preview the second pack, delete it, move
     // to another pack and install it: all from the keyboard.

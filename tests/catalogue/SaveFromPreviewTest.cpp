@@ -3,6 +3,7 @@
 // an emoticon pack's shortcuts listed, asking before anything is replaced.
 #include "FlashView.h"
 #include "FrmMainU.h"
+#include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "PackPictures.h"
 #include "PreviewArea.h"
@@ -69,15 +70,11 @@ private slots:
     void init() {
         folders = std::make_unique<testing::WindowTestFolders>();
         fs::copy_file(testing::AppFolder() + "content.dat", folders->AppFile("content.dat"));
-        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
-        window = std::make_unique<TFrmMain>();
-        window->show();
+        window = testing::ShowMainWindow(*folders);
+        QVERIFY(window);
     }
 
-    void cleanup() {
-        window.reset();
-        folders.reset();
-    }
+    void cleanup() { testing::CloseMainWindow(window, folders); }
 
     void theNewItemsFollowPreviewPackFile() {
         const QList<QAction*> items = window->menuBar()->actions().constFirst()->menu()->actions();

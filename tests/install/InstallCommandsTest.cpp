@@ -3,6 +3,7 @@
 #include "FrmInstallU.h"
 #include "FrmMainU.h"
 #include "LocalSite.h"
+#include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "TreeClicks.h"
 #include "WindowTestFolders.h"
@@ -71,9 +72,8 @@ private slots:
                            "<Item ContentTitle=\"Heart\" DownloadUrl=\"packs/heart.QZK\" PrePath=\"heart.swf\"/>\n"
                            "<Item ContentTitle=\"Gone\" DownloadUrl=\"packs/gone.QZK\" PrePath=\"gone.swf\"/>\n"
                            "</Emoticons>\n</ContentList>\n");
-        InstallGlobal(std::make_unique<TGlobal>(folders->app.Folder()));
-        window = std::make_unique<TFrmMain>();
-        window->show();
+        window = support::ShowMainWindow(*folders);
+        QVERIFY(window);
     }
 
     void cleanup() {
