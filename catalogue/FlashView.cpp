@@ -92,7 +92,7 @@ void TFlashView::StartEngine() {
     // A pack dropped on the movie goes to the main window, not into the page.
     view_->setAcceptDrops(false);
     auto* page = new QWebEnginePage(profile_, view_);
-    page->setBackgroundColor(Qt::white);
+    page->setBackgroundColor(palette().color(QPalette::Base));
     QWebEngineSettings* settings = page->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
@@ -164,7 +164,13 @@ void TFlashView::resizeEvent(QResizeEvent*) {
 
 void TFlashView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+}
+
+// The stage takes the colour of the skin, white in the plain look.
+void TFlashView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && view_) view_->page()->setBackgroundColor(palette().color(QPalette::Base));
 }
 
 }  // namespace quillane

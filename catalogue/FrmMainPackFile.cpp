@@ -78,6 +78,7 @@ void TFrmMain::OpenPackFile(const std::string& path) {
     treWinksList->clearSelection();
     CurrentItem = {};
     OpenedPackFile = path;
+    previewTitle_ = QString::fromStdString(fs::path(path).filename().string());
     actInstall->setEnabled(false);
     SetStatusText("Previewing...");
 
@@ -157,7 +158,8 @@ void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, 
         flsPreview->Play();
     } else {
         ShowFlashView(false);
-        if (!ShowPicture(QString::fromStdString(picture))) ShowDamagedPack(path);
+        if (!ShowPicture(QString::fromStdString(picture))) return ShowDamagedPack(path);
+        SetStatusText(QString::fromStdString("Showing " + fs::path(path).filename().string() + "."));
     }
 }
 

@@ -49,6 +49,7 @@ void TFrmMain::treWinksListClick() {
 void TFrmMain::PreviewItem(const std::string& categoryName) {
     StopUnpacking();
     EmptyPreviewFolder(Global());
+    previewTitle_.clear();
     SetStatusText("Previewing...");
     const CatalogueNode item = treeModel->NodeAt(treWinksList->currentIndex());
     if (categoryName.find("Winks") != std::string::npos) {
@@ -60,12 +61,15 @@ void TFrmMain::PreviewItem(const std::string& categoryName) {
     } else if (categoryName.find("Emoticons") != std::string::npos) {
         ShowFlashView(false);
         PreviewEmoticonPack(item);
+    } else {
+        SetStatusText("Packs in this category have no preview.");
     }
 }
 
 void TFrmMain::PreviewFlashItem(CatalogueNode item, bool isWink) {
     CurrentItem = item;
-    pnlPreview->Describe((isWink ? "Wink: " : "Display picture: ") + PackTitle(xmlWinksFile, item));
+    previewTitle_ = PackTitle(xmlWinksFile, item);
+    pnlPreview->Describe((isWink ? "Wink: " : "Display picture: ") + previewTitle_);
     const std::string downloadUrl = xmlWinksFile.AttributeText(item, "DownloadUrl");
     const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
     const std::string pack = LocalPackOf(item);
@@ -89,6 +93,7 @@ std::string TFrmMain::LocalPackOf(CatalogueNode item) const {
 }
 
 void TFrmMain::PreviewPackFile(const std::string& packPath) {
+    if (previewTitle_.isEmpty()) previewTitle_ = QString::fromStdString(std::filesystem::path(packPath).filename().string());
     try {
         const std::string folder = UnpackForPreview(Global(), packPath);
         // An emoticon pack in a list's Winks (where Add puts every pack) is shown by what it holds.
@@ -99,8 +104,10 @@ void TFrmMain::PreviewPackFile(const std::string& packPath) {
             return ShowPackFile(packPath, folder, {});
         }
         const std::string inner = Global().FindNonXmlFile(folder);
-        if (!inner.empty()) PlayInnerCabinet(folder, folder + inner);
+        if (inner.empty()) return EndFlashPreview(false);
+        PlayInnerCabinet(folder, folder + inner);
     } catch (const std::exception& error) {
+        previewTitle_.clear();
         SetStatusText(QString::fromStdString(error.what()));
     }
 }
@@ -112,23 +119,34 @@ void TFrmMain::PlayInnerCabinet(const std::string& folder, const std::string& ca
     if (!movie.empty() && FileExists(folder + movie)) {
         flsPreview->SetMovie(QString::fromStdString(folder + movie));
         flsPreview->Play();
+    } else {
+        EndFlashPreview(false);
     }
+}
+
+void TFrmMain::EndFlashPreview(bool shown) {
+    if (previewTitle_.isEmpty()) return;
+    SetStatusText(shown ? "Playing " + previewTitle_ + "." : "No preview of " + previewTitle_ + " is at hand.");
+    previewTitle_.clear();
 }
 
 void TFrmMain::PreviewEmoticonPack(CatalogueNode item) {
     CurrentItem = item;
-    // A picture that cannot be shown leaves the status at "Previewing...", without a message.
+    // A picture that cannot be shown is said in the status bar, without a message box.
     try {
         const std::string prePath = xmlWinksFile.AttributeText(item, "PrePath");
         const QString source = UpperCaseUtf8(prePath).find(".GIF") != std::string::npos
                                    ? QString::fromStdString(Global().UserOrAppFile("Preview/" + prePath))
                                    : ":/gif/" + QString::fromStdString(UpperCaseUtf8(prePath));
-        if (!ShowPicture(source)) return;
-        const QString count = QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount"));
-        SetStatusText(count + " emoticons in pack.");
-        pnlPreview->Describe("Emoticons: " + PackTitle(xmlWinksFile, item), count + " emoticons");
+        if (ShowPicture(source)) {
+            const QString count = QString::fromStdString(xmlWinksFile.AttributeText(item, "EmoticonsCount"));
+            SetStatusText(count + " emoticons in pack.");
+            pnlPreview->Describe("Emoticons: " + PackTitle(xmlWinksFile, item), count + " emoticons");
+            return;
+        }
     } catch (const std::exception&) {
     }
+    SetStatusText("No preview of " + PackTitle(xmlWinksFile, item) + " is at hand.");
 }
 
 bool TFrmMain::ShowPicture(const QString& source) {

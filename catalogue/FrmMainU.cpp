@@ -194,8 +194,9 @@ void TFrmMain::CreateToolbar() {
     tblMain->addAction(actHome);
     tblMain->addAction(actAbout);
     // At least the classic 74 x 52; wider and taller where a caption would not
-    // fit whole in this font and skin.
-    for (QToolButton* button : tblMain->findChildren<QToolButton*>()) button->setMinimumSize(74, 52);
+    // fit whole in this font and skin. The toolbar's own overflow button keeps
+    // its narrow size, or a narrow window would push it out of sight.
+    for (QAction* action : tblMain->actions()) tblMain->widgetForAction(action)->setMinimumSize(74, 52);
 }
 
 void TFrmMain::CreateClientArea() {
@@ -220,6 +221,7 @@ void TFrmMain::CreateClientArea() {
     pnlPreview->setContextMenuPolicy(Qt::ActionsContextMenu);
     pnlPreview->addActions({actSaveGif, actSavePictures});
     flsPreview = pnlPreview->flsPreview;
+    connect(flsPreview, &TFlashView::StageReady, this, [this] { EndFlashPreview(flsPreview->MovieShown()); });
     shpImage = pnlPreview->shpImage;
     gifPrevew = pnlPreview->gifPrevew;
 
@@ -307,6 +309,8 @@ void TFrmMain::SetActionsEnabled(bool value) {
 
 void TFrmMain::ShowFlashView(bool flash) {
     FlashShown = flash;
+    // A movie still on its way no longer speaks for the preview.
+    if (!flash) previewTitle_.clear();
     flsPreview->setVisible(flash);
     gifPrevew->setVisible(!flash);
     shpImage->setVisible(!flash);

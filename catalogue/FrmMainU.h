@@ -174,6 +174,8 @@ private:
     std::string ChooseListToSave(const QString& title);
     // Plays the movie of a wink's inner cabinet, unpacked into the folder.
     void PlayInnerCabinet(const std::string& folder, const std::string& cabinet);
+    // Ends a movie preview with a status that says whether it could be shown.
+    void EndFlashPreview(bool shown);
     // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
     bool ShowPicture(const QString& source);
     void ShowDamagedPack(const std::string& path);
@@ -200,6 +202,8 @@ private:
     // The unpacking of a pack file, and which one: only the last one asked for is shown.
     std::unique_ptr<QThread> unpacking_;
     int unpackingRun_ = 0;
+    // The name of the pack whose movie preview is under way; empty when none is.
+    QString previewTitle_;
     // Where the last list was saved; the save dialog starts there.
     QString listFolder_;
     // A pack reached with the arrow keys is previewed once the keys rest.

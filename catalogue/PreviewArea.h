@@ -8,7 +8,7 @@ namespace quillane {
 class TEmoticonGrid;
 class TFlashView;
 
-// The white rectangle with a black border behind the GIF view.
+// The rectangle with a border behind the GIF view, white in the plain look.
 class TShape : public QWidget {
     Q_OBJECT
 public:

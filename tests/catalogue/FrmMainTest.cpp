@@ -1,5 +1,6 @@
 // The main window driven as a user drives it, on real files in temporary folders.
 #include "CatalogueTreeModel.h"
+#include "Contrast.h"
 #include "FlashView.h"
 #include "FrmMainU.h"
 #include "LocalSite.h"
@@ -23,6 +24,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QtTest>
 #include <filesystem>
 
@@ -101,6 +104,43 @@ private slots:
                                     QString::number(button->sizeHint().height())));
             }
         }
+    }
+
+    // The preview's stage, behind movies and pictures alike, is of the skin:
+    // light under a light skin's text, dark under a dark one's.
+    void thePreviewStageTakesTheSkinsColourInEverySkin() {
+        for (const auto& skin : fs::directory_iterator(testing::AppFolder() + "Skins")) {
+            fs::copy_file(skin.path(), AppFile("Skins/" + skin.path().filename().string()),
+                          fs::copy_options::overwrite_existing);
+            testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nSkinFile=" + skin.path().filename().string() + "\r\n");
+            const auto window = NewWindow();
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            const QColor text = window->palette().color(QPalette::WindowText);
+            auto* picture = window->findChild<QWidget*>("shpImage");
+            picture->show();
+            const QImage shot = picture->grab().toImage();
+            const QColor behindPicture = shot.pixelColor(shot.rect().center());
+            window->findChild<TFlashView*>("flsPreview")->SetMovie(QString());
+            const QColor behindMovie = window->findChild<QWebEngineView*>("flsPreviewStage")->page()->backgroundColor();
+            const QString name = QString::fromStdString(skin.path().filename().string());
+            QVERIFY2(testing::ContrastRatio(behindPicture, text) >= 4.5, qPrintable(name + ": picture stage " + behindPicture.name()));
+            QVERIFY2(testing::ContrastRatio(behindMovie, text) >= 4.5, qPrintable(name + ": movie stage " + behindMovie.name()));
+        }
+    }
+
+    // A narrow window keeps every toolbar command in reach: what does not fit
+    // moves behind the toolbar's overflow button.
+    void aNarrowWindowKeepsEveryToolbarCommandInReach() {
+        const auto window = NewWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->resize(300, 400);
+        QTRY_VERIFY(window->width() <= 300);
+        auto* overflow = window->tblMain->findChild<QToolButton*>("qt_toolbar_ext_button");
+        QVERIFY(overflow);
+        QTRY_VERIFY2(overflow->isVisible(), "no overflow button");
+        QVERIFY(window->tblMain->rect().contains(overflow->geometry()));
     }
 
     void theDefaultCatalogueIsCountedIntoCurrentWinks() {

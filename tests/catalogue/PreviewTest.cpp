@@ -105,7 +105,7 @@ private slots:
         QVERIFY(!fs::exists(Extracted("stale.swf")));
         QVERIFY(!fs::exists(Extracted("content.xml")));
         QVERIFY(testing::ReadFile(AppFile("msnpack/temp.cab")).rfind("MSCF", 0) == 0);
-        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->StatusText(), QString("Playing Heart."));
         QCOMPARE(window->CurrentItem.attribute("ContentTitle").value(), std::string("Heart"));
     }
 
@@ -116,6 +116,7 @@ private slots:
         QCOMPARE(window->flsPreview->Movie(), QString("c:\\1.swf"));
         QVERIFY(window->flsPreview->Playing());
         QVERIFY(!window->flsPreview->MovieShown());
+        QCOMPARE(window->StatusText(), QString("No preview of Nothing is at hand."));
     }
 
     void aDisplayPictureAlwaysPlaysItsPreviewFromTheSite() {
@@ -126,7 +127,7 @@ private slots:
 
     void theCategoryNameDecidesThePreview() {
         Click(3, 0);
-        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->StatusText(), QString("Packs in this category have no preview."));
         QCOMPARE(window->flsPreview->Movie(), QString());
         Click(4, 0);
         QVERIFY(window->FlashShown);
@@ -158,7 +159,7 @@ private slots:
         QCOMPARE(window->StatusText(), QString("4 emoticons in pack.")) ;
 
         Click(2, 2);
-        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->StatusText(), QString("No preview of Gone is at hand."));
         QCOMPARE(window->gifPrevew->movie()->fileName(), QString(":/gif/MYFACE"));
     }
 
@@ -184,7 +185,7 @@ private slots:
         QVERIFY(!fs::exists(AppFile("msnpack/temp.cab")));
     }
 
-    void anOuterCabinetWithOnlyXmlEndsTheLookQuietly() {
+    void anOuterCabinetWithOnlyXmlSaysItHasNoPreview() {
         Click(0, 1);
         const std::string pack = testing::ReadFile(AppFile("msnpack/robot.QZC"));
         testing::WriteFile(AppFile("only-xml.QZC"), pack);
@@ -198,7 +199,7 @@ private slots:
         window->PreviewPackFile(AppFile("xml.cab"));
         QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(AppFile("Preview/star.swf")));
         QVERIFY(fs::exists(Extracted("content.xml")));
-        QCOMPARE(window->StatusText(), QString("Previewing..."));
+        QCOMPARE(window->StatusText(), QString("No preview of xml.cab is at hand."));
     }
 };
 
