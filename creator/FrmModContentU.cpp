@@ -1,5 +1,7 @@
 #include "FrmModContentU.h"
 
+#include "FitCaptions.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +42,7 @@ TFrmModContent::TFrmModContent(QWidget* parent) : QDialog(parent) {
     connect(btnOk, &QPushButton::clicked, this, &TFrmModContent::btnOkClick);
     connect(btnCaption, &QPushButton::clicked, this, &TFrmModContent::btnCaptionClick);
     FormCreate();
+    FitCaptions(*this);
 }
 
 void TFrmModContent::FormCreate() {

@@ -4,6 +4,7 @@
 #include "DialogFilters.h"
 #include "ErrorBox.h"
 #include "FileDialogs.h"
+#include "FitCaptions.h"
 #include "PictureReading.h"
 #include "FrmModContentU.h"
 #include "PackManifest.h"
@@ -169,6 +170,7 @@ TFrmPacksCreator::TFrmPacksCreator(QWidget* parent) : QDialog(parent) {
     CreateDialogs();
     CreateKeys();
     FormCreate();
+    FitCaptions(*this);
 }
 
 TFrmPacksCreator::~TFrmPacksCreator() = default;
