@@ -193,10 +193,24 @@ void TFrmMain::CreateToolbar() {
     tblMain->addAction(actUpgrade);
     tblMain->addAction(actHome);
     tblMain->addAction(actAbout);
-    // At least the classic 74 x 52; wider and taller where a caption would not
-    // fit whole in this font and skin. The toolbar's own overflow button keeps
-    // its narrow size, or a narrow window would push it out of sight.
-    for (QAction* action : tblMain->actions()) tblMain->widgetForAction(action)->setMinimumSize(74, 52);
+    FitToolbarButtons();
+}
+
+// At least the classic 74 x 52; wider and taller where a caption would not fit
+// whole in this font and skin. A narrow window then moves a button behind the
+// overflow button rather than cut its caption. The overflow button itself
+// keeps its narrow size, or the toolbar would place it out of sight.
+void TFrmMain::FitToolbarButtons() {
+    for (QAction* action : tblMain->actions()) {
+        QWidget* button = tblMain->widgetForAction(action);
+        button->ensurePolished();
+        button->setMinimumSize(QSize(74, 52).expandedTo(button->sizeHint()));
+    }
+}
+
+void TFrmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::StyleChange && tblMain) FitToolbarButtons();
 }
 
 void TFrmMain::CreateClientArea() {

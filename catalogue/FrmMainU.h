@@ -68,7 +68,7 @@ public:
     void SetStatusText(const QString& text);
 
     // Components, named as the tests and the skins find them.
-    QToolBar* tblMain;
+    QToolBar* tblMain = nullptr;
     QToolButton* tblSkin;
     QMenu* popSkin;
     QMenu* popModItem;
@@ -109,6 +109,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -117,6 +118,7 @@ private:
     void CreateActions();
     void CreateMenu();
     void CreateToolbar();
+    void FitToolbarButtons();
     void CreateClientArea();
     // The filter field over the tree, in a panel for the left of the window.
     QWidget* CreateFilteredTree(QWidget* parent);

@@ -141,6 +141,18 @@ private slots:
         QVERIFY(overflow);
         QTRY_VERIFY2(overflow->isVisible(), "no overflow button");
         QVERIFY(window->tblMain->rect().contains(overflow->geometry()));
+        // At every width, a button left on the toolbar shows its caption whole.
+        for (int width = 640; width >= 300; width -= 10) {
+            window->resize(width, 400);
+            QCoreApplication::processEvents();
+            for (QAction* action : window->tblMain->actions()) {
+                QWidget* button = window->tblMain->widgetForAction(action);
+                if (button->isVisible()) {
+                    QVERIFY2(button->width() >= button->sizeHint().width(),
+                             qPrintable(action->text() + " at " + QString::number(width)));
+                }
+            }
+        }
     }
 
     void theDefaultCatalogueIsCountedIntoCurrentWinks() {
