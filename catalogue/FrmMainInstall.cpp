@@ -3,6 +3,7 @@
 
 #include "CatalogueTreeModel.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "InstallCommands.h"
 #include "WinksGlobal.h"
 
@@ -46,7 +47,7 @@ void TFrmMain::InstallItem(CatalogueNode item) {
 
 void TFrmMain::actInstallLocalExecute() {
     QFileDialog& dialog = OpenPackDialog();
-    dialog.setDirectory(QString::fromStdString(Global().AppPath + "msnpack/"));
+    StartInLastFolder(dialog, "InstallPackFile", QString::fromStdString(Global().AppPath + "msnpack/"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
     PreviewPackFile(chosen);

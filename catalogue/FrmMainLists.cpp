@@ -3,6 +3,7 @@
 
 #include "CatalogueTreeModel.h"
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PreviewArea.h"
 #include "WinksGlobal.h"
@@ -94,12 +95,11 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
 std::string TFrmMain::ChooseListToSave(const QString& title) {
     QFileDialog& dialog = SavePackListDialog();
     dialog.setWindowTitle(title);
-    // The user's folder the first time, then the folder the last list was saved in.
-    dialog.setDirectory(listFolder_.isEmpty() ? QString::fromStdString(Global().UserPath) : listFolder_);
+    // The user's folder the first time, then the folder of the last list saved or opened.
+    StartInLastFolder(dialog, "PackLists", QString::fromStdString(Global().UserPath));
     dialog.selectFile("WinksList.mpl");
     dialog.setDefaultSuffix("mpl");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    listFolder_ = dialog.directory().absolutePath();
     return dialog.selectedFiles().constFirst().toStdString();
 }
 
@@ -121,6 +121,7 @@ void TFrmMain::actNewExecute() {
 
 void TFrmMain::actOpenExecute() {
     QFileDialog& dialog = OpenPackListDialog();
+    StartInLastFolder(dialog, "PackLists", QString::fromStdString(Global().UserPath));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const std::string chosen = dialog.selectedFiles().constFirst().toStdString();
     ShowEmptyMovie();

@@ -7,6 +7,7 @@
 #include "EmoticonGrid.h"
 #include "ErrorBox.h"
 #include "FileCopy.h"
+#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PackUnpacking.h"
 #include "PreviewArea.h"
@@ -56,6 +57,7 @@ bool IsMovie(const std::string& path) {
 
 void TFrmMain::actPreviewFileExecute() {
     QFileDialog& dialog = OpenPackDialog();
+    StartInLastFolder(dialog, "PreviewPackFile");
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     OpenPackFile(dialog.selectedFiles().constFirst().toStdString());
 }

@@ -3,6 +3,7 @@
 #include "FrmMainU.h"
 
 #include "ErrorBox.h"
+#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PackPictures.h"
 #include "WinkGifJob.h"
@@ -67,6 +68,7 @@ QString ChooseFile(QWidget* parent, const QString& caption, const QString& filte
     dialog.setObjectName(mode == QFileDialog::Directory ? "dlgPicturesFolder" : "dlgSaveGif");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(mode);
+    StartInLastFolder(dialog, mode == QFileDialog::Directory ? "SavePictures" : "SaveGif");
     if (mode == QFileDialog::Directory) {
         dialog.setOption(QFileDialog::ShowDirsOnly);
     } else {

@@ -206,8 +206,6 @@ private:
     int unpackingRun_ = 0;
     // The name of the pack whose movie preview is under way; empty when none is.
     QString previewTitle_;
-    // Where the last list was saved; the save dialog starts there.
-    QString listFolder_;
     // A pack reached with the arrow keys is previewed once the keys rest.
     QTimer* keyPreview_ = nullptr;
 };

@@ -89,6 +89,7 @@ void TFrmAddPack::FitToTexts() {
 }
 
 void TFrmAddPack::BitBtn2Click() {
+    StartInLastFolder(*opnPack, "AddPackFile");
     if (opnPack->exec() != QDialog::Accepted || opnPack->selectedFiles().isEmpty()) return;
     const QString chosen = opnPack->selectedFiles().constFirst();
     edtPack->setText(chosen);

@@ -41,6 +41,15 @@ const char* const kPackFilter =
 const char* const kThemeFilter = "Pidgin smiley theme (theme)|theme|All files (*)|*";
 // Where Pidgin keeps the themes that come with it.
 const char* const kPidginThemesFolder = "/usr/share/pixmaps/pidgin/emotes/";
+// The user's smiley themes, then those that come with Pidgin, where they are.
+QList<QUrl> PidginThemePlaces() {
+    QList<QUrl> places;
+    for (const std::string& folder : {PidginSmileysFolder(), std::string(kPidginThemesFolder)}) {
+        if (QFileInfo(QString::fromStdString(folder)).isDir()) places << QUrl::fromLocalFile(QString::fromStdString(folder));
+    }
+    return places;
+}
+
 // Left-out things named in the message itself; the rest are in its details.
 constexpr size_t kLeftOutShown = 20;
 
@@ -256,14 +265,8 @@ void TFrmPacksCreator::CreateDialogs() {
     opnTheme->setFileMode(QFileDialog::ExistingFile);
     SetDialogFilter(*opnTheme, kThemeFilter);
     CloseCompletionsWithDialog(*opnTheme);
-    QList<QUrl> places;
-    for (const std::string& folder : {PidginSmileysFolder(), std::string(kPidginThemesFolder)}) {
-        if (QFileInfo(QString::fromStdString(folder)).isDir()) places << QUrl::fromLocalFile(QString::fromStdString(folder));
-    }
-    if (!places.isEmpty()) {
-        opnTheme->setSidebarUrls(places);
-        opnTheme->setDirectory(places.first().toLocalFile());
-    }
+    const QList<QUrl> places = PidginThemePlaces();
+    if (!places.isEmpty()) opnTheme->setSidebarUrls(places);
 }
 
 void TFrmPacksCreator::CreateKeys() {
@@ -307,6 +310,7 @@ QTreeWidget* TFrmPacksCreator::ActiveList() const {
 }
 
 void TFrmPacksCreator::btnAddClick() {
+    StartInLastFolder(*opnImage, "AddPictures");
     const bool accepted = opnImage->exec() == QDialog::Accepted;
     // The dialog cannot show such pictures at all, so the user learns here why they are missing.
     ReportUnnamable(PicturesNamedInACodePage(opnImage->directory().absolutePath().toStdString()));
@@ -415,6 +419,7 @@ std::string TFrmPacksCreator::WriteManifest() {
 }
 
 void TFrmPacksCreator::btnExportClick() {
+    StartInLastFolder(*savPack, "SavePack");
     savPack->selectFile("pack." + savPack->defaultSuffix());
     if (savPack->exec() != QDialog::Accepted) return;
     const std::string chosen = savPack->selectedFiles().value(0).toStdString();
@@ -445,6 +450,8 @@ void TFrmPacksCreator::btnCancelClick() {
 }
 
 void TFrmPacksCreator::btnImportPidginClick() {
+    const QList<QUrl> places = PidginThemePlaces();
+    StartInLastFolder(*opnTheme, "PidginTheme", places.isEmpty() ? QString() : places.first().toLocalFile());
     if (opnTheme->exec() != QDialog::Accepted) return;
     const TThemeImport imported = ImportPidginTheme(opnTheme->selectedFiles().value(0).toStdString());
     tabContent->setCurrentWidget(tabEmoticons);

@@ -339,10 +339,10 @@ private slots:
         QVERIFY(!Global().ShowToolbar);
     }
 
-    // Each file dialog says what it is for, and the save dialog starts where
-    // the last list was saved.
+    // Each file dialog says what it is for, and starts where a dialog of its
+    // purpose was last used, in this session or an earlier one.
     void theFileDialogsAreTitledByTheirPurposeAndRememberTheirFolder() {
-        const auto window = NewWindow();
+        auto window = NewWindow();
         QStringList titles;
         const auto note = [&titles](QString* folder = nullptr) {
             testing::AnswerNextModal([&titles, folder](QWidget* modal) {
@@ -367,6 +367,27 @@ private slots:
         note();
         window->findChild<QAction*>("actPreviewFile")->trigger();
         QCOMPARE(titles, (QStringList{"Save Pack List As", "Open Pack List", "Preview Pack File"}));
+
+        // A list saved into a folder whose name holds a line break: that folder
+        // is not kept, and the settings file stays whole.
+        const std::string odd = app->Folder() + "odd\nSkinFile=Midnight.sui/";
+        fs::create_directories(odd);
+        testing::AnswerFileDialog(odd + "other.mpl");
+        window->actSaveAs->trigger();
+        QCOMPARE(window->ListFileName, odd + "other.mpl");
+
+        // The next session: the list dialogs start in the lists' folder, or in
+        // the user's folder once that is gone.
+        window.reset();
+        window = NewWindow();
+        QCOMPARE(QString::fromStdString(Global().SkinFile), QString("MacOS.sui"));
+        note(&folder);
+        window->actOpen->trigger();
+        QCOMPARE(folder, QString::fromStdString(app->Folder() + "lists"));
+        fs::remove_all(app->Folder() + "lists");
+        note(&folder);
+        window->actOpen->trigger();
+        QCOMPARE(folder, QString::fromStdString(Global().UserPath).chopped(1));
     }
 
     void newWritesTheTemplateOverAnExistingList() {
