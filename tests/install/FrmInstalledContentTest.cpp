@@ -10,6 +10,7 @@
 #include "ModalAnswer.h"
 #include "PackFixtures.h"
 #include "PidginThemeReader.h"
+#include "TreeClicks.h"
 #include "UniqueFd.h"
 #include "WinksGlobal.h"
 #include "WindowTestMain.h"
@@ -127,20 +128,31 @@ private slots:
     void cleanup() { driver.reset(); }
 
     void aUserSeesExportsAndRemovesTwoInstalledEmoticonPacks() {
+        // A pack file is shown by its file's name.
         Install(Sample("faces.QZK"));
+        support::TempFolder site;
+        fs::create_directories(site.File("packs"));
+        fs::copy_file(Sample("faces2.QZK"), site.File("packs/faces2.QZK"));
+        support::LocalSite server(site.Path().string());
+        Global().DownloadBase = server.Base();
         support::WriteFile(driver->AppFile("content.dat"),
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n<Emoticons/>\n</ContentList>\n");
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n<Emoticons>\n"
+                           "<Item ContentTitle=\"Cheeky Faces\" DownloadUrl=\"packs/faces2.QZK\" PrePath=\"MYFACE2\" "
+                           "EmoticonsCount=\"4\"/>\n</Emoticons>\n</ContentList>\n");
         TFrmMain main;
         main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         main.findChild<QAction*>("actInstalledContent")->trigger();
         auto* window = main.findChild<TFrmInstalledContent*>();
         QVERIFY(window && window->isVisible());
         QCOMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
 
-        // Installed while the window is open.
-        Install(Sample("faces2.QZK"));
+        // Installed from the catalogue while the window is open: shown by its title there.
+        support::ClickPackInTree(main.treWinksList, 0, 0);
+        main.actInstall->trigger();
+        QCOMPARE(main.StatusText(), QString("installed successfully"));
         Button(window, "btnRefresh")->click();
-        QCOMPARE(Column(Packs(window), 0), (QStringList{"faces.QZK", "faces2.QZK"}));
+        QCOMPARE(Column(Packs(window), 0), (QStringList{"faces.QZK", "Cheeky Faces"}));
         QCOMPARE(Column(Packs(window), 2), (QStringList{"4 emoticons", "4 emoticons"}));
         const QDateTime installed = QDateTime::fromString(Packs(window)->topLevelItem(0)->text(1), "yyyy-MM-dd HH:mm");
         QVERIFY(qAbs(installed.secsTo(QDateTime::currentDateTime())) < 120);
