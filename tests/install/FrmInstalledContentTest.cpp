@@ -16,6 +16,7 @@
 #include "WindowTestMain.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QMovie>
 #include <QTreeWidget>
@@ -223,6 +224,38 @@ private slots:
         QDesktopServices::unsetUrlHandler("file");
         const std::string folder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(1).id);
         QCOMPARE(recorder.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder))});
+    }
+
+    // A wink is shown by the still picture its cabinet holds beside the movie;
+    // one whose cabinet holds only its movie shows none.
+    void aWinkShowsTheStillPictureItsCabinetHolds() {
+        QImage still(96, 96, QImage::Format_RGB32);
+        still.fill(Qt::darkCyan);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(still.save(&buffer, "PNG"));
+        support::TempFolder work;
+        support::MakeCabinetOf(work.File("wave.cab"), {{"content.xml", support::WinkCabinetManifest("wave.swf", "wave.png")},
+                                                       {"wave.swf", "FWS movie"},
+                                                       {"wave.png", png.toStdString()}});
+        const std::string pack = driver->AppFile("wave.CAB");
+        support::MakeCabinetOf(pack, {{"content.xml", support::WinkManifest("wave.cab", "Waving")},
+                                      {"wave.cab", support::ReadFile(work.File("wave.cab"))}});
+        Install(pack);
+        Install(Sample("heart.QZK"));
+
+        const auto window = OpenWindow();
+        QCOMPARE(Column(Packs(window.get()), 0), (QStringList{"wave.CAB", "heart.QZK"}));
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Waving"});
+        QMovie* picture = Picture(window.get(), 0);
+        QVERIFY(picture && picture->isValid());
+        QCOMPARE(picture->currentImage().size(), QSize(48, 48));
+        QCOMPARE(picture->currentImage().pixelColor(24, 24), QColor(Qt::darkCyan));
+
+        Select(window.get(), 1);
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Bouncing Heart"});
+        QVERIFY(!Picture(window.get(), 0));
     }
 
     void aRemoveThatFailsHalfWayLeavesTheIndexTrueToTheDisk() {
