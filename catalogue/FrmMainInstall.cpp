@@ -42,7 +42,8 @@ void TFrmMain::InstallItem(CatalogueNode item) {
     Global().PackToInstall = std::filesystem::is_regular_file(downloadUrl, error)
                                  ? downloadUrl
                                  : Global().DownloadBase + downloadUrl;
-    ShowInstallOutcome(RunInstallWindow(this));
+    // Installed Content shows the pack by the title it has here.
+    ShowInstallOutcome(RunInstallWindow(this, xmlWinksFile.GetAttribute(item, "ContentTitle").value_or(std::string())));
 }
 
 void TFrmMain::actInstallLocalExecute() {

@@ -1,14 +1,13 @@
 #include "ContentInstallJob.h"
 
-#include "ContentStore.h"
 #include "HttpClient.h"
 #include "WorkFolder.h"
 
 namespace quillane {
 
 TContentInstallJob::TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done,
-                                       std::string packName)
-    : store_(store), url_(std::move(url)), packName_(std::move(packName)), done_(std::move(done)),
+                                       TPackNames names)
+    : store_(store), url_(std::move(url)), names_(std::move(names)), done_(std::move(done)),
       thread_([this] { Run(); }) {}
 
 TContentInstallJob::~TContentInstallJob() {
@@ -22,7 +21,7 @@ void TContentInstallJob::Run() {
         const TWorkFolder work(store_.Folder(), "download");
         const std::string bodyFile = work.Path() + "body.cab";
         result = Fetch(bodyFile);
-        if (result == kInstalled) result = store_.Install(bodyFile, url_, packName_);
+        if (result == kInstalled) result = store_.Install(bodyFile, url_, names_);
     } catch (const std::exception&) {
         // No work folder beside the store: the store cannot be written.
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentStore.h"
 #include "InstallResult.h"
 
 #include <atomic>
@@ -9,10 +10,8 @@
 
 namespace quillane {
 
-class TContentStore;
-
 // One install requested by URL: a thread of its own fetches the URL over
-// HTTP and installs the body into the store under the pack's name, then calls
+// HTTP and installs the body into the store under the pack's names, then calls
 // Done exactly once with the result, from that thread. The store must outlive the job.
 class TContentInstallJob {
 public:
@@ -20,7 +19,7 @@ public:
     static constexpr int kDownloadTimeOut = 30000;
 
     TContentInstallJob(TContentStore& store, std::string url, std::function<void(TInstallResult)> done,
-                       std::string packName = {});
+                       TPackNames names = {});
     // Stops a download still running, and waits for the thread; Done has been called then.
     ~TContentInstallJob();
     TContentInstallJob(const TContentInstallJob&) = delete;
@@ -32,7 +31,7 @@ private:
 
     TContentStore& store_;
     const std::string url_;
-    const std::string packName_;
+    const TPackNames names_;
     const std::function<void(TInstallResult)> done_;
     // The only state shared with the thread besides the store, which locks itself.
     std::atomic<bool> stopRequested_{false};

@@ -173,13 +173,14 @@ std::string UtcNow() {
     return text;
 }
 
-void AddPack(pugi::xml_node store, int id, const std::string& source, const std::string& name,
+void AddPack(pugi::xml_node store, int id, const std::string& source, const TPackNames& names,
              const TManifest& manifest, const std::vector<TStoredItem>& items) {
     auto pack = store.append_child("pack");
     pack.append_attribute("id") = id;
     pack.append_attribute("source") = source.c_str();
     pack.append_attribute("type") = manifest.packageType.c_str();
-    if (!name.empty()) pack.append_attribute("name") = name.c_str();
+    if (!names.name.empty()) pack.append_attribute("name") = names.name.c_str();
+    if (!names.title.empty()) pack.append_attribute("title") = names.title.c_str();
     pack.append_attribute("installed") = UtcNow().c_str();
     for (const auto& item : items) {
         auto node = pack.append_child("item");
@@ -234,7 +235,7 @@ std::string TContentStore::DefaultFolder() {
     return base + "Quillane/Messenger/";
 }
 
-TInstallResult TContentStore::Install(const std::string& cabinet, const std::string& source, const std::string& name) {
+TInstallResult TContentStore::Install(const std::string& cabinet, const std::string& source, const TPackNames& names) {
     const std::lock_guard lock(storeLock_);
     try {
         const UniqueFd storeLock = LockStore(folder_);
@@ -258,7 +259,7 @@ TInstallResult TContentStore::Install(const std::string& cabinet, const std::str
 
         const std::string laidOut = work->Path() + "pack/";
         const auto items = LayOutItems(manifest, files, laidOut, storedFolder);
-        AddPack(index.document_element(), id, source, name, manifest, items);
+        AddPack(index.document_element(), id, source, names, manifest, items);
 
         std::error_code error;
         const std::string packFolder = folder_ + storedFolder;
@@ -284,7 +285,7 @@ std::vector<TStoredPack> TContentStore::Packs() const {
     for (const auto pack : index.document_element().children("pack")) {
         TStoredPack stored{pack.attribute("id").as_int(), pack.attribute("source").value(),
                            pack.attribute("type").value(), pack.attribute("name").value(),
-                           pack.attribute("installed").value(), {}};
+                           pack.attribute("title").value(), pack.attribute("installed").value(), {}};
         for (const auto item : pack.children("item")) {
             stored.items.push_back({item.attribute("type").value(), item.attribute("file").value(),
                                     item.attribute("name").value(), item.attribute("shortcut").value(),

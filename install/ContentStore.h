@@ -26,6 +26,14 @@ struct TStoredItem {
     bool operator==(const TStoredItem&) const = default;
 };
 
+// What the user knows a pack by, as an install records it: the name of its
+// file (or its URL's last segment), and the title it has in the list it was
+// chosen from, when it was chosen from one.
+struct TPackNames {
+    std::string name{};
+    std::string title{};
+};
+
 struct TStoredPack {
     int id = 0;
     std::string source;
@@ -33,6 +41,9 @@ struct TStoredPack {
     // The pack file's name or its URL's last segment; empty for packs stored
     // before names were recorded.
     std::string name;
+    // The title the pack had in the list it was installed from ("Big Faces");
+    // empty for a pack installed from a file, and for packs stored before titles were recorded.
+    std::string title;
     // When it was installed, "YYYY-MM-DDThh:mm:ssZ" in UTC; empty for packs
     // stored before times were recorded.
     std::string installed;
@@ -44,8 +55,8 @@ struct TStoredPack {
 // The content that Messenger would keep, in a folder of its own:
 //
 //   <store>/index.xml         every installed pack and its items:
-//                             <store nextid><pack id source type name installed><item type file name shortcut contentid/>...
-//                             (nextid, name and installed came later: an older reader passes over them)
+//                             <store nextid><pack id source type name title installed><item type file name shortcut contentid/>...
+//                             (nextid, name, title and installed came later: an older reader passes over them)
 //   <store>/packs/<id>/<file> the items' files as the cabinet holds them; a
 //                             wink's file is its inner cabinet, kept whole,
 //                             since Messenger plays a wink from that cabinet
@@ -68,9 +79,9 @@ public:
     const std::string& Folder() const { return folder_; }
 
     // Installs the pack in the cabinet file, recording where it came from,
-    // the pack's own name and the time. Safe to call from several threads:
-    // installs take turns.
-    TInstallResult Install(const std::string& cabinet, const std::string& source, const std::string& name = {});
+    // what the user knows it by and the time. Safe to call from several
+    // threads: installs take turns.
+    TInstallResult Install(const std::string& cabinet, const std::string& source, const TPackNames& names = {});
 
     // Removes the pack as Packs() gave it: first its entry from the index, then
     // its files, so that the index never lists a pack whose files are gone.

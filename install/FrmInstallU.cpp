@@ -230,7 +230,7 @@ CopyProgress TFrmInstall::KeepAnswering() {
 
 void TFrmInstall::CallInstaller(const std::string& url) {
     try {
-        msnInstallPack->RequestInstall(url, PackNameOf(Global().PackToInstall));
+        msnInstallPack->RequestInstall(url, {PackNameOf(Global().PackToInstall), ListTitle});
     } catch (const std::exception& error) {
         ShowResult(kFailed + std::string(error.what()) + "Code:10004");
     }

@@ -34,6 +34,9 @@ public:
 
     bool Installed = false;
     bool Cancelled = false;
+    // The title the pack has in the list it was chosen from, for the store to
+    // show it by; empty for a pack file, which is known by its file's name.
+    std::string ListTitle;
 
     // Every way of closing passes here.
     void done(int result) override;

@@ -1,8 +1,9 @@
 #include "FrmInstalledContent.h"
 
 #include "ErrorBox.h"
-#include "PictureReading.h"
 #include "PackDescription.h"
+#include "PictureReading.h"
+#include "StillPicture.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -42,13 +43,20 @@ QString InstalledWhen(const TStoredPack& pack) {
     return QDateTime::fromString(Text(pack.installed), Qt::ISODate).toLocalTime().toString("yyyy-MM-dd HH:mm");
 }
 
+// The picture file itself, or the still picture that a cabinet (a wink's) holds beside its movie.
+QMovie* OpenItemPicture(const std::string& file, QObject* parent) {
+    if (QMovie* picture = OpenPictureMovie(Text(file), parent, kPictureBox)) return picture;
+    const auto still = StillPictureInCabinet(file);
+    return still ? OpenPictureMovieOf(QByteArray::fromStdString(*still), parent, kPictureBox) : nullptr;
+}
+
 // The item's picture, animated when it is (as emoticons are); empty for an
-// item without one, such as a wink's cabinet.
+// item without one, such as a wink whose cabinet holds only its movie.
 QLabel* PictureOf(const std::string& file, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName("picture");
     label->setAlignment(Qt::AlignCenter);
-    QMovie* movie = OpenPictureMovie(Text(file), label, kPictureBox);
+    QMovie* movie = OpenItemPicture(file, label);
     if (!movie || !movie->jumpToFrame(0)) {
         delete movie;
         return label;

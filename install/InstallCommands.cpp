@@ -4,8 +4,9 @@
 
 namespace quillane {
 
-bool RunInstallWindow(QWidget* owner) {
+bool RunInstallWindow(QWidget* owner, const std::string& listTitle) {
     TFrmInstall window(owner);
+    window.ListTitle = listTitle;
     window.exec();
     return window.Installed;
 }

@@ -17,7 +17,7 @@ void TMessengerContentInstaller::Connect() {
     if (!store_) store_ = std::make_unique<TContentStore>(TContentStore::DefaultFolder());
 }
 
-void TMessengerContentInstaller::RequestInstall(const std::string& url, const std::string& packName) {
+void TMessengerContentInstaller::RequestInstall(const std::string& url, const TPackNames& names) {
     Connect();
     const int job = ++lastJob_;
     // Called on the job's thread; the result travels to this object's thread.
@@ -26,7 +26,7 @@ void TMessengerContentInstaller::RequestInstall(const std::string& url, const st
         [this, job](TInstallResult result) {
             QMetaObject::invokeMethod(this, [this, job, result] { Deliver(job, result); }, Qt::QueuedConnection);
         },
-        packName);
+        names);
 }
 
 void TMessengerContentInstaller::Deliver(int job, TInstallResult result) {

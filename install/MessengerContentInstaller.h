@@ -35,8 +35,8 @@ public:
     // Opens the store, only the first time; raises EContentStoreError when it cannot be opened.
     void Connect();
     // Connects if need be and starts installing from the URL; the store
-    // records the pack under packName, the name the user knows it by.
-    void RequestInstall(const std::string& url, const std::string& packName = {});
+    // records the pack under the names the user knows it by.
+    void RequestInstall(const std::string& url, const TPackNames& names = {});
 
     std::function<void(TMessengerContentInstaller& sender, int lhrResult)> OnContentInstalled;
 

@@ -30,6 +30,7 @@ const Kind* FindKind(const std::string& type) {
 }  // namespace
 
 std::string PackTitle(const TStoredPack& pack) {
+    if (!pack.title.empty()) return pack.title;
     if (!pack.name.empty()) return pack.name;
     for (const auto& item : pack.items) {
         if (!item.contentId.empty()) return item.contentId;

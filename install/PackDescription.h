@@ -6,8 +6,9 @@
 
 namespace quillane {
 
-// The name a stored pack is shown by: the name it was installed under, else
-// (for packs stored before names were recorded) its content id, else its number.
+// The name a stored pack is shown by: the title it had in the list it was
+// installed from, else the name of its file, else (for packs stored before
+// names were recorded) its content id, else its number.
 std::string PackTitle(const TStoredPack& pack);
 
 // What an item is, in words: "emoticon", "display picture", ...; an item

@@ -57,7 +57,10 @@ QImage ReadPictureFile(const QString& path, QString* failure) {
 }
 
 QMovie* OpenPictureMovie(const QString& path, QObject* parent, int fitWithin) {
-    const QByteArray bytes = ReadBounded(path);
+    return OpenPictureMovieOf(ReadBounded(path), parent, fitWithin);
+}
+
+QMovie* OpenPictureMovieOf(const QByteArray& bytes, QObject* parent, int fitWithin) {
     const QByteArray format = PictureFormat(bytes);
     if (format.isEmpty() || bytes.size() > kLargestPictureFile) return nullptr;
     auto* movie = new QMovie(parent);

@@ -30,5 +30,7 @@ QImage ReadPictureFile(const QString& path, QString* failure = nullptr);
 // (nullptr) when the file is no such picture. The movie holds the file's bytes
 // and is owned by `parent`.
 QMovie* OpenPictureMovie(const QString& path, QObject* parent, int fitWithin = 0);
+// The same for a picture's bytes, as read from inside a cabinet.
+QMovie* OpenPictureMovieOf(const QByteArray& bytes, QObject* parent, int fitWithin = 0);
 
 }  // namespace quillane

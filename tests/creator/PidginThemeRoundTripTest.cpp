@@ -38,7 +38,7 @@ class PidginThemeRoundTripTest : public QObject {
 
     // Installs a plain cabinet into a store of its own and gives back the stored pack.
     static TStoredPack Installed(TContentStore& store, const std::string& cabinet, const std::string& name) {
-        if (const int code = store.Install(cabinet, cabinet, name); code != kInstalled) {
+        if (const int code = store.Install(cabinet, cabinet, {name}); code != kInstalled) {
             throw std::runtime_error("not installed, code " + std::to_string(code) + ": " + cabinet);
         }
         return store.Packs().back();

@@ -1,4 +1,5 @@
 #include "ContentStore.h"
+#include "PackDescription.h"
 #include "PackFixtures.h"
 #include "StoreTest.h"
 #include "TempFolder.h"
@@ -48,7 +49,7 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     support::SampleCabinet("robot.QZC", temp.File("robot.cab"));
     support::SampleCabinet("heart.QZK", temp.File("heart.cab"));
 
-    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source", "faces.QZK"), kInstalled);
+    EXPECT_EQ(store.Install(temp.File("faces.cab"), "faces source", {"faces.QZK", "Happy Faces"}), kInstalled);
     EXPECT_EQ(store.Install(temp.File("robot.cab"), "robot source"), kInstalled);
     EXPECT_EQ(store.Install(temp.File("heart.cab"), "heart source"), kInstalled);
     umask(mask);
@@ -57,7 +58,9 @@ TEST_F(ContentStoreTest, SamplePacksOfEveryKindAreStoredWithTheirNamesAndShortcu
     ASSERT_EQ(packs.size(), 3u);
     EXPECT_EQ(packs[0].source, "faces source");
     EXPECT_EQ(packs[0].name, "faces.QZK");
+    EXPECT_EQ(packs[0].title, "Happy Faces");
     EXPECT_EQ(packs[1].name, "");
+    EXPECT_EQ(packs[1].title, "");
     EXPECT_TRUE(IsUtcTimestamp(packs[0].installed)) << packs[0].installed;
     ASSERT_EQ(packs[0].items.size(), 4u);
     EXPECT_EQ(packs[0].items[0].type, "emoticon");
@@ -276,6 +279,37 @@ TEST_F(ContentStoreTest, IdsAreNeverGivenTwiceAndRemoveTakesOnlyThePackShown) {
     store.Remove(shownBefore);
     ASSERT_EQ(store.Packs().size(), 2u);
     EXPECT_EQ(store.Packs()[1].source, "third");
+}
+
+// Packs installed before titles were recorded, some before names were, are
+// read as they are, keep their entries when a titled pack is installed beside
+// them, and are shown by what they have.
+TEST_F(ContentStoreTest, AnIndexWrittenBeforeTitlesLoadsAndKeepsItsPacksBesideTitledOnes) {
+    support::WriteFile(StoreFolder() + "index.xml",
+                       "<?xml version=\"1.0\"?>\n<store nextid=\"3\">\n"
+                       "  <pack id=\"1\" source=\"http://127.0.0.1:21888/temppack11.cab\" type=\"theme\" name=\"faces.QZK\" "
+                       "installed=\"2026-12-01T10:00:00Z\">\n"
+                       "    <item type=\"emoticon\" file=\"packs/1/a.gif\" name=\"A\" shortcut=\":a\" contentid=\"Pack1\" />\n"
+                       "  </pack>\n"
+                       "  <pack id=\"2\" source=\"old\" type=\"theme\">\n"
+                       "    <item type=\"usertile\" file=\"packs/2/b.gif\" name=\"B\" shortcut=\"\" contentid=\"b.gif\" />\n"
+                       "  </pack>\n"
+                       "</store>\n");
+    TContentStore store(StoreFolder());
+    const auto old = store.Packs();
+    ASSERT_EQ(old.size(), 2u);
+    EXPECT_EQ(old[0].title, "");
+    EXPECT_EQ(PackTitle(old[0]), "faces.QZK");
+    EXPECT_EQ(PackTitle(old[1]), "b.gif");
+
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    ASSERT_EQ(store.Install(temp.File("pack.cab"), "new", {"faces2.QZK", "Cheeky Faces"}), kInstalled);
+    const auto packs = store.Packs();
+    ASSERT_EQ(packs.size(), 3u);
+    EXPECT_EQ(packs[0], old[0]);
+    EXPECT_EQ(packs[1], old[1]);
+    EXPECT_EQ(packs[2].id, 3);
+    EXPECT_EQ(PackTitle(packs[2]), "Cheeky Faces");
 }
 
 TEST_F(ContentStoreTest, AFolderThatCannotBeMadeRaisesOnOpening) {

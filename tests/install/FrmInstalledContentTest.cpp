@@ -10,11 +10,13 @@
 #include "ModalAnswer.h"
 #include "PackFixtures.h"
 #include "PidginThemeReader.h"
+#include "TreeClicks.h"
 #include "UniqueFd.h"
 #include "WinksGlobal.h"
 #include "WindowTestMain.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QDesktopServices>
 #include <QMovie>
 #include <QTreeWidget>
@@ -127,20 +129,31 @@ private slots:
     void cleanup() { driver.reset(); }
 
     void aUserSeesExportsAndRemovesTwoInstalledEmoticonPacks() {
+        // A pack file is shown by its file's name.
         Install(Sample("faces.QZK"));
+        support::TempFolder site;
+        fs::create_directories(site.File("packs"));
+        fs::copy_file(Sample("faces2.QZK"), site.File("packs/faces2.QZK"));
+        support::LocalSite server(site.Path().string());
+        Global().DownloadBase = server.Base();
         support::WriteFile(driver->AppFile("content.dat"),
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n<Emoticons/>\n</ContentList>\n");
+                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ContentList>\n<Emoticons>\n"
+                           "<Item ContentTitle=\"Cheeky Faces\" DownloadUrl=\"packs/faces2.QZK\" PrePath=\"MYFACE2\" "
+                           "EmoticonsCount=\"4\"/>\n</Emoticons>\n</ContentList>\n");
         TFrmMain main;
         main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
         main.findChild<QAction*>("actInstalledContent")->trigger();
         auto* window = main.findChild<TFrmInstalledContent*>();
         QVERIFY(window && window->isVisible());
         QCOMPARE(Column(Packs(window), 0), QStringList{"faces.QZK"});
 
-        // Installed while the window is open.
-        Install(Sample("faces2.QZK"));
+        // Installed from the catalogue while the window is open: shown by its title there.
+        support::ClickPackInTree(main.treWinksList, 0, 0);
+        main.actInstall->trigger();
+        QCOMPARE(main.StatusText(), QString("installed successfully"));
         Button(window, "btnRefresh")->click();
-        QCOMPARE(Column(Packs(window), 0), (QStringList{"faces.QZK", "faces2.QZK"}));
+        QCOMPARE(Column(Packs(window), 0), (QStringList{"faces.QZK", "Cheeky Faces"}));
         QCOMPARE(Column(Packs(window), 2), (QStringList{"4 emoticons", "4 emoticons"}));
         const QDateTime installed = QDateTime::fromString(Packs(window)->topLevelItem(0)->text(1), "yyyy-MM-dd HH:mm");
         QVERIFY(qAbs(installed.secsTo(QDateTime::currentDateTime())) < 120);
@@ -211,6 +224,38 @@ private slots:
         QDesktopServices::unsetUrlHandler("file");
         const std::string folder = TContentStore(driver->StoreFolder()).PackFolder(driver->StoredPacks().at(1).id);
         QCOMPARE(recorder.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder))});
+    }
+
+    // A wink is shown by the still picture its cabinet holds beside the movie;
+    // one whose cabinet holds only its movie shows none.
+    void aWinkShowsTheStillPictureItsCabinetHolds() {
+        QImage still(96, 96, QImage::Format_RGB32);
+        still.fill(Qt::darkCyan);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(still.save(&buffer, "PNG"));
+        support::TempFolder work;
+        support::MakeCabinetOf(work.File("wave.cab"), {{"content.xml", support::WinkCabinetManifest("wave.swf", "wave.png")},
+                                                       {"wave.swf", "FWS movie"},
+                                                       {"wave.png", png.toStdString()}});
+        const std::string pack = driver->AppFile("wave.CAB");
+        support::MakeCabinetOf(pack, {{"content.xml", support::WinkManifest("wave.cab", "Waving")},
+                                      {"wave.cab", support::ReadFile(work.File("wave.cab"))}});
+        Install(pack);
+        Install(Sample("heart.QZK"));
+
+        const auto window = OpenWindow();
+        QCOMPARE(Column(Packs(window.get()), 0), (QStringList{"wave.CAB", "heart.QZK"}));
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Waving"});
+        QMovie* picture = Picture(window.get(), 0);
+        QVERIFY(picture && picture->isValid());
+        QCOMPARE(picture->currentImage().size(), QSize(48, 48));
+        QCOMPARE(picture->currentImage().pixelColor(24, 24), QColor(Qt::darkCyan));
+
+        Select(window.get(), 1);
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Bouncing Heart"});
+        QVERIFY(!Picture(window.get(), 0));
     }
 
     void aRemoveThatFailsHalfWayLeavesTheIndexTrueToTheDisk() {

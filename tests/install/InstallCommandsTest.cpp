@@ -102,6 +102,7 @@ private slots:
         const auto packs = StoredPacks();
         QCOMPARE(packs.size(), size_t(1));
         QCOMPARE(packs[0].items[0].name, std::string("Smile"));
+        QCOMPARE(packs[0].title, std::string("Faces"));
         for (const auto& request : server->Requests()) QVERIFY(request.find(".QZK") == std::string::npos);
     }
 
@@ -113,6 +114,7 @@ private slots:
         const auto requests = server->Requests();
         QVERIFY(std::find(requests.begin(), requests.end(), "/packs/heart.QZK") != requests.end());
         QCOMPARE(StoredPacks().at(0).items.at(0).name, std::string("Bouncing Heart"));
+        QCOMPARE(StoredPacks().at(0).title, std::string("Heart"));
     }
 
     void aFailedInstallIsReportedInTheStatusBar() {
@@ -132,6 +134,8 @@ private slots:
         QCOMPARE(window->StatusText(), QString("installed successfully"));
         QCOMPARE(Global().PackToInstall, chosen);
         QCOMPARE(StoredPacks().at(0).items.at(0).name, std::string("Blue Robot"));
+        QCOMPARE(StoredPacks().at(0).name, std::string("robot.QZC"));
+        QCOMPARE(StoredPacks().at(0).title, std::string());
     }
 };
 

@@ -31,6 +31,22 @@ inline std::string EmoticonManifest(const std::string& items) {
     return kEmoticonManifestHead + items + "</package>\r\n";
 }
 
+// A wink pack's manifest: one wink whose file is its own cabinet.
+inline std::string WinkManifest(const std::string& cabinet, const std::string& name) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+           "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\" version=\"1.0\" type=\"wink\">\r\n"
+           "<item contentid=\"wink1\" contenttype=\"D\" type=\"wink\" mimetype=\"application/x-ms-cab\" file=\"" +
+           cabinet + "\" displayname=\"" + name + "\" />\r\n</package>\r\n";
+}
+
+// The manifest inside a wink's cabinet: its movie, and the still picture that stands for it.
+inline std::string WinkCabinetManifest(const std::string& movie, const std::string& still) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+           "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\" version=\"1.0\" type=\"wink\">\r\n"
+           "<item type=\"animation\" mimetype=\"application/x-shockwave-flash\" file=\"" + movie + "\" />\r\n"
+           "<item type=\"thumbnail\" mimetype=\"image/png\" file=\"" + still + "\" />\r\n</package>\r\n";
+}
+
 // Packs the files of the folder under their names with gcab, a cabinet tool that is not ours.
 inline void MakeCabinet(const std::string& cabinet, const std::string& folder, const std::vector<std::string>& names) {
     std::vector<std::string> arguments = {"gcab", "-c", "-z", std::filesystem::absolute(cabinet).string()};
