@@ -317,7 +317,9 @@ void TFrmMain::SetStatusText(const QString& text) {
 }
 
 void TFrmMain::SetActionsEnabled(bool value) {
-    actInstall->setEnabled(value);
+    // Install only when there is a pack to install: a new catalogue comes with none chosen.
+    const QModelIndex chosen = treWinksList->currentIndex();
+    actInstall->setEnabled(value && (!OpenedPackFile.empty() || (chosen.isValid() && !treeModel->IsCategory(chosen))));
     actUpgrade->setEnabled(value);
 }
 

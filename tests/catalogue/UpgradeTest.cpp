@@ -93,7 +93,8 @@ private slots:
         QCOMPARE(window->StatusText(), QString("60 Quillane pack in the list."));
         QVERIFY(testing::ReadFile(AppFile("Config.ini")).find("CurrentWinks=57\r\n") != std::string::npos);
         QVERIFY(window->actUpgrade->isEnabled());
-        QVERIFY(window->actInstall->isEnabled());
+        // The new catalogue comes with no pack chosen: nothing to install.
+        QVERIFY(!window->actInstall->isEnabled());
     }
 
     void nothingNewFetchesNothingElse() {
@@ -113,6 +114,10 @@ private slots:
         OpenWindow(server->Base());
         testing::WriteFile(SiteFile("contentcount.txt"), "60\r\n");
         const std::string before = testing::ReadFile(AppFile("content.dat"));
+        // The pack chosen before a failed update can still be installed.
+        QAbstractItemModel* tree = window->treWinksList->model();
+        window->treWinksList->setCurrentIndex(tree->index(0, 0, tree->index(0, 0)));
+        window->actInstall->setEnabled(true);
         // The site has no catalogue (404), then one that is not well-formed, then a
         // well-formed maintenance page, then a catalogue whose categories hold no pack.
         for (const std::optional<std::string>& served :
@@ -127,6 +132,7 @@ private slots:
             QCOMPARE(testing::ReadFile(AppFile("content.dat")), before);
             QVERIFY(!fs::exists(AppFile("contentlist.temp")));
             QCOMPARE(Global().CurrentWinks, 57);
+            QVERIFY(window->actInstall->isEnabled());
         }
     }
 
