@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMovie>
+#include <QTextDocument>
 
 namespace quillane {
 namespace {
@@ -38,7 +39,9 @@ int TEmoticonGrid::SetEmoticons(const std::vector<Emoticon>& emoticons) {
         cell->setFixedSize(kCell, kCell);
         cell->setAlignment(Qt::AlignCenter);
         cell->setMovie(movie);
-        cell->setToolTip(emoticon.shortcut.isEmpty() ? emoticon.name : emoticon.name + "  " + emoticon.shortcut);
+        // Names and shortcuts come from the pack: shown as they are, never read as markup.
+        cell->setToolTip(Qt::convertFromPlainText(
+            emoticon.shortcut.isEmpty() ? emoticon.name : emoticon.name + "  " + emoticon.shortcut, Qt::WhiteSpacePre));
         movie->start();
         layout->addWidget(cell, shown / kColumns, shown % kColumns);
         cell->show();

@@ -250,6 +250,8 @@ void TFrmMain::CreateClientArea() {
     staOptState->setSizeGripEnabled(true);
     statusPanel = new QLabel(staOptState);
     statusPanel->setObjectName("staOptStatePanel");
+    // It shows names of packs and files from outside: never read as markup.
+    statusPanel->setTextFormat(Qt::PlainText);
     staOptState->addWidget(statusPanel, 1);
     setStatusBar(staOptState);
 }

@@ -93,6 +93,8 @@ TFrmInstall::TFrmInstall(QWidget* parent) : QDialog(parent) {
     labInstallState->setObjectName("labInstallState");
     labInstallState->setGeometry(17, 80, 312, 32);
     labInstallState->setWordWrap(true);
+    // Messages name hosts and files from outside: never read as markup.
+    labInstallState->setTextFormat(Qt::PlainText);
     btnOk = new QPushButton("Cancel", this);
     btnOk->setObjectName("btnOk");
     btnOk->setGeometry(248, 120, 81, 25);

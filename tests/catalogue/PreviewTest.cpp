@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QImageReader>
 #include <QMovie>
+#include <QTextDocumentFragment>
 #include <QTreeView>
 #include <filesystem>
 
@@ -175,6 +176,15 @@ private slots:
         QVERIFY(window->pnlPreview->grdEmoticons->isVisible());
         QCOMPARE(window->pnlPreview->grdEmoticons->findChildren<QLabel*>().size(), 4);
         QVERIFY(window->actInstall->isEnabled());
+    }
+
+    // A name from a pack is shown as it is written, never read as markup.
+    void anEmoticonsNameIsShownAsPlainText() {
+        TEmoticonGrid grid;
+        const QString name = "<img src=\"/etc/hostname\"><b>Bold</b> & co";
+        QCOMPARE(grid.SetEmoticons({{QString::fromStdString(AppFile("Preview/party.gif")), name, ":<"}}), 1);
+        const QString tip = grid.findChild<QLabel*>("emoticon0")->toolTip();
+        QCOMPARE(QTextDocumentFragment::fromHtml(tip).toPlainText(), name + "  :<");
     }
 
     void aQzcPackIsExtractedWhereItLies() {
