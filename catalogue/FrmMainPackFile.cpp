@@ -22,7 +22,6 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMovie>
-#include <QThread>
 #include <QTreeView>
 #include <filesystem>
 #include <memory>
@@ -90,29 +89,27 @@ void TFrmMain::OpenPackFile(const std::string& path) {
         std::string tooLarge;
     };
     auto outcome = std::make_shared<Outcome>();
-    const int run = ++unpackingRun_;
-    unpacking_.reset(QThread::create([outcome, path, &global = Global()] {
+    unpacking_ = std::make_unique<TBackgroundJob>([outcome, path, &global = Global()](const std::atomic<bool>&) {
         try {
             outcome->folder = UnpackForPreview(global, path);
         } catch (const EPackTooLarge& refused) {
             outcome->tooLarge = refused.what();
         } catch (const std::exception&) {
         }
-    }));
-    connect(unpacking_.get(), &QThread::finished, this, [this, run, outcome, path] {
-        if (run != unpackingRun_) return;
-        StopUnpacking();
+    });
+    connect(unpacking_.get(), &TBackgroundJob::Finished, this, [this, outcome, path] {
+        unpacking_.release()->deleteLater();
+        QGuiApplication::restoreOverrideCursor();
         Guarded([&] { ShowPackFile(path, outcome->folder, outcome->tooLarge); }, this);
         emit PackFileShown();
     });
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    unpacking_->start();
+    unpacking_->Start();
 }
 
+// A pack file still unpacking is waited for, and never shown.
 void TFrmMain::StopUnpacking() {
     if (!unpacking_) return;
-    ++unpackingRun_;
-    unpacking_->wait();
     unpacking_.reset();
     QGuiApplication::restoreOverrideCursor();
 }

@@ -2,6 +2,7 @@
 // a Flash display picture as an animated GIF, a pack's pictures into a folder.
 #include "FrmMainU.h"
 
+#include "BackgroundJob.h"
 #include "ErrorBox.h"
 #include "FileDialogs.h"
 #include "FlashView.h"
@@ -19,7 +20,6 @@
 #include <QProgressDialog>
 #include <QSpinBox>
 #include <QTemporaryDir>
-#include <QThread>
 #include <memory>
 
 namespace quillane {
@@ -134,20 +134,21 @@ void TFrmMain::actSavePicturesExecute() {
     auto work = std::make_shared<QTemporaryDir>(QString::fromStdString(Global().TempDir) + "save-XXXXXX");
     auto found = std::make_shared<TPackPictures>();
     if (!work->isValid()) return Tell(this, "No room to unpack the pack.", QMessageBox::Warning);
-    QThread* thread = QThread::create([work, found, pack, &global = Global()] {
-        *found = FindPackPictures(global, pack, work->path().toStdString() + "/");
-    });
+    auto* job = new TBackgroundJob(
+        [work, found, pack, &global = Global()](const std::atomic<bool>&) {
+            *found = FindPackPictures(global, pack, work->path().toStdString() + "/");
+        },
+        this);
     auto* progress = new QProgressDialog("Unpacking the pack...", "Cancel", 0, 0, this);
     progress->setObjectName("prgSavePictures");
     progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(500);
     // A cancelled unpacking runs to its end unseen; nothing is saved from it.
-    auto cancelled = std::make_shared<bool>(false);
-    connect(progress, &QProgressDialog::canceled, this, [cancelled] { *cancelled = true; });
-    connect(thread, &QThread::finished, this, [this, thread, progress, work, found, folder, cancelled] {
-        thread->deleteLater();
+    connect(progress, &QProgressDialog::canceled, job, &TBackgroundJob::Cancel);
+    connect(job, &TBackgroundJob::Finished, this, [this, job, progress, work, found, folder] {
+        job->deleteLater();
         progress->deleteLater();
-        if (*cancelled) return;
+        if (job->Cancelled()) return;
         Guarded([&] {
             if (!found->failure.isEmpty()) return Tell(this, found->failure, QMessageBox::Warning);
             bool replace = false;
@@ -170,7 +171,7 @@ void TFrmMain::actSavePicturesExecute() {
             Tell(this, message, failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
         }, this);
     });
-    thread->start();
+    job->Start();
 }
 
 }  // namespace quillane

@@ -22,7 +22,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>

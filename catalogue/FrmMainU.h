@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundJob.h"
 #include "CatalogueDocument.h"
 #include "SkinEngine.h"
 
@@ -16,7 +17,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QStatusBar;
-class QThread;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -202,8 +202,7 @@ private:
     QLabel* lblNoMatch;
     TSkinEngine skinMain{this};
     // The unpacking of a pack file, and which one: only the last one asked for is shown.
-    std::unique_ptr<QThread> unpacking_;
-    int unpackingRun_ = 0;
+    std::unique_ptr<TBackgroundJob> unpacking_;
     // The name of the pack whose movie preview is under way; empty when none is.
     QString previewTitle_;
     // A pack reached with the arrow keys is previewed once the keys rest.

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -247,7 +246,7 @@ void TFrmInstalledContent::btnRemoveClick() {
             : QString("Remove the %1 selected packs and delete their files?").arg(selected.size());
     if (!Ask(question)) return;
     auto failures = std::make_shared<QStringList>();
-    removal.reset(QThread::create([this, selected, failures] {
+    removal = std::make_unique<TBackgroundJob>([this, selected, failures](const std::atomic<bool>&) {
         for (const auto& pack : selected) {
             try {
                 store.Remove(pack);
@@ -255,28 +254,23 @@ void TFrmInstalledContent::btnRemoveClick() {
                 *failures << Text(PackTitle(pack)) + ": " + Text(error.what()) + ".";
             }
         }
-    }));
-    connect(removal.get(), &QThread::finished, this, [this, failures] { RemovalEnded(*failures); });
+    });
+    connect(removal.get(), &TBackgroundJob::Finished, this, [this, failures] { RemovalEnded(*failures); });
     for (QPushButton* button : {btnRemove, btnExportPidgin, btnRefresh}) button->setEnabled(false);
-    removal->start();
+    removal->Start();
     // A removal waits only while an install holds the store; the window says so.
     QTimer::singleShot(kBusyAfter, lblStoreBusy, [this] {
-        if (removal && removal->isRunning()) lblStoreBusy->show();
+        if (removal && removal->Running()) lblStoreBusy->show();
     });
 }
 
 void TFrmInstalledContent::RemovalEnded(const QStringList& failures) {
-    removal->wait();
-    removal.reset();
+    removal.release()->deleteLater();
     lblStoreBusy->hide();
     btnRefresh->setEnabled(true);
     Reload();
     UpdateButtons();
     if (!failures.isEmpty()) Report(QMessageBox::Warning, failures.join("\n"));
-}
-
-TFrmInstalledContent::~TFrmInstalledContent() {
-    if (removal) removal->wait();
 }
 
 void TFrmInstalledContent::btnOpenFolderClick() {

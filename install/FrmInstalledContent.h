@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BackgroundJob.h"
 #include "ContentStore.h"
 #include "SkinEngine.h"
 
@@ -11,7 +12,6 @@
 
 class QLabel;
 class QPushButton;
-class QThread;
 class QTreeWidget;
 
 namespace quillane {
@@ -25,8 +25,6 @@ class TFrmInstalledContent : public QDialog {
 public:
     // Opens the store in the folder; raises EContentStoreError when it cannot be opened.
     explicit TFrmInstalledContent(const std::string& storeFolder, QWidget* parent = nullptr);
-    // Waits for a removal under way.
-    ~TFrmInstalledContent() override;
 
     // Reads the store again and shows its packs anew when they changed,
     // keeping the packs that were selected.
@@ -45,7 +43,7 @@ private:
     std::vector<TStoredPack> SelectedPacks() const;
 
     void btnRemoveClick();
-    // What a removal thread reports when it has ended.
+    // What a removal reports when it has ended.
     void RemovalEnded(const QStringList& failures);
     void btnOpenFolderClick();
     void btnExportPidginClick();
@@ -66,8 +64,9 @@ private:
     QPushButton* btnClose;
     // Says that a removal waits for the store, which an install holds.
     QLabel* lblStoreBusy;
-    // Removes packs off the window's thread: the store may be busy with a long install.
-    std::unique_ptr<QThread> removal;
+    // Removes packs off the window's thread: the store may be busy with a long
+    // install. Declared after the store, so that it is waited for first.
+    std::unique_ptr<TBackgroundJob> removal;
     TSkinEngine skinInstalledContent{this};
 };
 
