@@ -1,6 +1,7 @@
 """Builds the sample packs with gcab: winks (an outer cabinet holding the
-manifest and an inner cabinet with the movie), emoticon packs and display
-picture packs. A .QZK pack is the cabinet without its first byte."""
+manifest and an inner cabinet with the movie and its still picture), emoticon
+packs and display picture packs. A .QZK pack is the cabinet without its first
+byte."""
 import os
 import shutil
 import subprocess
@@ -41,12 +42,20 @@ def manifest(lines):
             + "".join(line + "\r\n" for line in lines[1:]) + " </package>\r\n")
 
 
-def wink_pack(target, name, title, movie_path):
+def wink_pack(target, name, title, movie_path, still_path):
+    """The wink's own cabinet holds its movie and the still picture that stands
+    for it, both listed in that cabinet's content.xml."""
     with tempfile.TemporaryDirectory() as work:
         inner = os.path.join(work, "inner")
         os.mkdir(inner)
-        shutil.copy(movie_path, os.path.join(inner, f"{name}.swf"))
-        cabinet(os.path.join(work, f"{name}.cab"), inner, [f"{name}.swf"])
+        movie, still = f"{name}.swf", f"{name}.gif"
+        shutil.copy(movie_path, os.path.join(inner, movie))
+        shutil.copy(still_path, os.path.join(inner, still))
+        with open(os.path.join(inner, "content.xml"), "w", encoding="utf-8", newline="") as out:
+            out.write(manifest(["wink", f'<item type="animation" mimetype="application/x-shockwave-flash" '
+                                        f'file={quoteattr(movie)} />',
+                                f'<item type="thumbnail" mimetype="image/gif" file={quoteattr(still)} />']))
+        cabinet(os.path.join(work, f"{name}.cab"), inner, ["content.xml", movie, still])
         with open(os.path.join(work, "content.xml"), "w", encoding="utf-8", newline="") as out:
             out.write(manifest(["wink", f'<item contentid={quoteattr(name)} contenttype="D" type="wink" '
                                         f'mimetype="application/x-ms-cab" file={quoteattr(name + ".cab")} '

@@ -1,11 +1,16 @@
 """The Flash movies of the sample winks and display pictures: a few shapes
-moving, turning and growing over some frames."""
+moving, turning and growing over some frames; and the still picture that
+stands for a wink's movie."""
 import math
 
-from raster import heart_points, star_points
+from gif import write_gif
+from raster import Canvas, heart_points, star_points
 from swf import movie
 
 WIDTH, HEIGHT, FRAMES = 320, 240, 36
+STILL_SIZE = 64
+# The frame a still shows: the first, but for movies whose shapes have not come into view by then.
+STILL_FRAMES = {"bubbles": 11, "sunrise": 18}
 
 
 def circle(r, n=24):
@@ -63,3 +68,28 @@ MOVIES = {
 def write_movie(path, name):
     background, shapes, position = MOVIES[name]
     movie(path, WIDTH, HEIGHT, background, shapes, track(len(shapes), position))
+
+
+def write_still(path, name):
+    """A STILL_SIZE square GIF of one frame of the movie: the whole width of the
+    stage, centred on it, each shape filled and edged in the movie's colours."""
+    background, shapes, position = MOVIES[name]
+    # Index 0 is the GIF's transparent colour; no pixel uses it, so the still is opaque as the movie is.
+    palette = [background]
+
+    def index(colour):
+        if colour not in palette[1:]:
+            palette.append(colour)
+        return palette.index(colour, 1)
+
+    canvas = Canvas(STILL_SIZE, STILL_SIZE, index(background))
+    zoom = STILL_SIZE / WIDTH
+    top = (HEIGHT - WIDTH) / 2
+    frame = track(len(shapes), position)[STILL_FRAMES.get(name, 0)]
+    for (colour, outline, points), (x, y, scale, angle) in zip(shapes, frame):
+        cos, sin = scale * math.cos(angle), scale * math.sin(angle)
+        placed = [((x + cos * px - sin * py) * zoom, (y + sin * px + cos * py - top) * zoom) for px, py in points]
+        canvas.polygon(placed, index(colour))
+        for (x0, y0), (x1, y1) in zip(placed, placed[1:] + placed[:1]):
+            canvas.line(x0, y0, x1, y1, 1, index(outline))
+    write_gif(path, STILL_SIZE, STILL_SIZE, palette, [(canvas.pixels, 0)])

@@ -4,6 +4,7 @@
 #include "FrmMainU.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
+#include "PackFixtures.h"
 #include "EmoticonGrid.h"
 #include "PreviewArea.h"
 #include "TempFolder.h"
@@ -104,7 +105,8 @@ private slots:
         QVERIFY(window->flsPreview->MovieShown());
         QVERIFY(testing::ReadFile(Extracted("heart.swf")).rfind("FWS", 0) == 0);
         QVERIFY(!fs::exists(Extracted("stale.swf")));
-        QVERIFY(!fs::exists(Extracted("content.xml")));
+        // The still picture beside the movie in the wink's own cabinet is unpacked too, and never played.
+        QVERIFY(testing::ReadFile(Extracted("heart.gif")).rfind("GIF89a", 0) == 0);
         QVERIFY(testing::ReadFile(AppFile("msnpack/temp.cab")).rfind("MSCF", 0) == 0);
         QCOMPARE(window->StatusText(), QString("Playing Heart."));
         QCOMPARE(window->CurrentItem.attribute("ContentTitle").value(), std::string("Heart"));
@@ -193,6 +195,17 @@ private slots:
         window->PreviewPackFile(AppFile("elsewhere/heart.QZC"));
         QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(Extracted("heart.swf")));
         QVERIFY(!fs::exists(AppFile("msnpack/temp.cab")));
+    }
+
+    // The pack's manifest goes before the wink's own cabinet is unpacked, so only that cabinet's files are left.
+    void thePacksManifestIsDeletedBeforeTheWinksCabinetIsUnpacked() {
+        const testing::TempFolder work;
+        testing::MakeCabinetOf(work.File("star.cab"), {{"star.swf", testing::ReadFile(AppFile("Preview/star.swf"))}});
+        testing::MakeCabinetOf(AppFile("star.CAB"), {{"content.xml", testing::WinkManifest("star.cab", "Star")},
+                                                     {"star.cab", testing::ReadFile(work.File("star.cab"))}});
+        window->PreviewPackFile(AppFile("star.CAB"));
+        QCOMPARE(window->flsPreview->Movie(), QString::fromStdString(Extracted("star.swf")));
+        QVERIFY(!fs::exists(Extracted("content.xml")));
     }
 
     void anOuterCabinetWithOnlyXmlSaysItHasNoPreview() {

@@ -226,8 +226,8 @@ private slots:
         QCOMPARE(recorder.opened, QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder))});
     }
 
-    // A wink is shown by the still picture its cabinet holds beside the movie;
-    // one whose cabinet holds only its movie shows none.
+    // A wink is shown by the still picture its cabinet holds beside the movie, as
+    // the bundled ones are; one whose cabinet holds only its movie shows none.
     void aWinkShowsTheStillPictureItsCabinetHolds() {
         QImage still(96, 96, QImage::Format_RGB32);
         still.fill(Qt::darkCyan);
@@ -242,19 +242,33 @@ private slots:
         const std::string pack = driver->AppFile("wave.CAB");
         support::MakeCabinetOf(pack, {{"content.xml", support::WinkManifest("wave.cab", "Waving")},
                                       {"wave.cab", support::ReadFile(work.File("wave.cab"))}});
+        support::MakeCabinetOf(work.File("nod.cab"), {{"nod.swf", "FWS movie"}});
+        const std::string bare = driver->AppFile("nod.CAB");
+        support::MakeCabinetOf(bare, {{"content.xml", support::WinkManifest("nod.cab", "Nodding")},
+                                      {"nod.cab", support::ReadFile(work.File("nod.cab"))}});
         Install(pack);
         Install(Sample("heart.QZK"));
+        Install(bare);
 
         const auto window = OpenWindow();
-        QCOMPARE(Column(Packs(window.get()), 0), (QStringList{"wave.CAB", "heart.QZK"}));
+        QCOMPARE(Column(Packs(window.get()), 0), (QStringList{"wave.CAB", "heart.QZK", "nod.CAB"}));
         QCOMPARE(Column(Items(window.get()), 2), QStringList{"Waving"});
         QMovie* picture = Picture(window.get(), 0);
         QVERIFY(picture && picture->isValid());
         QCOMPARE(picture->currentImage().size(), QSize(48, 48));
         QCOMPARE(picture->currentImage().pixelColor(24, 24), QColor(Qt::darkCyan));
 
+        // The bundled wink's 64-pixel still: its red heart on a pale pink ground.
         Select(window.get(), 1);
         QCOMPARE(Column(Items(window.get()), 2), QStringList{"Bouncing Heart"});
+        picture = Picture(window.get(), 0);
+        QVERIFY(picture && picture->isValid());
+        QCOMPARE(picture->currentImage().size(), QSize(48, 48));
+        QCOMPARE(picture->currentImage().pixelColor(24, 28), QColor(230, 40, 70));
+        QCOMPARE(picture->currentImage().pixelColor(2, 2), QColor(255, 240, 245));
+
+        Select(window.get(), 2);
+        QCOMPARE(Column(Items(window.get()), 2), QStringList{"Nodding"});
         QVERIFY(!Picture(window.get(), 0));
     }
 
