@@ -77,6 +77,16 @@ class FrmMainTest : public QObject {
         return std::make_unique<TFrmMain>();
     }
 
+    // A window in the bundled skin, shown; empty if it could not be.
+    std::unique_ptr<TFrmMain> ShowInSkin(const fs::path& skin) {
+        fs::copy_file(skin, AppFile("Skins/" + skin.filename().string()), fs::copy_options::overwrite_existing);
+        testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nSkinFile=" + skin.filename().string() + "\r\n");
+        auto window = NewWindow();
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get())) window.reset();
+        return window;
+    }
+
 private slots:
     void init() {
         app = std::make_unique<testing::TempFolder>();
@@ -90,12 +100,8 @@ private slots:
     // caption need: no caption loses the bottoms of its letters.
     void everyToolbarCaptionIsShownWholeInEverySkin() {
         for (const auto& skin : fs::directory_iterator(testing::AppFolder() + "Skins")) {
-            fs::copy_file(skin.path(), AppFile("Skins/" + skin.path().filename().string()),
-                          fs::copy_options::overwrite_existing);
-            testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nSkinFile=" + skin.path().filename().string() + "\r\n");
-            const auto window = NewWindow();
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            const auto window = ShowInSkin(skin.path());
+            QVERIFY(window);
             for (QToolButton* button : window->tblMain->findChildren<QToolButton*>()) {
                 if (!button->isVisible()) continue;
                 QVERIFY2(button->height() >= button->sizeHint().height(),
@@ -110,12 +116,8 @@ private slots:
     // light under a light skin's text, dark under a dark one's.
     void thePreviewStageTakesTheSkinsColourInEverySkin() {
         for (const auto& skin : fs::directory_iterator(testing::AppFolder() + "Skins")) {
-            fs::copy_file(skin.path(), AppFile("Skins/" + skin.path().filename().string()),
-                          fs::copy_options::overwrite_existing);
-            testing::WriteFile(AppFile("Config.ini"), "[Config]\r\nSkinFile=" + skin.path().filename().string() + "\r\n");
-            const auto window = NewWindow();
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            const auto window = ShowInSkin(skin.path());
+            QVERIFY(window);
             const QColor text = window->palette().color(QPalette::WindowText);
             auto* picture = window->findChild<QWidget*>("shpImage");
             picture->show();
