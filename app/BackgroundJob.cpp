@@ -11,7 +11,7 @@ TBackgroundJob::~TBackgroundJob() {
 }
 
 void TBackgroundJob::Start() {
-    thread_.reset(QThread::create([this] { work_(cancelled_); }));
+    thread_.reset(QThread::create(work_));
     connect(thread_.get(), &QThread::finished, this, [this] {
         thread_->wait();
         emit Finished();

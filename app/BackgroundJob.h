@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -12,14 +11,13 @@ namespace quillane {
 // One piece of long work run off the window's thread: the work runs on a
 // thread of its own, and Finished comes exactly once, on the thread that made
 // the job, when it has ended. The work keeps its results in what it captured;
-// they are the window's to read from Finished on. Cancel asks the work to stop
-// (it looks at the flag it is given between its steps) and tells the window to
-// take nothing from it. Destroying the job waits for the work, and a job
-// destroyed before it ended never reports.
+// they are the window's to read from Finished on. Cancel tells the window to
+// take nothing from the work, which runs to its end unseen. Destroying the job
+// waits for the work, and a job destroyed before it ended never reports.
 class TBackgroundJob : public QObject {
     Q_OBJECT
 public:
-    using Work = std::function<void(const std::atomic<bool>& cancelled)>;
+    using Work = std::function<void()>;
 
     explicit TBackgroundJob(Work work, QObject* parent = nullptr);
     ~TBackgroundJob() override;
@@ -36,8 +34,8 @@ signals:
 
 private:
     Work work_;
-    // The only state the job shares with its thread besides what the work captured.
-    std::atomic<bool> cancelled_{false};
+    // Set and read on the window's thread only.
+    bool cancelled_ = false;
     std::unique_ptr<QThread> thread_;
 };
 

@@ -89,7 +89,7 @@ void TFrmMain::OpenPackFile(const std::string& path) {
         std::string tooLarge;
     };
     auto outcome = std::make_shared<Outcome>();
-    unpacking_ = std::make_unique<TBackgroundJob>([outcome, path, &global = Global()](const std::atomic<bool>&) {
+    unpacking_ = std::make_unique<TBackgroundJob>([outcome, path, &global = Global()]() {
         try {
             outcome->folder = UnpackForPreview(global, path);
         } catch (const EPackTooLarge& refused) {

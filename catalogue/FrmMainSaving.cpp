@@ -135,7 +135,7 @@ void TFrmMain::actSavePicturesExecute() {
     auto found = std::make_shared<TPackPictures>();
     if (!work->isValid()) return Tell(this, "No room to unpack the pack.", QMessageBox::Warning);
     auto* job = new TBackgroundJob(
-        [work, found, pack, &global = Global()](const std::atomic<bool>&) {
+        [work, found, pack, &global = Global()]() {
             *found = FindPackPictures(global, pack, work->path().toStdString() + "/");
         },
         this);

@@ -246,7 +246,7 @@ void TFrmInstalledContent::btnRemoveClick() {
             : QString("Remove the %1 selected packs and delete their files?").arg(selected.size());
     if (!Ask(question)) return;
     auto failures = std::make_shared<QStringList>();
-    removal = std::make_unique<TBackgroundJob>([this, selected, failures](const std::atomic<bool>&) {
+    removal = std::make_unique<TBackgroundJob>([this, selected, failures]() {
         for (const auto& pack : selected) {
             try {
                 store.Remove(pack);

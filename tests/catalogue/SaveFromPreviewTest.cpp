@@ -69,8 +69,7 @@ class SaveFromPreviewTest : public QObject {
 private slots:
     void init() {
         folders = std::make_unique<testing::WindowTestFolders>();
-        fs::copy_file(testing::AppFolder() + "content.dat", folders->AppFile("content.dat"));
-        window = testing::ShowMainWindow(*folders);
+        window = testing::ShowMainWindowOverBundledCatalogue(*folders);
         QVERIFY(window);
     }
 

@@ -59,8 +59,7 @@ private slots:
             fs::create_directories(folders->AppFile("Skins"));
             if (name != "Normal") fs::copy_file(testing::AppFolder() + "Skins/" + name, folders->AppFile("Skins/" + name));
             testing::WriteFile(folders->AppFile("Config.ini"), "[Config]\r\nSkinFile=" + name + "\r\n");
-            fs::copy_file(testing::AppFolder() + "content.dat", folders->AppFile("content.dat"));
-            auto window = testing::ShowMainWindow(*folders);
+            auto window = testing::ShowMainWindowOverBundledCatalogue(*folders);
             QVERIFY(window);
             const auto check = [&](QWidget* shown) {
                 for (const QString& caption : CutCaptions(shown)) cut << QString::fromStdString(name) + ": " + caption;

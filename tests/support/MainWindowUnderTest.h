@@ -5,6 +5,7 @@
 #include "WinksGlobal.h"
 
 #include <QTest>
+#include <filesystem>
 #include <memory>
 
 namespace quillane::testing {
@@ -18,6 +19,12 @@ inline std::unique_ptr<TFrmMain> ShowMainWindow(const WindowTestFolders& folders
     window->show();
     if (!QTest::qWaitForWindowExposed(window.get())) window.reset();
     return window;
+}
+
+// The main window over the catalogue that comes with the program.
+inline std::unique_ptr<TFrmMain> ShowMainWindowOverBundledCatalogue(const WindowTestFolders& folders) {
+    std::filesystem::copy_file(AppFolder() + "content.dat", folders.AppFile("content.dat"));
+    return ShowMainWindow(folders);
 }
 
 // The window goes before the folders that its settings point into.
