@@ -3,9 +3,9 @@
 #include "ContentManifest.h"
 #include "PackUnpacking.h"
 #include "PictureReading.h"
+#include "StillPicture.h"
 #include "WinksGlobal.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -27,14 +27,14 @@ QByteArray HeadOf(const QString& path) {
 
 QString ExtensionOf(const QByteArray& format) { return format == "jpeg" ? "jpg" : QString::fromLatin1(format); }
 
-// The still picture inside a wink's or a dynamic display picture's inner cabinet.
-QString StillPictureOf(const TGlobal& global, const QString& cabinet, const std::string& folder) {
-    UnpackCabinet(global, cabinet.toStdString(), folder);
-    QDir inner(QString::fromStdString(folder));
-    for (const QFileInfo& file : inner.entryInfoList(QDir::Files, QDir::Name)) {
-        if (!file.isSymLink() && !PictureFormat(HeadOf(file.filePath())).isEmpty()) return file.filePath();
-    }
-    return {};
+// The still picture inside a wink's or a dynamic display picture's inner
+// cabinet, as Installed Content shows it, written to the file given.
+QString StillPictureOf(const QString& cabinet, const std::string& file) {
+    const auto still = StillPictureInCabinet(cabinet.toStdString());
+    QFile out(QString::fromStdString(file));
+    if (!still || !out.open(QIODevice::WriteOnly)) return {};
+    const auto size = static_cast<qint64>(still->size());
+    return out.write(still->data(), size) == size ? out.fileName() : QString();
 }
 
 QString Unused(const QString& folder, const QString& fileName, QSet<QString>& used) {
@@ -95,7 +95,7 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
         QString source = QString::fromStdString(pack.File(item.file));
         if (source.isEmpty()) continue;
         if (HeadOf(source).startsWith("MSCF")) {
-            source = StillPictureOf(global, source, workFolder + "inner" + std::to_string(++inner) + "/");
+            source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
         }
         const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
         if (format.isEmpty()) continue;

@@ -13,6 +13,7 @@
 #include "WinksGlobal.h"
 
 #include <QAction>
+#include <QImage>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -137,7 +138,13 @@ private slots:
         QVERIFY(testing::ReadFile(folder + "Smile.gif").rfind("GIF8", 0) == 0);
     }
 
-    void aDisplayPictureFromAFileAndAnEmoticonPackFromTheTreeAreSavedToo() {
+    void aWinkADisplayPictureAndAnEmoticonPackFromTheTreeAreSavedToo() {
+        // A wink gives the still picture its inner cabinet holds.
+        QVERIFY(Open("heart.QZK"));
+        testing::TempFolder wink;
+        QCOMPARE(SaveInto(wink.Folder()), QString("Saved 1 picture into \"%1\".").arg(QString::fromStdString(wink.Folder())));
+        QCOMPARE(QImage(QString::fromStdString(wink.Folder() + "Bouncing Heart.gif")).size(), QSize(64, 64));
+
         QVERIFY(Open("robot.QZC"));
         testing::TempFolder display;
         QCOMPARE(SaveInto(display.Folder()), QString("Saved 1 picture into \"%1\".").arg(QString::fromStdString(display.Folder())));
