@@ -16,8 +16,17 @@ const char* const kFoldersSection = "Folders";
 // The purpose whose folder the dialog keeps when accepted.
 const char* const kPurposeProperty = "quillanePurpose";
 
+// The folder of what was chosen (a path typed whole leaves the dialog's own
+// folder where it was), or the folder itself when a folder was chosen.
+QString ChosenFolder(const QFileDialog& dialog) {
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return dialog.directory().absolutePath();
+    const QFileInfo first(chosen.constFirst());
+    return dialog.fileMode() == QFileDialog::Directory ? first.absoluteFilePath() : first.absolutePath();
+}
+
 void KeepFolder(const QFileDialog& dialog) {
-    const QString folder = dialog.directory().absolutePath();
+    const QString folder = ChosenFolder(dialog);
     // A line break in a folder's name would end the settings line early.
     if (folder.contains('\n') || folder.contains('\r')) return;
     try {

@@ -357,7 +357,13 @@ private slots:
         };
         const std::string saved = app->Folder() + "lists/mine.mpl";
         fs::create_directories(app->Folder() + "lists");
-        testing::AnswerFileDialog(saved);
+        // The whole path typed into the dialog's name field, as a user may.
+        testing::AnswerNextModal([&saved](QWidget* modal) {
+            auto* name = modal->findChild<QLineEdit*>("fileNameEdit");
+            QVERIFY(name);
+            name->setText(QString::fromStdString(saved));
+            QMetaObject::invokeMethod(modal, "accept");
+        });
         window->actNew->trigger();
         QCOMPARE(window->ListFileName, saved);
         QString folder;
