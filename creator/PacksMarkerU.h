@@ -55,6 +55,8 @@ private:
     void CreateLists();
     void CreateButtons();
     void CreateDialogs();
+    // The dialog that chooses a Pidgin smiley theme, opened where themes are.
+    void CreateThemeDialog();
     // Delete and Enter on the lists, the Tab order, and the names screen readers say.
     void CreateKeys();
     void FormCreate();

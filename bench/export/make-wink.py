@@ -2,7 +2,7 @@
 """Writes the wink the GIF benchmark saves: 5 seconds at 12 frames a second on
 a stage of 300 x 300 pixels, a star turning over a flat sky while a ball
 crosses it. Uses the sample generator's SWF writer.
-   bench/catalogue/make-wink.py OUTPUT.swf"""
+   bench/export/make-wink.py OUTPUT.swf"""
 import math
 import os
 import sys
