@@ -56,19 +56,13 @@ std::string WriteTarget(const std::string& path) {
     return error ? path : resolved.string();
 }
 
-}  // namespace
-
-bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill) {
-    const std::string target = WriteTarget(path);
-    struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
-    // A read-only file stays as it is, as Windows keeps it, even for an administrator.
-    if (exists && ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0)) return false;
-
+// Writes the new file beside `target` and renames it over it; the new file
+// takes the mode of the file it replaces, when there is one.
+bool WriteBesideAndRename(const std::string& target, const struct stat* replaced, const std::function<bool(int fd)>& fill) {
     std::string temp = target + ".XXXXXX";
     UniqueFd fd = CreateUniqueFile(temp);
     if (!fd) return false;
-    bool ok = (!exists || fchmod(fd.get(), old.st_mode & 07777) == 0) && fill(fd.get());
+    bool ok = (!replaced || fchmod(fd.get(), replaced->st_mode & 07777) == 0) && fill(fd.get());
     ok = ok && fsync(fd.get()) == 0;
     ok = fd.Close() && ok;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
@@ -76,8 +70,34 @@ bool WriteFileAtomically(const std::string& path, const std::function<bool(int f
     return ok;
 }
 
+// A read-only file stays as it is, as Windows keeps it, even for an administrator.
+bool ReadOnly(const std::string& path, const struct stat& status) {
+    return (status.st_mode & 0222) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
+std::function<bool(int fd)> Writing(std::string_view bytes) {
+    return [bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); };
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill) {
+    const std::string target = WriteTarget(path);
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && ReadOnly(target, old)) return false;
+    return WriteBesideAndRename(target, exists ? &old : nullptr, fill);
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
-    return WriteFileAtomically(path, [bytes](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+    return WriteFileAtomically(path, Writing(bytes));
+}
+
+bool ReplaceEntryAtomically(const std::string& path, std::string_view bytes) {
+    struct stat old {};
+    const bool regular = lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    if (regular && ReadOnly(path, old)) return false;
+    return WriteBesideAndRename(path, regular ? &old : nullptr, Writing(bytes));
 }
 
 }  // namespace quillane

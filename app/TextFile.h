@@ -23,6 +23,11 @@ std::string_view LineBreakOf(std::string_view text);
 // A symbolic link is written through; a read-only file is not replaced.
 bool ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
+// The same for a file written into a folder the user chose: the entry that
+// `path` names is replaced itself, whatever it is, so that a symbolic link of
+// that name (dangling or not) is replaced and never written through.
+bool ReplaceEntryAtomically(const std::string& path, std::string_view bytes);
+
 // The same with content that `fill` writes to the new file's descriptor
 // (false from it fails the whole write and leaves `path` untouched).
 bool WriteFileAtomically(const std::string& path, const std::function<bool(int fd)>& fill);

@@ -6,6 +6,7 @@
 #include "TextEncoding.h"
 #include "TextFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -35,33 +36,48 @@ const TThemeSection* SmileySection(const TThemeText& theme) {
     return theme.sections.empty() ? nullptr : &theme.sections.front();
 }
 
+// Whether the path, links resolved, lies inside the folder: a theme from
+// elsewhere must not bring the user's other pictures into a pack.
+bool Inside(const std::string& folder, const std::string& path) {
+    std::error_code error;
+    const fs::path realFolder = fs::canonical(folder, error);
+    if (error) return false;
+    const fs::path real = fs::canonical(path, error);
+    if (error) return false;
+    const auto [end, rest] = std::mismatch(realFolder.begin(), realFolder.end(), real.begin(), real.end());
+    return end == realFolder.end() && rest != real.end();
+}
+
 // Why the picture cannot go into a pack, or nothing when it can.
 std::string PictureFault(const std::string& folder, const std::string& picture) {
     if (picture == "." || picture == ".." || picture.find('/') != std::string::npos) return "not in the theme's folder";
     if (!IsValidUtf8(picture)) return "its file name is not UTF-8 text";
     std::error_code error;
     if (!fs::is_regular_file(folder + picture, error)) return "missing";
+    if (!Inside(folder, folder + picture)) return "not in the theme's folder";
     if (!IsPictureByContent(folder + picture)) return "not a GIF, PNG, JPEG or BMP picture";
     return {};
 }
+
+// A picture with the shortcuts of every line that names it, in the theme's
+// order; a hidden line stands on its own.
+struct ThemePicture {
+    std::string picture;
+    std::vector<std::string> shortcuts;
+    bool hidden = false;
+};
 
 class ThemeImporter {
 public:
     ThemeImporter(TThemeImport& result, std::string folder) : result_(result), folder_(std::move(folder)) {}
 
-    void Take(const TThemeLine& line) {
-        const std::string name = Shown(line.picture);
-        if (line.hidden) {
+    void Take(const ThemePicture& entry) {
+        const std::string name = Shown(entry.picture);
+        if (entry.hidden) {
             result_.leftOut.push_back(name + ": hidden in the theme");
             return;
         }
-        const auto seen = emoticonOf_.find(line.picture);
-        if (seen != emoticonOf_.end()) {
-            if (seen->second) LeaveOutFurther(name, line.shortcuts);
-            return;
-        }
-        const std::string fault = PictureFault(folder_, line.picture);
-        emoticonOf_[line.picture] = fault.empty();
+        const std::string fault = PictureFault(folder_, entry.picture);
         if (!fault.empty()) {
             result_.leftOut.push_back(name + ": " + fault);
             return;
@@ -69,36 +85,65 @@ public:
         std::vector<std::string> cannotHold;
         std::vector<std::string> further;
         std::string key;
-        for (const std::string& shortcut : line.shortcuts) {
-            if (!ManifestCanHold(shortcut)) cannotHold.push_back(shortcut);
-            else if (key.empty()) key = shortcut;
-            else further.push_back(shortcut);
+        bool taken = false;
+        for (const std::string& shortcut : entry.shortcuts) {
+            if (!ManifestCanHold(shortcut)) {
+                cannotHold.push_back(shortcut);
+                continue;
+            }
+            const auto holder = pictureOf_.find(shortcut);
+            if (holder != pictureOf_.end()) {
+                taken = true;
+                result_.leftOut.push_back(name + ": the shortcut " + Shown(shortcut) + ", which " +
+                                          Shown(holder->second) + " already has");
+            } else if (key.empty()) {
+                key = shortcut;
+                pictureOf_.emplace(key, entry.picture);
+            } else {
+                further.push_back(shortcut);
+            }
         }
         if (!cannotHold.empty()) {
             result_.leftOut.push_back(name + ": " + (cannotHold.size() == 1 ? "the shortcut " : "the shortcuts ") +
                                       Joined(cannotHold) + ", which a Messenger pack cannot hold");
         }
         if (key.empty()) {
-            emoticonOf_[line.picture] = false;
-            result_.leftOut.push_back(name + ": no shortcut that a Messenger pack can hold");
+            result_.leftOut.push_back(name + (taken ? ": every shortcut it could have is another picture's"
+                                                    : ": no shortcut that a Messenger pack can hold"));
             return;
         }
-        LeaveOutFurther(name, further);
-        result_.emoticons.push_back({DefaultName(line.picture), key, folder_ + line.picture});
+        if (!further.empty()) {
+            result_.leftOut.push_back(name + ": " + (further.size() == 1 ? "the further shortcut " : "the further shortcuts ") +
+                                      Joined(further) + " (a Messenger emoticon has one)");
+        }
+        result_.emoticons.push_back({DefaultName(entry.picture), key, folder_ + entry.picture});
     }
 
 private:
-    void LeaveOutFurther(const std::string& name, const std::vector<std::string>& shortcuts) {
-        if (shortcuts.empty()) return;
-        result_.leftOut.push_back(name + ": " + (shortcuts.size() == 1 ? "the further shortcut " : "the further shortcuts ") +
-                                  Joined(shortcuts) + " (a Messenger emoticon has one)");
-    }
-
     TThemeImport& result_;
     std::string folder_;
-    // Each picture met so far: true when it became an emoticon.
-    std::map<std::string, bool> emoticonOf_;
+    // Each shortcut taken so far, with the picture that took it.
+    std::map<std::string, std::string> pictureOf_;
 };
+
+// The pictures of the section, each once, with the shortcuts of all the lines that name it.
+std::vector<ThemePicture> PicturesOf(const TThemeSection& section) {
+    std::vector<ThemePicture> pictures;
+    std::map<std::string, std::size_t> indexOf;
+    for (const TThemeLine& line : section.lines) {
+        if (line.hidden) {
+            pictures.push_back({line.picture, {}, true});
+            continue;
+        }
+        const auto [found, added] = indexOf.try_emplace(line.picture, pictures.size());
+        if (added) pictures.push_back({line.picture, {}, false});
+        std::vector<std::string>& shortcuts = pictures[found->second].shortcuts;
+        for (const std::string& shortcut : line.shortcuts) {
+            if (std::find(shortcuts.begin(), shortcuts.end(), shortcut) == shortcuts.end()) shortcuts.push_back(shortcut);
+        }
+    }
+    return pictures;
+}
 
 }  // namespace
 
@@ -123,7 +168,7 @@ TThemeImport ImportPidginTheme(const std::string& chosen) {
         throw EThemeImportError("The file " + shownFile + " is not a Pidgin smiley theme: it has no section of smileys.");
     }
     ThemeImporter importer(result, folder);
-    for (const TThemeLine& line : section->lines) importer.Take(line);
+    for (const ThemePicture& picture : PicturesOf(*section)) importer.Take(picture);
     return result;
 }
 

@@ -65,6 +65,12 @@ std::vector<std::uint32_t> MedianCut(const std::vector<std::uint32_t>& pixels,
     return colours;
 }
 
+// Browsers show a delay below 2 hundredths of a second as 10: shorter frames are merged.
+constexpr long kShortestDelay = 2;
+
+// A time in the movie in hundredths of a second, the unit of a GIF's delays.
+long Hundredths(double milliseconds) { return std::lround(milliseconds / 10.0); }
+
 // The header and the screen's description (without a global palette) take 13 bytes;
 // the block that makes a GIF loop for ever follows them.
 constexpr std::size_t kScreenEnd = 13;
@@ -149,9 +155,12 @@ void TGifWriter::AddFrame(const std::uint8_t* rgbx, double milliseconds) {
         pendingEnd_ += milliseconds;
         return;
     }
-    if (hasPending_) StorePending();
+    // A frame too short for a GIF's delay gives its time to the next one.
+    if (hasPending_ && Hundredths(pendingEnd_) - Hundredths(pendingStart_) >= kShortestDelay) {
+        StorePending();
+        pendingStart_ = pendingEnd_;
+    }
     pending_ = std::move(frame);
-    pendingStart_ = pendingEnd_;
     pendingEnd_ += milliseconds;
     hasPending_ = true;
 }
@@ -187,9 +196,7 @@ void TGifWriter::StorePending() {
     control.TransparentColor = NO_TRANSPARENT_COLOR;
     // Delays in hundredths of a second, rounded from the frame's start and end
     // so that their sum keeps the movie's length.
-    const long start = std::lround(pendingStart_ / 10.0);
-    const long end = std::lround(pendingEnd_ / 10.0);
-    control.DelayTime = static_cast<int>(std::clamp(end - start, 1L, 65535L));
+    control.DelayTime = static_cast<int>(std::clamp(Hundredths(pendingEnd_) - Hundredths(pendingStart_), kShortestDelay, 65535L));
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension), gif);
@@ -224,7 +231,7 @@ bool TGifWriter::Finish(const std::string& path, bool loop) {
         const std::string block = LoopBlock();
         if (bytes_.compare(kScreenEnd, block.size(), block) == 0) bytes_.erase(kScreenEnd, block.size());
     }
-    return ReplaceFileAtomically(path, bytes_);
+    return ReplaceEntryAtomically(path, bytes_);
 }
 
 }  // namespace quillane

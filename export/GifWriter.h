@@ -14,8 +14,10 @@ namespace quillane {
 // that cover much of it keep theirs, so that flat colours stay flat. Frames
 // are opaque, as the movie's stage is. A frame equal to the one before it
 // only lengthens that one; a frame that changes part of the picture is stored
-// as the changed rectangle. Nothing reaches the disk before Finish, which
-// replaces the file at once. No Qt.
+// as the changed rectangle. A frame that would be shown for less than 2
+// hundredths of a second (which browsers stretch to 10) gives way to the next
+// one. Nothing reaches the disk before Finish, which replaces the file at
+// once, a link of its name included, never writing through it. No Qt.
 class TGifWriter {
 public:
     TGifWriter(int width, int height);

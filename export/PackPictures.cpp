@@ -4,21 +4,21 @@
 #include "PackUnpacking.h"
 #include "PictureReading.h"
 #include "StillPicture.h"
+#include "TextFile.h"
 #include "WinksGlobal.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
+#include <QTextBoundaryFinder>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
 namespace quillane {
 namespace {
-
-constexpr int kLongestName = 120;
 
 QByteArray HeadOf(const QString& path) {
     QFile file(path);
@@ -37,11 +37,30 @@ QString StillPictureOf(const QString& cabinet, const std::string& file) {
     return out.write(still->data(), size) == size ? out.fileName() : QString();
 }
 
+// Whether the folder holds an entry of that name, whatever it is: a dangling link too.
+bool Taken(const QString& path) {
+    struct stat status {};
+    return lstat(QFile::encodeName(path).constData(), &status) == 0;
+}
+
+// The text cut to at most `bytes` bytes of UTF-8, between two whole characters.
+QString CutToBytes(const QString& text, qsizetype bytes) {
+    if (text.toUtf8().size() <= bytes) return text;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (qsizetype next = characters.toNextBoundary(); next > 0 && text.left(next).toUtf8().size() <= bytes;
+         next = characters.toNextBoundary()) {
+        end = next;
+    }
+    return text.left(end);
+}
+
 QString Unused(const QString& folder, const QString& fileName, QSet<QString>& used) {
     const QFileInfo info(fileName);
     QString candidate = fileName;
-    for (int n = 2; used.contains(candidate.toLower()) || QFileInfo::exists(folder + candidate); ++n) {
-        candidate = QString("%1 (%2).%3").arg(info.completeBaseName()).arg(n).arg(info.suffix());
+    for (int n = 2; used.contains(candidate.toLower()) || Taken(folder + candidate); ++n) {
+        const QString tail = QString(" (%1).%2").arg(n).arg(info.suffix());
+        candidate = CutToBytes(info.completeBaseName(), kLongestFileNameBytes - tail.toUtf8().size()) + tail;
     }
     used.insert(candidate.toLower());
     return candidate;
@@ -56,23 +75,23 @@ QByteArray ShortcutList(const TPackPictures& pictures, const std::vector<QString
     return text;
 }
 
-// The file appears whole or not at all; a file it replaces stays until then.
+// The file appears whole or not at all; an entry it replaces stays until then.
 bool WriteWhole(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return ReplaceEntryAtomically(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
 }
 
 }  // namespace
 
-QString SafeFileName(const QString& name) {
+QString SafeFileName(const QString& name, const QString& extension) {
     static const QRegularExpression unsafe(R"([\x00-\x1F<>:"/\\|?*\x7F])");
     QString safe = name;
     safe.replace(unsafe, "_");
     safe = safe.trimmed();
     while (safe.startsWith('.')) safe.remove(0, 1);
+    const QString tail = extension.isEmpty() ? QString() : "." + extension;
+    safe = CutToBytes(safe, kLongestFileNameBytes - tail.toUtf8().size()).trimmed();
     while (safe.endsWith('.')) safe.chop(1);
-    if (safe.size() > kLongestName) safe.truncate(kLongestName);
-    return safe.isEmpty() ? QString("picture") : safe;
+    return (safe.isEmpty() ? QString("picture") : safe) + tail;
 }
 
 TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPath, const std::string& workFolder) {
@@ -92,28 +111,35 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
     }
     int inner = 0;
     for (const TManifestItem& item : manifest->items) {
+        const QString name = QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name);
         QString source = QString::fromStdString(pack.File(item.file));
-        if (source.isEmpty()) continue;
+        if (source.isEmpty()) {
+            found.missing << name;
+            continue;
+        }
         if (HeadOf(source).startsWith("MSCF")) {
             source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
         }
         const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
         if (format.isEmpty()) continue;
-        const QString name = QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name);
-        found.pictures.push_back({source, name, QString::fromStdString(item.shortcut),
-                                  SafeFileName(name) + "." + ExtensionOf(format)});
+        found.pictures.push_back({source, name, QString::fromStdString(item.shortcut), SafeFileName(name, ExtensionOf(format))});
         found.emoticons = found.emoticons || item.type == "emoticon";
     }
-    if (found.pictures.empty()) found.failure = "This pack holds no pictures.";
+    if (found.pictures.empty() && !found.missing.isEmpty()) {
+        found.failure = QString("\"%1\" is damaged: none of its pictures could be unpacked.")
+                            .arg(QString::fromStdString(fs::path(packPath).filename().string()));
+    } else if (found.pictures.empty()) {
+        found.failure = "This pack holds no pictures.";
+    }
     return found;
 }
 
 QStringList TakenNames(const TPackPictures& pictures, const QString& folder) {
     QStringList taken;
     for (const TPackPicture& picture : pictures.pictures) {
-        if (QFileInfo::exists(folder + picture.fileName)) taken << picture.fileName;
+        if (Taken(folder + picture.fileName)) taken << picture.fileName;
     }
-    if (pictures.emoticons && QFileInfo::exists(folder + kShortcutList)) taken << kShortcutList;
+    if (pictures.emoticons && Taken(folder + kShortcutList)) taken << kShortcutList;
     return taken;
 }
 

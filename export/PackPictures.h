@@ -19,6 +19,8 @@ struct TPackPicture {
 
 struct TPackPictures {
     std::vector<TPackPicture> pictures;
+    // The items the pack lists but could not give, by name: a cabinet damaged part-way.
+    QStringList missing;
     // An emoticon pack gets a list of names, shortcuts and files beside its pictures.
     bool emoticons = false;
     // Why nothing can be saved, for the user; empty when the pictures were found.
@@ -28,9 +30,14 @@ struct TPackPictures {
 // The file name of the list that goes with an emoticon pack's pictures.
 inline constexpr const char* kShortcutList = "shortcuts.txt";
 
+// File names written into the chosen folder take at most this many bytes of
+// UTF-8, well within what any file system holds.
+inline constexpr int kLongestFileNameBytes = 200;
+
 // A name made safe as a file name on any file system: no folder separators,
-// no characters that some systems refuse, no leading dot, not empty, not too long.
-QString SafeFileName(const QString& name);
+// no characters that some systems refuse, no leading dot, not empty, and with
+// `extension` at most kLongestFileNameBytes long, cut at a whole character.
+QString SafeFileName(const QString& name, const QString& extension = QString());
 
 // Unpacks the pack into `workFolder` (which it makes) and finds its pictures:
 // emoticons, display pictures and backgrounds as they are, and the still
@@ -39,13 +46,14 @@ QString SafeFileName(const QString& name);
 // named after its item, with the extension of its format. Touches no window.
 TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPath, const std::string& workFolder);
 
-// The files that saving into the folder would replace (the list included).
+// The names in the folder that saving would replace (the list included): any
+// entry counts, a dangling link as much as a file.
 QStringList TakenNames(const TPackPictures& pictures, const QString& folder);
 
-// Copies the pictures into the folder (and the list, for emoticons). Files
-// there already are replaced when `replace` is true, and kept otherwise (the
-// new file takes a numbered name). Returns what could not be written, one
-// line each; empty when all were.
+// Copies the pictures into the folder (and the list, for emoticons). Entries
+// there already are replaced themselves when `replace` is true, never written
+// through, and kept otherwise (the new file takes a numbered name). Returns
+// what could not be written, one line each; empty when all were.
 QStringList SavePackPictures(const TPackPictures& pictures, const QString& folder, bool replace);
 
 }  // namespace quillane

@@ -1,8 +1,10 @@
 #include "WinkGifJob.h"
 
+#include "BackgroundJob.h"
 #include "FlashView.h"
 #include "GifWriter.h"
 #include "PlayerSchemeHandler.h"
+#include "SwfTimeline.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -11,6 +13,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <algorithm>
 #include <cmath>
 
 namespace quillane {
@@ -32,6 +35,8 @@ TWinkGifJob::~TWinkGifJob() {
     // Scripts still running answer into nothing; the page must go before the profile it was made with.
     done_ = true;
     delete view_;
+    // Waits for a frame being encoded, which uses the writer.
+    delete encoding_;
 }
 
 int TWinkGifJob::FramesStored() const { return writer_ ? writer_->FramesStored() : 0; }
@@ -103,10 +108,16 @@ void TWinkGifJob::PollLoaded() {
             return Fail(QString("Pictures of %1 x %2 pixels are not made; choose a size up to %3 pixels a side.")
                             .arg(width_).arg(height_).arg(kLargestSide));
         }
-        // A movie of one frame animates in its scripts or clips: it runs until cut.
-        const int bound = static_cast<int>(std::floor(options_.longestSeconds * frameRate_));
-        cut_ = frames <= 1 || frames > bound;
-        total_ = cut_ ? bound : frames;
+        // A movie that stops itself is saved up to the frame it stops on; one
+        // of a single frame that does not stop animates in its scripts or
+        // clips, and runs until cut. A very slow movie still gives one frame.
+        const std::optional<int> stopsOn = FrameTheMovieStopsOn(std::string_view(options_.movie.constData(),
+                                                                                 static_cast<std::size_t>(options_.movie.size())));
+        stops_ = stopsOn.has_value();
+        const int length = stopsOn ? std::min(*stopsOn, std::max(frames, 1)) : frames;
+        const int bound = std::max(1, static_cast<int>(std::floor(options_.longestSeconds * frameRate_)));
+        cut_ = (!stops_ && frames <= 1) || length > bound;
+        total_ = cut_ ? bound : length;
         try {
             writer_ = std::make_unique<TGifWriter>(width_, height_);
         } catch (const EGifWriteError& error) {
@@ -132,51 +143,60 @@ void TWinkGifJob::StepFrame() {
     Run(QString("step(%1);").arg(frameMs + 0.001, 0, 'f', 4), [this, frameMs](const QVariant& result) {
         const QByteArray rgba = QByteArray::fromBase64(result.toString().toLatin1());
         if (rgba.size() != static_cast<qsizetype>(width_) * height_ * 4) return Fail("The player gave no picture of the movie.");
-        if (rendered_ >= total_) return Probe(rgba);
-        try {
-            writer_->AddFrame(reinterpret_cast<const std::uint8_t*>(rgba.constData()), frameMs);
-        } catch (const EGifWriteError& error) {
-            return Fail(QString::fromStdString(error.what()));
-        }
-        if (writer_->Bytes().size() > kLargestGif) {
-            return Fail(QString("The GIF would grow beyond %1 MiB; nothing was written. Choose a smaller size.")
-                            .arg(kLargestGif >> 20));
-        }
         emit FrameRendered(rgba, width_, height_);
-        lastFrame_ = rgba;
-        emit Progress(++rendered_, total_);
-        // A movie cut short loops as it was running.
-        if (rendered_ >= total_ && cut_) return Complete();
-        QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
+        Encode([this, rgba, frameMs] { writer_->AddFrame(reinterpret_cast<const std::uint8_t*>(rgba.constData()), frameMs); },
+               [this] { FrameStored(); });
     });
 }
 
-void TWinkGifJob::Probe(const QByteArray& rgba) {
-    // Past the last frame the player either starts again, as it does unless the
-    // movie stops itself, or holds the last frame: two steps tell which.
-    holds_ = holds_ && rgba == lastFrame_;
-    if (!holds_ || ++probes_ == 2) return Complete();
-    QTimer::singleShot(0, this, &TWinkGifJob::StepFrame);
+void TWinkGifJob::FrameStored() {
+    if (writer_->Bytes().size() > kLargestGif) {
+        return Fail(QString("The GIF would grow beyond %1 MiB; nothing was written. Choose a smaller size.")
+                        .arg(kLargestGif >> 20));
+    }
+    emit Progress(++rendered_, total_);
+    if (rendered_ >= total_) return Complete();
+    StepFrame();
+}
+
+void TWinkGifJob::Encode(std::function<void()> work, std::function<void()> then) {
+    auto failure = std::make_shared<QString>();
+    delete encoding_;
+    encoding_ = new TBackgroundJob(
+        [work = std::move(work), failure] {
+            try {
+                work();
+            } catch (const std::exception& error) {
+                *failure = QString::fromStdString(error.what());
+            }
+        },
+        this);
+    connect(encoding_, &TBackgroundJob::Finished, this, [this, failure, then = std::move(then)] {
+        if (done_) return;
+        if (!failure->isEmpty()) return Fail(*failure);
+        // The next step may start another encoding, which takes this one's place.
+        QTimer::singleShot(0, this, then);
+    });
+    encoding_->Start();
 }
 
 void TWinkGifJob::Complete() {
+    // A movie cut short loops as it was running; one that stops itself plays once.
+    const bool loop = cut_ || !stops_;
+    Encode([this, loop] { saved_ = writer_->Finish(options_.target.toStdString(), loop); }, [this] { Report(); });
+}
+
+void TWinkGifJob::Report() {
     done_ = true;
     const bool still = writer_->FramesStored() <= 1;
-    bool saved = false;
-    try {
-        saved = writer_->Finish(options_.target.toStdString(), cut_ || !holds_);
-    } catch (const EGifWriteError& error) {
-        emit Finished(false, QString::fromStdString(error.what()));
-        return;
-    }
     const QString name = QFileInfo(options_.target).fileName();
-    if (!saved) {
+    if (!saved_) {
         emit Finished(false, QString("\"%1\" could not be written.").arg(name));
         return;
     }
-    QString message = QString("Saved \"%1\": %2 frames of %3 x %4 pixels.")
-                          .arg(name).arg(writer_->FramesStored()).arg(width_).arg(height_);
-    if (!cut_ && holds_ && !still) message += " It plays once and holds its last frame, as the movie does.";
+    QString message = QString("Saved \"%1\": %2 %3 of %4 x %5 pixels.")
+                          .arg(name).arg(writer_->FramesStored()).arg(still ? "frame" : "frames").arg(width_).arg(height_);
+    if (!cut_ && stops_ && !still) message += " It plays once and holds its last frame, as the movie does.";
     if (cut_ && !still) {
         message += QString(" The movie runs on past %1 seconds, so only its first %1 seconds were saved.")
                        .arg(options_.longestSeconds);

@@ -11,14 +11,17 @@ class QWebEngineView;
 
 namespace quillane {
 
+class TBackgroundJob;
 class TGifWriter;
 class TPlayerSchemeHandler;
 
 // Saves a Flash movie as an animated GIF: the movie is rendered frame by
 // frame by the same player the preview uses, on a page of its own, one
 // picture per frame of the movie at its frame rate, and written by
-// TGifWriter. Driven by the event loop one frame at a time, so the window
-// stays responsive; it reports progress and one result, and can be cancelled.
+// TGifWriter. Driven by the event loop one frame at a time, with each frame's
+// colours reduced off the window's thread, so the window stays responsive;
+// it reports progress and one result, and can be cancelled. The GIF plays
+// once when the movie stops itself, and loops otherwise, as the movie plays.
 class TWinkGifJob : public QObject {
     Q_OBJECT
 public:
@@ -56,17 +59,23 @@ private:
     void PollLoaded();
     void Resize();
     void StepFrame();
-    void Probe(const QByteArray& rgba);
+    void FrameStored();
     void Fail(const QString& message);
     void Complete();
+    void Report();
     void Run(const QString& script, std::function<void(const QVariant&)> then);
+    // Runs `work` on the writer off the window's thread, then `then` here,
+    // unless the work failed or the job has ended meanwhile.
+    void Encode(std::function<void()> work, std::function<void()> then);
 
     Options options_;
     QString playerFolder_;
     QWebEngineProfile* profile_ = nullptr;
     TPlayerSchemeHandler* handler_ = nullptr;
     QWebEngineView* view_ = nullptr;
+    // The writer is the encoding job's while one runs, the window thread's between them.
     std::unique_ptr<TGifWriter> writer_;
+    TBackgroundJob* encoding_ = nullptr;
     int width_ = 0;
     int height_ = 0;
     double frameRate_ = 0;
@@ -74,9 +83,9 @@ private:
     int rendered_ = 0;
     int polls_ = 0;
     bool cut_ = false;
-    QByteArray lastFrame_;
-    int probes_ = 0;
-    bool holds_ = true;
+    // The movie stops itself and holds the frame it stops on.
+    bool stops_ = false;
+    bool saved_ = false;
     bool done_ = false;
 };
 

@@ -77,7 +77,16 @@ QString ChooseFile(QWidget* parent, const QString& caption, const QString& filte
         dialog.selectFile(name);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
+    const QString chosen = dialog.selectedFiles().constFirst();
+    // The dialog asks about a file it can open; a dangling link of the name is there too, and is replaced itself.
+    const QFileInfo entry(chosen);
+    if (mode != QFileDialog::Directory && entry.isSymLink() && !entry.exists()) {
+        const auto answer = ShowMessageBox(parent, QMessageBox::Question,
+                                           QString("%1 already exists.\nDo you want to replace it?").arg(entry.fileName()),
+                                           QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) return {};
+    }
+    return chosen;
 }
 
 }  // namespace
@@ -166,9 +175,13 @@ void TFrmMain::actSavePicturesExecute() {
             const QStringList failed = SavePackPictures(*found, folder, replace);
             const int saved = static_cast<int>(found->pictures.size()) - static_cast<int>(failed.size());
             QString message = QString("Saved %1 %2 into \"%3\".").arg(saved).arg(Pictures(saved), folder);
+            if (!found->missing.isEmpty()) {
+                message += "\nThe pack is damaged; these could not be unpacked:\n" + found->missing.join("\n");
+            }
             if (!failed.isEmpty()) message += "\nThese could not be written:\n" + failed.join("\n");
             SetStatusText(QString("Saved %1 %2.").arg(saved).arg(Pictures(saved)));
-            Tell(this, message, failed.isEmpty() ? QMessageBox::Information : QMessageBox::Warning);
+            const bool whole = failed.isEmpty() && found->missing.isEmpty();
+            Tell(this, message, whole ? QMessageBox::Information : QMessageBox::Warning);
         }, this);
     });
     job->Start();

@@ -66,3 +66,40 @@ TEST(GifWriterTest, AGifThatPlaysOnceHasNoLoopBlock) {
     EXPECT_EQ(gif.substr(13, 3), "\x21\xF9\x04");
     EXPECT_EQ(gif.back(), ';');
 }
+
+TEST(GifWriterTest, NoFrameIsShownForLessThanTwoHundredths) {
+    // A movie of 60 frames a second, each frame new: merged into frames of at least 2 hundredths, a second in all.
+    quillane::testing::TempFolder folder;
+    TGifWriter writer(4, 4);
+    for (int i = 0; i < 60; ++i) {
+        std::vector<std::uint8_t> frame(4 * 4 * 4, static_cast<std::uint8_t>(i * 4));
+        writer.AddFrame(frame.data(), 1000.0 / 60);
+    }
+    ASSERT_TRUE(writer.Finish(folder.File("fast.gif")));
+    const std::string gif = quillane::testing::ReadFile(folder.File("fast.gif"));
+    int total = 0, frames = 0;
+    for (auto at = gif.find("\x21\xF9\x04"); at != std::string::npos; at = gif.find("\x21\xF9\x04", at + 1), ++frames) {
+        const int delay = static_cast<unsigned char>(gif[at + 4]) | (static_cast<unsigned char>(gif[at + 5]) << 8);
+        EXPECT_GE(delay, 2) << "frame " << frames;
+        total += delay;
+    }
+    EXPECT_EQ(frames, writer.FramesStored());
+    EXPECT_EQ(total, 100);
+}
+
+TEST(GifWriterTest, ALinkOfTheNameIsReplacedItselfNeverWrittenThrough) {
+    quillane::testing::TempFolder outside, folder;
+    quillane::testing::WriteFile(outside.File("private.gif"), "keep");
+    std::filesystem::create_symlink(outside.File("private.gif"), folder.File("linked.gif"));
+    std::filesystem::create_symlink(outside.File("none.gif"), folder.File("dangling.gif"));
+    std::vector<std::uint8_t> white(4 * 4 * 4, 255);
+    for (const char* name : {"linked.gif", "dangling.gif"}) {
+        TGifWriter writer(4, 4);
+        writer.AddFrame(white.data(), 100);
+        ASSERT_TRUE(writer.Finish(folder.File(name))) << name;
+        EXPECT_FALSE(std::filesystem::is_symlink(folder.File(name))) << name;
+        EXPECT_EQ(quillane::testing::ReadFile(folder.File(name)).substr(0, 6), "GIF89a") << name;
+    }
+    EXPECT_EQ(quillane::testing::ReadFile(outside.File("private.gif")), "keep");
+    EXPECT_FALSE(std::filesystem::exists(outside.File("none.gif")));
+}

@@ -5,6 +5,7 @@
 #include "FrmMainU.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
+#include "PackFixtures.h"
 #include "PackPictures.h"
 #include "PreviewArea.h"
 #include "TempFolder.h"
@@ -22,6 +23,7 @@
 #include <QTreeView>
 #include <QtTest>
 #include <filesystem>
+#include <random>
 
 using namespace quillane;
 namespace fs = std::filesystem;
@@ -31,6 +33,9 @@ class SaveFromPreviewTest : public QObject {
 
     std::unique_ptr<testing::WindowTestFolders> folders;
     std::unique_ptr<TFrmMain> window;
+    // The question Save Pictures last asked about names already taken, and the icon of its closing message.
+    QString asked;
+    QMessageBox::Icon toldIcon = QMessageBox::NoIcon;
 
     // Runs the action and waits for the message box that ends it; its text.
     static QString MessageAfter(QAction* action) {
@@ -55,8 +60,12 @@ class SaveFromPreviewTest : public QObject {
         connect(&watch, &QTimer::timeout, &watch, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
-            if (box->text().contains("already holds")) return box->button(toQuestion)->click();
+            if (box->text().contains("already holds")) {
+                asked = box->text();
+                return box->button(toQuestion)->click();
+            }
             told = box->text();
+            toldIcon = box->icon();
             box->accept();
         });
         testing::AnswerFileDialog(fs::path(folder).parent_path().string());
@@ -118,6 +127,22 @@ private slots:
         QVERIFY(testing::ReadFile(target.File("heart.gif")).rfind("GIF89a", 0) == 0);
     }
 
+    void aDanglingLinkOfTheGifsNameIsAskedAbout() {
+        QVERIFY(Open("heart.QZK"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->flsPreview->MovieShown(), 10000);
+        testing::TempFolder target;
+        fs::create_symlink(target.File("elsewhere.gif"), target.File("heart.gif"));
+        testing::AnswerNextModal([path = target.File("heart.gif")](QWidget* modal) {
+            testing::AnswerFileDialog(path);
+            QMetaObject::invokeMethod(modal, "accept");
+        });
+        // Not answered Yes: nothing is saved, the link stays, nothing appears where it points.
+        const QString told = MessageAfter(window->actSaveGif);
+        QVERIFY2(told.contains("heart.gif already exists"), qPrintable(told));
+        QVERIFY(fs::is_symlink(target.File("heart.gif")));
+        QVERIFY(!fs::exists(target.File("elsewhere.gif")));
+    }
+
     void anEmoticonPacksPicturesAndShortcutsAreSavedAndNothingIsReplacedUnasked() {
         QVERIFY(MessageAfter(window->actSavePictures).contains("needs the pack"));
         QVERIFY(Open("faces.QZK"));
@@ -162,10 +187,58 @@ private slots:
         QVERIFY(fs::is_regular_file(emoticons.Folder() + kShortcutList));
     }
 
+    void linksInTheFolderAreAskedAboutAndReplacedThemselves() {
+        QVERIFY(Open("faces.QZK"));
+        testing::TempFolder outside, target;
+        const std::string folder = target.Folder();
+        testing::WriteFile(outside.File("private.gif"), "keep");
+        fs::create_symlink(outside.File("private.gif"), folder + "Smile.gif");
+        fs::create_symlink(outside.File("none.gif"), folder + "Grin.gif");
+        QVERIFY(SaveInto(folder, QMessageBox::Yes).contains("Saved 4 pictures"));
+        QVERIFY2(asked.contains("Smile.gif") && asked.contains("Grin.gif"), qPrintable(asked));
+        for (const char* name : {"Smile.gif", "Grin.gif"}) {
+            QVERIFY2(!fs::is_symlink(folder + name), name);
+            QVERIFY2(testing::ReadFile(folder + name).rfind("GIF8", 0) == 0, name);
+        }
+        QCOMPARE(testing::ReadFile(outside.File("private.gif")), std::string("keep"));
+        QVERIFY(!fs::exists(outside.File("none.gif")));
+    }
+
+    void aPackDamagedPartWayNamesWhatCouldNotBeUnpacked() {
+        // The manifest and a small picture first, then a large one too random to shrink; the cut falls in it.
+        std::mt19937 random(7);
+        const auto noise = [&random](std::size_t size) {
+            std::string bytes(size, '\0');
+            for (char& byte : bytes) byte = static_cast<char>(random());
+            return bytes;
+        };
+        testing::TempFolder work;
+        const std::string cabinet = work.File("damaged.cab");
+        testing::MakeCabinetOf(cabinet, {{"content.xml", testing::EmoticonManifest(testing::EmoticonItem("smile.gif", "Smile", ":)") +
+                                                                                   testing::EmoticonItem("grin.gif", "Grin", ":D"))},
+                                         {"smile.gif", "GIF89a" + noise(8 * 1024)},
+                                         {"grin.gif", "GIF89a" + noise(96 * 1024)}});
+        const std::string whole = testing::ReadFile(cabinet);
+        testing::WriteFile(cabinet, whole.substr(0, whole.size() * 3 / 4));
+        QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
+        window->OpenPackFile(cabinet);
+        QVERIFY(shown.wait(10000));
+        testing::TempFolder target;
+        const QString told = SaveInto(target.Folder());
+        QVERIFY2(told.contains("Saved 1 picture") && told.contains("could not be unpacked:\nGrin"), qPrintable(told));
+        QCOMPARE(toldIcon, QMessageBox::Warning);
+        QVERIFY(fs::is_regular_file(target.Folder() + "Smile.gif"));
+    }
+
     void namesAreMadeSafeForTheFileSystem() {
         QCOMPARE(SafeFileName("a/b\\c:d*e?"), QString("a_b_c_d_e_"));
         QCOMPARE(SafeFileName("..hidden"), QString("hidden"));
         QCOMPARE(SafeFileName("  "), QString("picture"));
+        // At most 200 bytes of UTF-8 with the extension, cut between whole characters.
+        const QString cjk = SafeFileName(QString(100, QChar(0x5B57)), "png");
+        QCOMPARE(cjk, QString(65, QChar(0x5B57)) + ".png");
+        const QString emoji = SafeFileName(QString(192, 'a') + QString::fromUtf8("\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD") + "b", "gif");
+        QCOMPARE(emoji, QString(192, 'a') + ".gif");
     }
 };
 

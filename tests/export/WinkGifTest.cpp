@@ -77,6 +77,16 @@ Outcome RunJob(TWinkGifJob& job) {
     return outcome;
 }
 
+// A movie written by the sample movies' SWF writer: `script` calls it with `out`, the path.
+QByteArray SampleMovie(const std::string& path, const QString& script) {
+    QProcess python;
+    python.start("/usr/bin/python3", {"-c", "import sys\nsys.path.insert(0, sys.argv[1])\nimport swf\nout = sys.argv[2]\n" + script,
+                                      QUILLANE_SAMPLE_SCRIPTS, QString::fromStdString(path)});
+    if (!python.waitForFinished(30000) || python.exitCode() != 0) return {};
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QString PlayerFolder() { return QString::fromStdString(testing::AppFolder() + "ruffle/"); }
 
 // Mean absolute difference per channel of two pictures of the same size.
@@ -224,6 +234,38 @@ private slots:
         QVERIFY(!finished.first().at(0).toBool());
         QTest::qWait(300);
         QVERIFY(!QFile::exists(target));
+    }
+
+    void aMovieThatStartsAndEndsBlankLoopsAsItPlays() {
+        // A square crossing the stage, which is empty in the first two frames and the last.
+        testing::TempFolder folder;
+        const QByteArray movie = SampleMovie(folder.File("blank-ends.swf"),
+                                             "off = [(-400, -400, 1.0, 0.0)]\n"
+                                             "swf.movie(out, 320, 240, (255, 255, 255), [((200, 0, 0), (90, 0, 0), "
+                                             "[(-20, -20), (20, -20), (20, 20), (-20, 20)])], "
+                                             "[off, off] + [[(40 + 24 * i, 120, 1.0, 0.0)] for i in range(10)] + [off])");
+        QVERIFY(!movie.isEmpty());
+        const QString target = QString::fromStdString(folder.File("blank-ends.gif"));
+        TWinkGifJob job({movie, target}, PlayerFolder());
+        const Outcome outcome = RunJob(job);
+        QVERIFY2(outcome.saved, qPrintable(outcome.message));
+        QVERIFY2(!outcome.message.contains("plays once"), qPrintable(outcome.message));
+        QCOMPARE(ReadWithPillow(target).loop, 0);
+    }
+
+    void aMovieSlowerThanAFrameInTwentySecondsStillGivesAFrame() {
+        // The heart at 10/256 frames a second: the frame rate follows the stage's rectangle in the header.
+        QByteArray movie = Movie("heart.swf");
+        const int rectBytes = (5 + 4 * (static_cast<unsigned char>(movie[8]) >> 3) + 7) / 8;
+        movie[8 + rectBytes] = 10;
+        movie[9 + rectBytes] = 0;
+        testing::TempFolder folder;
+        const QString target = QString::fromStdString(folder.File("slow.gif"));
+        TWinkGifJob job({movie, target}, PlayerFolder());
+        const Outcome outcome = RunJob(job);
+        QVERIFY2(outcome.saved, qPrintable(outcome.message));
+        QCOMPARE(job.FramesStored(), 1);
+        QCOMPARE(ReadWithPillow(target).frames, 1);
     }
 
     void aFileThatIsNoMovieGivesAMessage() {
