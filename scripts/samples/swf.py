@@ -1,7 +1,8 @@
-"""A small SWF writer: solid shapes placed on a stage and moved, turned and
-scaled from frame to frame. Uncompressed (FWS), version 8."""
+"""A small SWF writer: shapes filled with a colour or a bitmap, placed on a
+stage and moved, turned and scaled from frame to frame. Uncompressed (FWS), version 8."""
 import math
 import struct
+import zlib
 
 
 class Bits:
@@ -48,11 +49,13 @@ def tag(code, body):
 
 
 def shape(shape_id, colour, outline, points_twips):
-    """A closed polygon of (x, y) twips around the origin, filled and outlined."""
+    """A closed polygon of (x, y) twips around the origin, filled and outlined.
+    `colour` is an (r, g, b) colour, or a fill style already written (bitmap_fill)."""
     xs = [p[0] for p in points_twips]
     ys = [p[1] for p in points_twips]
     body = struct.pack("<H", shape_id) + rect(min(xs) - 40, max(xs) + 40, min(ys) - 40, max(ys) + 40)
-    body += bytes([1, 0x00]) + bytes(colour)                 # one solid fill
+    fill = colour if isinstance(colour, bytes) else bytes([0x00]) + bytes(colour)
+    body += bytes([1]) + fill                                # one fill
     body += bytes([1]) + struct.pack("<H", 40) + bytes(outline)  # one 2-pixel line
     bits = Bits()
     bits.unsigned(1, 4)  # fill index bits
@@ -112,10 +115,22 @@ def place(depth, shape_id, x, y, scale=1.0, angle=0.0, first=False):
     return tag(26, body + matrix(x, y, scale, angle))
 
 
-def movie(path, width, height, background, shapes, frames, rate=12):
+def bitmap(bitmap_id, width, height, pixels):
+    """A lossless bitmap of `pixels`, rows of (r, g, b) from the top left."""
+    data = b"".join(bytes([0, r, g, b]) for r, g, b in pixels)
+    return tag(20, struct.pack("<HBHH", bitmap_id, 5, width, height) + zlib.compress(data))
+
+
+def bitmap_fill(bitmap_id, scale):
+    """A smoothed fill of the bitmap, clipped to its size times `scale`, its top left at the shape's origin."""
+    return bytes([0x41]) + struct.pack("<H", bitmap_id) + matrix(0, 0, 20 * scale)
+
+
+def movie(path, width, height, background, shapes, frames, rate=12, definitions=b""):
     """shapes: list of (colour, outline, points in pixels around 0,0);
-    frames: list of per-frame lists of (x, y, scale, angle) in pixels, one per shape."""
-    body = tag(9, bytes(background))
+    frames: list of per-frame lists of (x, y, scale, angle) in pixels, one per shape;
+    definitions: tags the shapes refer to (bitmaps), written before them."""
+    body = tag(9, bytes(background)) + definitions
     for i, (colour, outline, points) in enumerate(shapes, start=1):
         body += shape(i, colour, outline, [(int(px * 20), int(py * 20)) for px, py in points])
     for number, positions in enumerate(frames):
