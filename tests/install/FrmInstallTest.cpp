@@ -1,3 +1,4 @@
+#include "HttpClient.h"
 #include "InstallWindowDriver.h"
 #include "LocalSite.h"
 #include "PackFixtures.h"
@@ -289,6 +290,13 @@ private slots:
         QVERIFY(!driver.window->Installed);
         QVERIFY(!Exists(driver.AppFile("msnpack/closed.QZK")));
         QVERIFY(driver.StoredPacks().empty());
+    }
+
+    void aServerThatStopsAnsweringIsGivenUpAfterThirtySeconds() {
+        support::InstallWindowDriver driver;
+        Global().PackToInstall = driver.AppFile("missing.QZK");
+        TFrmInstall window;
+        QCOMPARE(window.Downloader().TimeOut(), 30000);
     }
 
     void aLocalPathWithHttpInItIsTakenForAUrlAndItsCachedCopyInstalled() {
