@@ -33,9 +33,7 @@ bool Fetch(THttpClient& client, const std::string& url, const std::string& targe
         std::remove(partial.c_str());
         throw;
     }
-    // A connection that ended before the announced length delivered a part only.
-    const bool whole = client.ReceivedBytes() >= client.ContentLength();
-    if (!Answered(client) || !whole || !acceptable(partial) || std::rename(partial.c_str(), target.c_str()) != 0) {
+    if (!Answered(client) || !acceptable(partial) || std::rename(partial.c_str(), target.c_str()) != 0) {
         std::remove(partial.c_str());
         return false;
     }

@@ -44,8 +44,6 @@ TInstallResult TContentInstallJob::Fetch(const std::string& bodyFile) {
     // An error page is no pack, and a stopped download is no whole one.
     const int status = client.StatusCode();
     if (stopRequested_ || status < 200 || status > 299) return kDownloadFailed;
-    // A connection that ended before the announced length delivered a part only.
-    if (client.ReceivedBytes() < client.ContentLength()) return kDownloadFailed;
     return kInstalled;
 }
 

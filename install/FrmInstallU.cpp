@@ -51,20 +51,15 @@ std::string PackNameOf(const std::string& source) {
 
 std::string CabinetTarget() { return InstallPackFolder() + "temppack11.cab"; }
 
-// An answer that is not a whole pack must not become one in the cache.
-void RequireWholePack(const THttpClient& client) {
+// An error page never reaches the cache: the client keeps only a successful answer's body.
+void RequireSuccess(const THttpClient& client) {
     const int status = client.StatusCode();
-    if (status == 0) throw std::runtime_error("HTTP error: the server sent no complete answer");
     if (status < 200 || status > 299) throw std::runtime_error("HTTP error " + std::to_string(status));
-    if (client.ReceivedBytes() < client.ContentLength()) {
-        throw std::runtime_error("HTTP error: the download ended after " + std::to_string(client.ReceivedBytes()) +
-                                 " of " + std::to_string(client.ContentLength()) + " bytes");
-    }
 }
 
 // Two install windows, of this program or another copy of it on the same folder,
-// would write the one download file at once and could cache each other's pack.
-// The lock is held until the download has been cached.
+// could cache each other's pack under one name: one downloads at a time. The
+// lock is held until the pack has been installed from the cache.
 UniqueFd LockDownloadFile(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
     if (!fd) throw std::runtime_error("Cannot create " + path + ": " + std::strerror(errno) + ". ");
@@ -169,18 +164,15 @@ void TFrmInstall::Timer1Timer() {
 }
 
 void TFrmInstall::DownloadAndInstall(const std::string& source, const std::string& cache) {
-    const std::string downloaded = Global().UserPath + "DownPack.Temp";
-    const UniqueFd downloadLock = LockDownloadFile(downloaded);
-    httpDownFile->SetBody(downloaded);
+    const UniqueFd downloadLock = LockDownloadFile(Global().UserPath + "DownPack.Temp");
+    // A cached copy is used for good: the client puts it in place only when it has arrived whole.
+    httpDownFile->SetBody(cache);
     Cancelled = false;
     httpDownFile->Get(source);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     if (!Cancelled) {
-        RequireWholePack(*httpDownFile);
-        // A cached copy is used for good: it must be whole.
-        const bool cached = CopyFileAtomically(downloaded, cache, {}, KeepAnswering());
-        if (!cached && !Cancelled) throw std::runtime_error("Cannot write " + cache);
-        if (cached) InstallPack(source);
+        RequireSuccess(*httpDownFile);
+        InstallPack(source);
     }
     Cancelled = false;
 }

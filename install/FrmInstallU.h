@@ -40,6 +40,8 @@ public:
 
     // Every way of closing passes here.
     void done(int result) override;
+    // The client that downloads a pack given by its URL.
+    const THttpClient& Downloader() const { return *httpDownFile; }
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 
 namespace quillane {
 
@@ -15,7 +16,11 @@ namespace {
 // The request header goes out in one write of at most this many bytes.
 constexpr std::size_t kMaxRequestLines = 65535;
 
-bool IsRedirect(int status) { return status >= 300 && status <= 302; }
+// The answers whose Location the client asks for next; the client only sends
+// GET, so 303 (see other) leads where the others do.
+bool IsRedirect(int status) { return status == 301 || status == 302 || status == 303 || status == 307 || status == 308; }
+
+bool IsSuccess(int status) { return status >= 200 && status <= 299; }
 
 std::string TrimmedSpaces(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
@@ -44,12 +49,13 @@ bool IsSecureCookie(const std::string& setCookie) {
     return false;
 }
 
-}  // namespace
-
-std::string THttpClient::ServerUrl() const {
-    const std::string server = (secure_ ? "https://" : "http://") + Host();
-    return Port() == (secure_ ? 443 : 80) ? server : server + ":" + std::to_string(Port());
+std::string Joined(const std::vector<std::string>& words) {
+    std::string text;
+    for (const std::string& word : words) text += (text.empty() ? "" : ", ") + word;
+    return text;
 }
+
+}  // namespace
 
 void THttpClient::Get(const std::string& url) {
     // A Get from an event handler of a running Get would share its connection.
@@ -62,46 +68,44 @@ void THttpClient::Get(const std::string& url) {
 
     BeginTransfer();
     statusCode_ = 0;
+    receivedBytes_ = 0;
     TransferOutput header;
     header.Open(outputFileMode_, header_);
     std::string current = url;
-    for (int repeats = 0;; ++repeats) {
-        std::string host = Host();
-        int port = Port();
-        bool secure = secure_;
-        const std::string path = ParseUrl(current, host, port, secure);
+    for (int redirects = 0;; ++redirects) {
+        const HttpTarget target = ParseHttpUrl(current);
         // Following it would send the request, cookie included, in the clear.
-        if (repeats > 0 && secure_ && !secure)
+        if (redirects > 0 && secure_ && !target.secure)
             throw ESockError("The secure site " + Host() + " redirects to an address that is not secure; it is not followed");
         // A proxy would need a tunnel for it, which this client does not make.
-        if (secure && !proxy_.empty()) throw ESockError("Secure addresses cannot be fetched through a proxy");
-        SetHost(host);
-        SetPort(port);
-        secure_ = secure;
+        if (target.secure && !proxy_.empty()) throw ESockError("Secure addresses cannot be fetched through a proxy");
+        SetHost(target.host);
+        SetPort(target.port);
+        secure_ = target.secure;
 
         // A cookie the client received goes back only to the host that set it, and
         // one marked Secure only over a secure connection.
-        const bool sendCookie = (cookieHost_.empty() || SameText(cookieHost_, host)) && (!cookieSecure_ || secure);
-        const ResponseFields response =
-            Transact({path, current, host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()}, header);
+        const bool sendCookie =
+            (cookieHost_.empty() || SameText(cookieHost_, target.host)) && (!cookieSecure_ || target.secure);
+        const ResponseFields response = Transact(
+            {target.path, target.url, target.host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()},
+            header);
         statusCode_ = response.complete ? response.status : 0;
-        const int status = response.status;
         // After Disconnect the answer so far is all there is; a redirect
         // without a target has nowhere to lead.
-        if (Stopped() || (IsRedirect(status) && response.location.empty())) break;
-        if (IsRedirect(status)) current = response.location;
-        if (status >= 300 && status <= 398) {
-            // A cookie marked Secure that came in the clear may have been forged on the way.
-            const bool secureCookie = IsSecureCookie(response.cookie);
-            if (!CookiePair(response.cookie).empty() && (secure || !secureCookie)) {
-                headerInfo_.Cookie = CookiePair(response.cookie);
-                cookieHost_ = host;
-                cookieSecure_ = secureCookie;
-            }
-            // A bare name is relative to the root of the server that answered, port included.
-            if (current.find('/') == std::string::npos) current = ServerUrl() + "/" + current;
+        if (!response.complete || !IsRedirect(response.status) || response.location.empty()) break;
+        if (redirects == kMaxRedirects) {
+            throw ESockError("The server " + target.host + " redirected the download more than " +
+                             std::to_string(kMaxRedirects) + " times; it was given up.");
         }
-        if (status < 299 || status > 399 || repeats == kMaxRepeats) break;
+        // A cookie marked Secure that came in the clear may have been forged on the way.
+        const bool secureCookie = IsSecureCookie(response.cookie);
+        if (!CookiePair(response.cookie).empty() && (target.secure || !secureCookie)) {
+            headerInfo_.Cookie = CookiePair(response.cookie);
+            cookieHost_ = target.host;
+            cookieSecure_ = secureCookie;
+        }
+        current = ResolveLocation(current, response.location);
     }
     header.Close();
 }
@@ -124,7 +128,11 @@ ResponseFields THttpClient::Transact(const GetRequest& request, TransferOutput& 
         SendText(lines);
         SendText("\r\n");
         response = ReadResponseHeader(header);
-        ReadBody();
+        // Only a successful answer's body is kept; a redirect's or an error's is left unread.
+        if (response.complete && IsSuccess(response.status)) {
+            BodyOutput body(inputFileMode_, body_);
+            if (ReadBody(response, body)) body.Keep();
+        }
     } catch (...) {
         // The first failure is the one to report; a failing close adds nothing.
         try {
@@ -142,36 +150,118 @@ ResponseFields THttpClient::ReadResponseHeader(TransferOutput& header) {
     contentLength_ = 0;
     std::string line = ReadLn();
     header.Append(line);
+    if (!line.ends_with('\n')) {
+        FailUnlessStopped();
+        return response;
+    }
     response.status = StatusFromLine(line);
-    while (!EndsHeader(line)) {
+    if (response.status == 0) throw ESockError("The server " + Host() + " sent a reply that is not HTTP.");
+    for (;;) {
         line = ReadLn();
         header.Append(line);
+        if (!line.ends_with('\n')) {
+            FailUnlessStopped();
+            return response;
+        }
+        if (EndsHeader(line)) break;
         ExamineHeaderLine(line, response);
-        contentLength_ = response.contentLength;
     }
-    response.complete = !line.empty();
+    // Transfer-Encoding overrides Content-Length.
+    if (response.transferCodings.empty() && !response.badContentLength)
+        contentLength_ = response.contentLength.value_or(0);
+    response.complete = true;
     return response;
 }
 
-void THttpClient::ReadBody() {
-    TransferOutput body;
-    body.Open(inputFileMode_, body_);
-    receivedBytes_ = 0;
-    RestartTimer();
+bool THttpClient::ReadBody(const ResponseFields& response, BodyOutput& body) {
+    if (!response.transferCodings.empty()) {
+        if (response.transferCodings != std::vector<std::string>{"chunked"}) {
+            throw ESockError("The server " + Host() + " sent the download in a transfer coding that this program cannot read (" +
+                             Joined(response.transferCodings) + ").");
+        }
+        return ReadChunked(body);
+    }
+    if (response.badContentLength)
+        throw ESockError("The server " + Host() + " gave a length for the download that is not a number.");
+    if (response.contentLength) return ReadLength(*response.contentLength, body);
+    return ReadToTheEnd(body);
+}
+
+bool THttpClient::ReadLength(int64_t length, BodyOutput& body) {
+    if (ReadUpTo(length, body)) return true;
+    if (!Stopped()) {
+        throw ESockError("The server " + Host() + " ended the download after " + std::to_string(receivedBytes_) + " of " +
+                         std::to_string(length) + " bytes.");
+    }
+    return false;
+}
+
+bool THttpClient::ReadChunked(BodyOutput& body) {
+    const auto damaged = [this] { return ESockError("The server " + Host() + " sent a chunked answer that cannot be read."); };
     for (;;) {
-        const std::string_view block = ReceiveBlock();
+        const std::string sizeLine = ReadLn();
+        if (!sizeLine.ends_with('\n')) {
+            FailUnlessStopped();
+            return false;
+        }
+        const std::optional<int64_t> size = ChunkSize(sizeLine);
+        if (!size) throw damaged();
+        if (*size == 0) break;
+        if (!ReadUpTo(*size, body)) {
+            FailUnlessStopped();
+            return false;
+        }
+        const std::string end = ReadLn();
+        if (!end.ends_with('\n')) {
+            FailUnlessStopped();
+            return false;
+        }
+        if (!EndsHeader(end)) throw damaged();
+    }
+    // The trailer fields say nothing the client uses; the body is whole
+    // even when the connection ends among them.
+    for (std::string line = ReadLn(); line.ends_with('\n') && !EndsHeader(line); line = ReadLn()) {
+    }
+    return !Stopped();
+}
+
+bool THttpClient::ReadToTheEnd(BodyOutput& body) {
+    if (!ReadUpTo(INT64_MAX, body) && Stopped()) return false;
+    // Without a length, only the server's own end of the secure connection
+    // tells a whole body from one cut short on the way.
+    if (CutOff()) {
+        throw ESockError("The secure connection to " + Host() +
+                         " was cut off before the server ended it; the download may be incomplete.");
+    }
+    return true;
+}
+
+bool THttpClient::ReadUpTo(int64_t length, BodyOutput& body) {
+    RestartTimer();
+    while (length > 0) {
+        const auto most = static_cast<std::size_t>(std::min<int64_t>(length, kBufferSize));
+        const std::string_view block = ReceiveBlock(most);
         if (!block.empty()) {
-            body.Append(block);
-            receivedBytes_ += static_cast<int64_t>(block.size());
-            if (OnPacketRecvd) OnPacketRecvd(*this);
-            RestartTimer();
-            ProcessMessages();
+            length -= static_cast<int64_t>(block.size());
+            Take(block, body);
             continue;
         }
-        if (!Connected()) break;
-        if (Cancelled()) throw EAbortError("Socket send aborted");
+        if (!Connected()) return false;
+        if (Cancelled()) throw StoppedAnswering();
     }
-    body.Close();
+    return true;
+}
+
+void THttpClient::Take(std::string_view block, BodyOutput& body) {
+    body.Append(block);
+    receivedBytes_ += static_cast<int64_t>(block.size());
+    if (OnPacketRecvd) OnPacketRecvd(*this);
+    RestartTimer();
+    ProcessMessages();
+}
+
+void THttpClient::FailUnlessStopped() const {
+    if (!Stopped()) throw ESockError("The server " + Host() + " closed the connection before its answer was complete.");
 }
 
 }  // namespace quillane

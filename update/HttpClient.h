@@ -10,6 +10,7 @@ namespace quillane {
 
 struct ResponseFields;
 struct GetRequest;
+class BodyOutput;
 class TransferOutput;
 
 // Optional values of the request header. The client fills Cookie itself from
@@ -26,18 +27,25 @@ struct THeaderInfo {
 };
 
 // Fetches a URL with an HTTP/1.0 GET, one connection per request (over TLS
-// for https:// addresses, the server's certificate verified), and writes
-// the response body into the file Body (or into Body itself with
-// InputFileMode off). Redirects are followed. Get returns when the transfer
-// has ended and keeps the owner's window alive through Pump meanwhile.
+// for https:// addresses, the server's certificate verified), and puts the
+// body of a successful answer into the file Body (or into Body itself with
+// InputFileMode off). The body ends where Content-Length or the chunked
+// coding says, else with the connection, which over TLS the server must
+// close with close_notify. Redirects (301, 302, 303, 307, 308) are followed,
+// their Location taken relative to the address that answered. Get returns
+// when the transfer has ended and keeps the owner's window alive through
+// Pump meanwhile.
 class THttpClient : public TSocketClient {
 public:
-    // Redirects and repeated requests of one Get, after which an answer counts as final.
-    static constexpr int kMaxRepeats = 10;
+    // Redirects that one Get follows; one more fails it.
+    static constexpr int kMaxRedirects = 20;
 
     THttpClient() = default;
 
-    // With InputFileMode on: the file that receives the body. Otherwise the body itself.
+    // With InputFileMode on: the file that receives the body. It is written
+    // under a temporary name beside it and takes its place only once the
+    // body of a 2xx answer has arrived whole; otherwise it stays as it was.
+    // With InputFileMode off: the body itself, replaced under the same rule.
     const std::string& Body() const { return body_; }
     void SetBody(std::string body) { body_ = std::move(body); }
     // With OutputFileMode off: the text of the response headers of the last Get.
@@ -56,29 +64,41 @@ public:
     THeaderInfo& HeaderInfo() { return headerInfo_; }
     const THeaderInfo& HeaderInfo() const { return headerInfo_; }
 
-    // Raised after every block of the body has been written; may call Disconnect.
+    // Raised after every block of the body has been received; may call Disconnect.
     std::function<void(THttpClient& sender)> OnPacketRecvd;
 
-    // Body bytes received so far in the current response.
+    // Body bytes received so far in the current response (after the chunked coding is undone).
     int64_t ReceivedBytes() const { return receivedBytes_; }
-    // Content-Length of the last response; 0 when it had none.
+    // Content-Length of the last response; 0 when it had none or was chunked.
     int64_t ContentLength() const { return contentLength_; }
     // Status of the final response of the last Get; 0 when no complete
     // response header arrived (the server closed early, or Disconnect came first).
     int StatusCode() const { return statusCode_; }
 
-    // Fetches url. Raises on every failure, with the connection closed. An
-    // answer with an error status is no failure: its page lands in Body.
-    // Returns normally after a Disconnect during the response.
+    // Fetches url, an absolute http or https address. Raises on every
+    // failure, with the connection closed and Body as it was: among them a
+    // header or body cut short, a transfer coding other than chunked, and a
+    // time-out. An answer with an error status is no failure: Get returns
+    // with its status, and Body as it was. Returns normally after a
+    // Disconnect during the response, Body as it was.
     void Get(const std::string& url);
 
 private:
-    // "http://" or "https://" + Host, with ":" + Port unless it is the scheme's own.
-    std::string ServerUrl() const;
     // Connect, send, read the answer, close: one request.
     ResponseFields Transact(const GetRequest& request, TransferOutput& header);
     ResponseFields ReadResponseHeader(TransferOutput& header);
-    void ReadBody();
+    // Reads the body as the header frames it; false when a Disconnect ended it.
+    bool ReadBody(const ResponseFields& response, BodyOutput& body);
+    bool ReadLength(int64_t length, BodyOutput& body);
+    bool ReadChunked(BodyOutput& body);
+    bool ReadToTheEnd(BodyOutput& body);
+    // Bytes of the body as they come, at most length of them; false when the connection ended first.
+    bool ReadUpTo(int64_t length, BodyOutput& body);
+    // Stores a block of the body and lets the owner see the progress.
+    void Take(std::string_view block, BodyOutput& body);
+    // The connection ended before the answer was whole: after a Disconnect
+    // that is the end of the transfer, otherwise the server cut it short and this raises.
+    void FailUnlessStopped() const;
 
     std::string body_ = "Default.htm";
     std::string header_ = "Head.txt";
@@ -91,7 +111,7 @@ private:
     std::string cookieHost_;
     // That cookie was marked Secure.
     bool cookieSecure_ = false;
-    // The current request goes over TLS; kept, as Host and Port are, for an address without scheme.
+    // The current request goes over TLS.
     bool secure_ = false;
 
     int64_t receivedBytes_ = 0;

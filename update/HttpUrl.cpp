@@ -1,25 +1,15 @@
 #include "HttpUrl.h"
 
 #include "SockErrors.h"
+#include "UriReference.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <stdexcept>
 
 namespace quillane {
 
 namespace {
-
-// Position of the n-th "/" (counting from 1), or npos.
-std::size_t NthSlash(const std::string& text, int n) {
-    std::size_t at = std::string::npos;
-    for (int i = 0; i < n; ++i) {
-        at = text.find('/', at == std::string::npos ? 0 : at + 1);
-        if (at == std::string::npos) break;
-    }
-    return at;
-}
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -27,60 +17,49 @@ std::string Lower(std::string text) {
     return text;
 }
 
-}  // namespace
-
-int StrToInt(const std::string& text) {
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    if (first != last && *first == '+') ++first;
-    int value = 0;
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last || (first != text.data() && *first == '-'))
-        throw EConvertError("'" + text + "' is not a valid integer value");
-    return value;
+// 0 for anything but a whole number from 1 to 65535.
+int PortNumber(const std::string& text) {
+    int port = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
+    const bool digitsOnly = std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
+    if (!digitsOnly || error != std::errc() || end != text.data() + text.size() || port > 65535) return 0;
+    return port;
 }
 
-std::string ParseUrl(std::string& url, std::string& host, int& port, bool& secure) {
-    if (url.empty()) throw std::runtime_error("Empty URL");
-    if (port == 0) port = 80;
+}  // namespace
 
-    const bool hasServer = url.find("//") != std::string::npos;
-    std::string path;
-    if (hasServer) {
-        const std::size_t third = NthSlash(url, 3);
-        if (third != std::string::npos) path = url.substr(third);
-    } else if (const std::size_t first = url.find('/'); first != std::string::npos) {
-        path = url.substr(first);
-    }
+HttpTarget ParseHttpUrl(const std::string& url) {
+    if (url.empty()) throw ESockError("No address was given to download from.");
+    const UriReference uri = SplitUriReference(url);
+    const std::string scheme = Lower(uri.scheme.value_or(""));
+    if (scheme != "http" && scheme != "https")
+        throw ESockError("The address " + url + " is not an http or https address.");
+    const std::string authority = uri.authority.value_or("");
+    // A user name before the server's is a known way of disguising the server.
+    if (authority.find('@') != std::string::npos)
+        throw ESockError("The address " + url + " holds a user name, which this program does not send.");
 
-    if (const std::size_t colon = url.find(':'); colon != std::string::npos) {
-        const std::string scheme = Lower(url.substr(0, colon));
-        secure = scheme == "https";
-        if (scheme == "gopher") port = 70;
-        else if (scheme == "ftp") port = 21;
-        else if (secure) port = 443;
-        else port = 80;
-    }
+    HttpTarget target;
+    target.secure = scheme == "https";
+    // An address in brackets (IPv6) holds colons of its own; the port comes after it.
+    const std::size_t hostEnd = authority.starts_with("[") ? authority.find(']') + 1 : 0;
+    const std::size_t colon = authority.find(':', hostEnd);
+    target.host = authority.substr(0, colon);
+    if (target.host.empty()) throw ESockError("The address " + url + " names no server.");
+    const std::string port = colon == std::string::npos ? std::string() : authority.substr(colon + 1);
+    target.port = port.empty() ? (target.secure ? 443 : 80) : PortNumber(port);
+    if (target.port == 0)
+        throw ESockError("The port in the address " + url + " is not a number from 1 to 65535.");
 
-    std::string server;
-    if (hasServer) {
-        const std::size_t second = NthSlash(url, 2);
-        const std::size_t third = NthSlash(url, 3);
-        server = url.substr(second + 1, third == std::string::npos ? std::string::npos : third - second - 1);
-    } else if (url.front() != '/') {
-        server = url.substr(0, url.find('/'));
-    }
-    if (const std::size_t colon = server.find(':'); colon != std::string::npos) {
-        port = StrToInt(server.substr(colon + 1));
-        server.resize(colon);
-    }
-    if (!server.empty()) host = server;
+    target.path = uri.path.empty() ? "/" : uri.path;
+    if (uri.query) target.path += "?" + *uri.query;
+    // An empty port is left out, as the scheme's own is.
+    target.url = *uri.scheme + "://" + target.host + (port.empty() ? "" : ":" + port) + target.path;
+    return target;
+}
 
-    if (path.empty()) {
-        path.assign(1, '/');
-        url += '/';
-    }
-    return path;
+std::string ResolveLocation(const std::string& url, const std::string& location) {
+    return ComposeUri(ResolveReference(SplitUriReference(url), SplitUriReference(location)));
 }
 
 }  // namespace quillane

@@ -4,18 +4,23 @@
 
 namespace quillane {
 
-// A whole decimal number with an optional sign, as typed in a URL's port;
-// anything else raises EConvertError "'<text>' is not a valid integer value".
-int StrToInt(const std::string& text);
+// Where an http or https address leads.
+struct HttpTarget {
+    bool secure = false;  // https
+    std::string host;     // the server's name or address, without port
+    int port = 0;         // the one given, else 80 or 443
+    std::string path;     // what the request asks for: the path ("/" when empty) and the query
+    std::string url;      // the whole address without its fragment, as a proxy is asked for it
+};
 
-// Takes one URL apart the way the client has always read it: the scheme sets
-// the default port and whether the connection is secure ("https", port 443),
-// the server name (and an explicit ":port") replace host and port, and the
-// rest becomes the request path, whole. A URL without a scheme keeps
-// secure, one without a server name keeps host and port, so a redirect to
-// "/x" stays on the same server in the same way. Raises "Empty URL" as a
-// plain runtime error. An empty path becomes "/" and "/" is added to url.
-// Returns the request path.
-std::string ParseUrl(std::string& url, std::string& host, int& port, bool& secure);
+// Reads an absolute http or https address (RFC 9110 section 4.2; an empty
+// port is the scheme's own). Raises ESockError, saying why in a sentence
+// that names the address, for one that is empty, of another scheme or none,
+// names no server, holds a user name, or has a port that is not a number
+// from 1 to 65535.
+HttpTarget ParseHttpUrl(const std::string& url);
+
+// The address that a redirect's Location leads to from url.
+std::string ResolveLocation(const std::string& url, const std::string& location);
 
 }  // namespace quillane

@@ -21,11 +21,14 @@ private:
     int code_;
 };
 
-// A transfer ended by the cancel flag (the time-out, for instance).
+// A transfer ended by the time-out.
 class EAbortError : public ESockError {
 public:
     using ESockError::ESockError;
 };
+
+// A server that let the time-out pass without sending or taking anything.
+inline EAbortError StoppedAnswering() { return EAbortError("The server stopped answering."); }
 
 // The error of a failed socket call, from its errno, in Windows Sockets terms.
 inline ESockError SocketError(int error) {

@@ -4,6 +4,7 @@
 #include "TlsConnection.h"
 #include "WinSockErrors.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -95,7 +96,6 @@ sockaddr_in TSocketClient::Resolve(const std::string& name) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     if (::inet_pton(AF_INET, name.c_str(), &address.sin_addr) == 1) return address;
-    if (name.empty()) throw ESockError("Null Remote Address");
 
     HostLookup lookup(name);
     RestartTimer();
@@ -106,13 +106,14 @@ sockaddr_in TSocketClient::Resolve(const std::string& name) {
         if (cancelled_) throw ESockError("Host Lookup Canceled");
         if (done) break;
     }
-    if (!lookup.Found()) throw ESockError("Null Remote Address", lookup.ErrorCode());
+    if (!lookup.Found()) throw ESockError("The server " + name + " could not be found.", lookup.ErrorCode());
     address.sin_addr = lookup.Address().sin_addr;
     return address;
 }
 
 void TSocketClient::Connect(const std::string& name, int port) {
     if (connected_) throw ESockError("Already connected");
+    cutOff_ = false;
     sockaddr_in address = Resolve(name);
     // Port 0 and numbers beyond 16 bits name no server; never let them wrap to another port.
     if (port <= 0 || port > 65535) throw ESockError("Connection Failed", 10049);
@@ -147,7 +148,7 @@ void TSocketClient::Secure(const std::string& host) {
         if (wait == TlsWait::None) return;
         // A Disconnect meanwhile has ended the session: only the flags are looked at.
         WaitStep(PollEvents(wait));
-        if (timedOut_) throw ESockError("Connection Timed out");
+        if (timedOut_) throw StoppedAnswering();
         if (cancelled_) throw ESockError("Connection Canceled");
     }
 }
@@ -172,7 +173,7 @@ void TSocketClient::SendText(std::string_view bytes) {
     while (!bytes.empty()) {
         // A Disconnect meanwhile leaves the rest unsent; the reading that follows finds the end.
         if (!connected_) return;
-        if (cancelled_) throw EAbortError("Socket send aborted");
+        if (cancelled_) throw StoppedAnswering();
         short wait = 0;
         const std::size_t sent = SendSome(bytes, wait);
         bytes.remove_prefix(sent);
@@ -184,9 +185,14 @@ void TSocketClient::Fill() {
     if (tls_) {
         TlsWait wait = TlsWait::None;
         const std::size_t received = tls_->Read(buffer_.get() + end_, kBufferSize - end_, wait);
-        if (received > 0) end_ += received;
-        else if (wait == TlsWait::None) Shut();
-        else WaitStep(PollEvents(wait));
+        if (received > 0) {
+            end_ += received;
+        } else if (wait == TlsWait::None) {
+            cutOff_ = !tls_->ClosedByServer();
+            Shut();
+        } else {
+            WaitStep(PollEvents(wait));
+        }
         return;
     }
     const ssize_t received = ::recv(socket_.get(), buffer_.get() + end_, kBufferSize - end_, 0);
@@ -216,7 +222,7 @@ std::string TSocketClient::ReadLn() {
             begin_ = end_ = 0;
             return rest;
         }
-        if (cancelled_) throw EAbortError("Socket readln aborted");
+        if (cancelled_) throw StoppedAnswering();
         // A line that fills the whole buffer can never end in it.
         if (begin_ == 0 && end_ == kBufferSize)
             throw ESockError("A line from " + host_ + " is longer than " + std::to_string(kBufferSize) + " bytes", 10040);
@@ -229,13 +235,13 @@ std::string TSocketClient::ReadLn() {
     }
 }
 
-std::string_view TSocketClient::ReceiveBlock() {
+std::string_view TSocketClient::ReceiveBlock(std::size_t most) {
     if (begin_ == end_ && connected_) {
         begin_ = end_ = 0;
         Fill();
     }
-    const std::string_view block(buffer_.get() + begin_, end_ - begin_);
-    begin_ = end_ = 0;
+    const std::string_view block(buffer_.get() + begin_, std::min(most, end_ - begin_));
+    begin_ += block.size();
     return block;
 }
 

@@ -23,6 +23,8 @@ class TSocketClient {
 public:
     // Each read takes at most this many bytes.
     static constexpr std::size_t kBufferSize = 65536;
+    // Milliseconds without progress after which a transfer fails, unless set otherwise.
+    static constexpr int kDefaultTimeOut = 30000;
 
     // Raises ESockError "Initializaton of windows sockets failed" when no socket can be had.
     TSocketClient();
@@ -36,7 +38,8 @@ public:
     // Server port; 0 means 80.
     int Port() const { return port_; }
     void SetPort(int port) { port_ = port; }
-    // Milliseconds that any wait may last without progress; 0 waits for ever.
+    // Milliseconds that any wait may last without progress (kDefaultTimeOut
+    // unless set); 0 waits for ever.
     int TimeOut() const { return timeOut_; }
     void SetTimeOut(int milliseconds) { timeOut_ = milliseconds; }
     // Verbosity of status reports; this client makes none.
@@ -68,9 +71,10 @@ protected:
     // The next line with its line end; what is left when the server closed
     // in the middle of a line; empty once the connection has ended.
     std::string ReadLn();
-    // Data already received or arriving now, at most kBufferSize bytes, valid
-    // until the next read; empty when nothing came (yet or any more).
-    std::string_view ReceiveBlock();
+    // Data already received or arriving now, at most most bytes, valid until
+    // the next read; empty when nothing came (yet or any more). What is left
+    // over stays for the next read.
+    std::string_view ReceiveBlock(std::size_t most = kBufferSize);
     // The transfer's own close: drops unread data and takes a fresh socket.
     void CloseConnection();
     // Runs Pump and lets the time-out fire.
@@ -80,6 +84,9 @@ protected:
     bool Cancelled() const { return cancelled_; }
     // Disconnect has been called during this transfer.
     bool Stopped() const { return stopped_; }
+    // The secure connection ended without the server's announcement of its
+    // end (TLS close_notify): someone on the way may have cut it short.
+    bool CutOff() const { return cutOff_; }
 
 private:
     sockaddr_in Resolve(const std::string& name);
@@ -94,7 +101,7 @@ private:
 
     std::string host_;
     int port_ = 0;
-    int timeOut_ = 0;
+    int timeOut_ = kDefaultTimeOut;
     int reportLevel_ = 0;
 
     UniqueFd socket_;
@@ -106,6 +113,7 @@ private:
     bool cancelled_ = false;
     bool stopped_ = false;
     bool timedOut_ = false;
+    bool cutOff_ = false;
     std::optional<std::chrono::steady_clock::time_point> deadline_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;

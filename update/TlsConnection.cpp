@@ -102,10 +102,6 @@ TlsContext::TlsContext() : context_(SSL_CTX_new(TLS_client_method())) {
         throw ESockError(kUnavailable);
     }
     SSL_CTX_set_verify(context, SSL_VERIFY_PEER, nullptr);
-    // Many servers close an HTTP/1.0 answer without saying goodbye in TLS;
-    // that ends the body as a closed plain connection does, and the callers
-    // compare what came with Content-Length.
-    SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE);
     // Each receive takes whatever has arrived, up to a block, instead of one record's header and then its body.
     SSL_CTX_set_read_ahead(context, 1);
@@ -161,6 +157,7 @@ TlsWait TlsConnection::Handshake() {
 
 std::size_t TlsConnection::Read(char* data, std::size_t size, TlsWait& wait) {
     wait = TlsWait::None;
+    if (ended_) return 0;
     std::size_t total = 0;
     // A record holds at most 16 KiB: the records already received are taken
     // together, so that the caller handles one block per receive.
@@ -169,8 +166,9 @@ std::size_t TlsConnection::Read(char* data, std::size_t size, TlsWait& wait) {
         std::size_t read = 0;
         const int result = SSL_read_ex(session_.get(), data + total, size - total, &read);
         if (result != 1) {
-            // What stopped a read after some data stands again at the next one.
-            if (total == 0) wait = Examine(result);
+            // A wait after some data comes again at the next read; an end is kept for it.
+            const TlsWait next = Examine(result);
+            if (total == 0) wait = next;
             break;
         }
         total += read;
@@ -199,15 +197,24 @@ TlsWait TlsConnection::Examine(int result) {
     case SSL_ERROR_WANT_WRITE:
         return TlsWait::Writable;
     case SSL_ERROR_ZERO_RETURN:
-        return TlsWait::None;
+        return End(true);
     case SSL_ERROR_SYSCALL:
         ERR_clear_error();
         if (transport_->error != 0) throw SocketError(transport_->error);
-        return TlsWait::None;
-    default:
+        return End(false);
+    default: {
+        const bool cutShort = transport_->ended && ERR_GET_REASON(ERR_peek_last_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING;
         ERR_clear_error();
+        if (cutShort) return End(false);
         throw ESockError("The secure connection to " + host_ + " failed");
     }
+    }
+}
+
+TlsWait TlsConnection::End(bool announced) {
+    ended_ = true;
+    closedByServer_ = announced;
+    return TlsWait::None;
 }
 
 }  // namespace quillane

@@ -45,9 +45,11 @@ public:
     // Takes the handshake one step further; TlsWait::None once it is done.
     // Raises ESockError saying, with the host, why no secure connection came about.
     TlsWait Handshake();
-    // Decrypted bytes, at most size. 0 with TlsWait::None: the server has
-    // closed (with or without announcing it; the body's end is the caller's to judge).
+    // Decrypted bytes, at most size. 0 with TlsWait::None: the session has ended.
     std::size_t Read(char* data, std::size_t size, TlsWait& wait);
+    // After the end: whether the server announced it (close_notify). An end
+    // without it may be an attacker cutting the connection short.
+    bool ClosedByServer() const { return closedByServer_; }
     // Bytes taken from data, perhaps fewer than size; 0 with a wait when none could go yet.
     std::size_t Write(const char* data, std::size_t size, TlsWait& wait);
 
@@ -57,10 +59,14 @@ private:
     };
     // What a failed read or write means: a wait, the end, or an error raised.
     TlsWait Examine(int result);
+    // The end of the session, announced or not.
+    TlsWait End(bool announced);
 
     std::string host_;
     std::unique_ptr<TlsTransport> transport_;
     std::unique_ptr<SSL, Free> session_;
+    bool ended_ = false;
+    bool closedByServer_ = false;
 };
 
 }  // namespace quillane

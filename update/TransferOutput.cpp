@@ -1,5 +1,7 @@
 #include "TransferOutput.h"
 
+#include "UniqueFile.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -33,16 +35,25 @@ void TransferOutput::Append(std::string_view bytes) {
         text_->append(bytes);
         return;
     }
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(file_.get(), bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) throw FileError("Cannot write file", path_);
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    if (!WriteAll(file_.get(), bytes.data(), bytes.size())) throw FileError("Cannot write file", path_);
 }
 
 void TransferOutput::Close() {
     if (file_ && !file_.Close()) throw FileError("Cannot write file", path_);
+}
+
+BodyOutput::BodyOutput(bool fileMode, std::string& setting) : setting_(setting) {
+    if (fileMode) file_.emplace(setting);
+}
+
+void BodyOutput::Append(std::string_view bytes) {
+    if (file_) file_->Append(bytes);
+    else text_.append(bytes);
+}
+
+void BodyOutput::Keep() {
+    if (file_) file_->Commit();
+    else setting_ = std::move(text_);
 }
 
 }  // namespace quillane

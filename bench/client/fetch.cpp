@@ -1,5 +1,6 @@
 // quillane_fetch URL FILE: downloads URL into FILE as the program's windows
-// do, and exits with 0 only when the final answer had a 2xx status.
+// do, and exits with 0 only when the body of a 2xx answer arrived whole; FILE
+// is replaced only then. A server silent for the client's time-out fails it.
 #include "HttpClient.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+#include "HttpClient.h"
 #include "InstallWindowDriver.h"
 #include "LocalSite.h"
 #include "PackFixtures.h"
@@ -211,8 +212,8 @@ private slots:
             connection.Send("HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\nSCF partial body");
         }});
         const auto outcome = driver.Run(server.Url("/short.QZK"));
-        QCOMPARE(outcome.label, QString("installed unsuccessfully.HTTP error: the download ended after 16 of 1000 "
-                                        "bytescode:10001."));
+        QCOMPARE(outcome.label, QString("installed unsuccessfully.The server 127.0.0.1 ended the download after 16 of "
+                                        "1000 bytes.code:10001."));
         QVERIFY(!Exists(driver.AppFile("msnpack/short.QZK")));
     }
 
@@ -279,9 +280,7 @@ private slots:
         driver.window->show();
         QTimer user;
         connect(&user, &QTimer::timeout, this, [&] {
-            if (!Exists(driver.AppFile("DownPack.Temp")) || support::ReadFile(driver.AppFile("DownPack.Temp")).empty()) {
-                return;
-            }
+            if (server.Requests().empty()) return;
             user.stop();
             driver.window->close();
         });
@@ -291,6 +290,13 @@ private slots:
         QVERIFY(!driver.window->Installed);
         QVERIFY(!Exists(driver.AppFile("msnpack/closed.QZK")));
         QVERIFY(driver.StoredPacks().empty());
+    }
+
+    void aServerThatStopsAnsweringIsGivenUpAfterThirtySeconds() {
+        support::InstallWindowDriver driver;
+        Global().PackToInstall = driver.AppFile("missing.QZK");
+        TFrmInstall window;
+        QCOMPARE(window.Downloader().TimeOut(), 30000);
     }
 
     void aLocalPathWithHttpInItIsTakenForAUrlAndItsCachedCopyInstalled() {

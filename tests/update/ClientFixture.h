@@ -19,6 +19,19 @@ protected:
     }
     std::string BodyFile() const { return folder.File("DownPack.Temp"); }
     std::string Downloaded() const { return ReadFile(BodyFile()); }
+    // A file from an earlier download, which a failed one must leave as it was.
+    void PutEarlierDownload() { WriteFile(BodyFile(), kEarlier); }
+    // What Get raised; "no exception" when it returned.
+    std::string FailureOf(const std::string& url) {
+        try {
+            client.Get(url);
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        return "no exception";
+    }
+
+    static constexpr const char* kEarlier = "the pack downloaded before";
 
     TempFolder folder;
     THttpClient client;

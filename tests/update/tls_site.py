@@ -5,6 +5,8 @@
 
 Serves FOLDER on each 127.0.0.1:PORT with CERTIFICATES/NAME.pem and NAME.key.
 GET /redirect?to=URL[&cookie=VALUE] answers 302 to URL, setting the cookie.
+GET /unframed?end=cut|announced answers without Content-Length and ends the
+connection without TLS close_notify, or with it.
 Each request's path and Cookie header go to LOG, one line each, tab between.
 """
 import functools
@@ -23,15 +25,29 @@ class Handler(http.server.SimpleHTTPRequestHandler):
         with log_lock, open(log, "a") as out:
             out.write(f"{self.path}\t{self.headers.get('Cookie', '')}\n")
         parts = urllib.parse.urlsplit(self.path)
+        query = urllib.parse.parse_qs(parts.query)
+        if parts.path == "/unframed":
+            return self.unframed(query["end"][0] == "announced")
         if parts.path != "/redirect":
             return super().do_GET()
-        query = urllib.parse.parse_qs(parts.query)
         self.send_response(302)
         self.send_header("Location", query["to"][0])
         if "cookie" in query:
             self.send_header("Set-Cookie", query["cookie"][0])
         self.send_header("Content-Length", "0")
         self.end_headers()
+
+    def unframed(self, announced):
+        self.send_response(200)
+        self.end_headers()
+        self.wfile.write(b"a body without a length")
+        self.wfile.flush()
+        self.close_connection = True
+        if announced:
+            try:
+                self.connection.unwrap()
+            except OSError:
+                pass  # the client closes without answering close_notify
 
     def log_message(self, *args):
         pass
