@@ -46,10 +46,11 @@ bool IsSecureCookie(const std::string& setCookie) {
 
 }  // namespace
 
-std::string THttpClient::ServerUrl() const {
-    const std::string server = (secure_ ? "https://" : "http://") + Host();
-    return Port() == (secure_ ? 443 : 80) ? server : server + ":" + std::to_string(Port());
+std::string THttpClient::Authority() const {
+    return Port() == (secure_ ? 443 : 80) ? Host() : Host() + ":" + std::to_string(Port());
 }
+
+std::string THttpClient::ServerUrl() const { return (secure_ ? "https://" : "http://") + Authority(); }
 
 void THttpClient::Get(const std::string& url) {
     // A Get from an event handler of a running Get would share its connection.
@@ -83,7 +84,7 @@ void THttpClient::Get(const std::string& url) {
         // one marked Secure only over a secure connection.
         const bool sendCookie = (cookieHost_.empty() || SameText(cookieHost_, host)) && (!cookieSecure_ || secure);
         const ResponseFields response =
-            Transact({path, current, host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()}, header);
+            Transact({path, current, Authority(), sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()}, header);
         statusCode_ = response.complete ? response.status : 0;
         const int status = response.status;
         // After Disconnect the answer so far is all there is; a redirect

@@ -73,7 +73,9 @@ public:
     void Get(const std::string& url);
 
 private:
-    // "http://" or "https://" + Host, with ":" + Port unless it is the scheme's own.
+    // Host, with ":" + Port unless it is the scheme's own: what the request's Host names.
+    std::string Authority() const;
+    // "http://" or "https://" + Authority.
     std::string ServerUrl() const;
     // Connect, send, read the answer, close: one request.
     ResponseFields Transact(const GetRequest& request, TransferOutput& header);
