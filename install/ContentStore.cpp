@@ -154,11 +154,17 @@ void LoadIndex(const std::string& path, pugi::xml_document& index) {
 
 // Ids are never given twice: the index keeps the next one, so that a pack
 // removed and another installed meanwhile can never be taken for each other.
+// An id is free when nothing of its name is in packs/; a folder that cannot be
+// looked into (no permission, a loop of links) has no id known to be free.
 int NextPackId(pugi::xml_node store, const std::string& packsFolder) {
     int id = std::max(store.attribute(kNextIdAttribute).as_int(), 1);
     for (const auto pack : store.children("pack")) id = std::max(id, pack.attribute("id").as_int() + 1);
-    std::error_code error;
-    while (fs::symlink_status(packsFolder + std::to_string(id), error).type() != fs::file_type::not_found) ++id;
+    for (;; ++id) {
+        std::error_code error;
+        const fs::file_type type = fs::symlink_status(packsFolder + std::to_string(id), error).type();
+        if (type == fs::file_type::not_found) break;
+        if (error) throw InstallFailure{kStoreNotWritable};
+    }
     if (!store.attribute(kNextIdAttribute)) store.append_attribute(kNextIdAttribute);
     store.attribute(kNextIdAttribute) = id + 1;
     return id;

@@ -179,8 +179,8 @@ void TFrmInstall::DownloadAndInstall(const std::string& source, const std::strin
 
 void TFrmInstall::InstallPack(const std::string& pack) {
     try {
-        UrlCache1.DeleteEntry(kLoopbackUrl);
         StartServer();
+        UrlCache1.DeleteEntry(LoopbackUrl());
         std::string prepared;
         if (IsUrlSource(Global().PackToInstall)) {
             // A pack from a URL is a .QZK pack, whatever its name says, unless it is a
@@ -195,7 +195,7 @@ void TFrmInstall::InstallPack(const std::string& pack) {
         // Closed while the pack was being copied: nothing is left to do.
         if (Cancelled) return;
         if (!prepared.empty()) {
-            CallInstaller(kLoopbackUrl);
+            CallInstaller(LoopbackUrl());
         } else {
             ShowResult(kFailed + std::string("Error code:10003."));
         }

@@ -28,10 +28,6 @@ public:
     explicit TFrmInstall(QWidget* parent = nullptr);
     ~TFrmInstall() override;
 
-    // The one address handed to Messenger.
-    static constexpr const char* kLoopbackUrl = "http://127.0.0.1:21888/temppack11.cab";
-    static constexpr int kServerPort = 21888;
-
     bool Installed = false;
     bool Cancelled = false;
     // The title the pack has in the list it was chosen from, for the store to
@@ -64,6 +60,8 @@ private:
     // The server's share of the work: serving msnpack/ on the loopback port, and stopping.
     void StartServer();
     void StopServer();
+    // The one address handed to Messenger: the cabinet, on the port the server listens on.
+    std::string LoopbackUrl() const;
 
     // Downloads a URL source into msnpack/<name> and installs it from there.
     void DownloadAndInstall(const std::string& source, const std::string& cache);

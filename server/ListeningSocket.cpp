@@ -10,7 +10,6 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <system_error>
 
 #include "ServerErrors.h"
@@ -151,12 +150,6 @@ void TWebListeningSocket::Listen(int port) {
     // it comes. A client that stays silent is still taken, after about a second.
     const int deferSeconds = 1;
     ::setsockopt(fd.get(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
-    // A client that stops reading frees its worker after the read time-out, as one that
-    // stops sending does; accepted connections inherit the setting from this socket.
-    const auto sendTimeout = server_.ReadTimeout();
-    const timeval sendWait{static_cast<time_t>(sendTimeout.count() / 1000),
-                           static_cast<suseconds_t>(sendTimeout.count() % 1000 * 1000)};
-    ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &sendWait, sizeof sendWait);
     // The loopback address only: the folder is for this machine's Messenger, not the network.
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -181,7 +174,8 @@ void TWebListeningSocket::AcceptLoop() {
         if (!WaitForFreeWorker()) break;
         sockaddr_in peer{};
         socklen_t length = sizeof peer;
-        UniqueFd fd(::accept4(listenFd_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+        // Non-blocking, so that a connection bounds each wait for its client itself.
+        UniqueFd fd(::accept4(listenFd_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC | SOCK_NONBLOCK));
         if (!fd) {
             if (terminateAccept_) break;
             // Out of descriptors or memory: wait a moment instead of spinning.
@@ -204,7 +198,9 @@ bool TWebListeningSocket::WaitForFreeWorker() {
 }
 
 void TWebListeningSocket::HandOver(UniqueFd fd, const sockaddr_in& peer) {
-    auto connection = std::make_unique<TServerConnection>(std::move(fd), peer, server_.Log());
+    // A client that stops reading frees its worker after the read time-out, as one that
+    // stops sending does.
+    auto connection = std::make_unique<TServerConnection>(std::move(fd), peer, server_.Log(), server_.ReadTimeout());
     TWebServerThread* worker = nullptr;
     {
         const std::lock_guard lock(ListLock);

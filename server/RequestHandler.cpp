@@ -5,6 +5,7 @@
 #include "RequestReader.h"
 #include "SearchPath.h"
 #include "ServerErrors.h"
+#include "TextUtils.h"
 #include "WebServer.h"
 #include "WebServerResponse.h"
 
@@ -43,6 +44,20 @@ std::string HtmlText(const std::string& message) {
     return text;
 }
 
+// Whether the request was meant for this server: its Host names the loopback address
+// or localhost, in any letter case, with the port in use (without a port it would mean
+// port 80, another server). A web page whose own name has been made to point to
+// 127.0.0.1 would otherwise read what is served here through the user's browser, which
+// names that page's host. HTTP/1.1 requires Host; older clients may leave it out.
+bool NamesThisServer(TWebServerRequest& request, int port) {
+    const std::string host = TrimRight(request.GetText(fiHost));
+    if (host.empty()) return !SameText(request.GetText(fiServerProtocol), "HTTP/1.1");
+    const std::size_t colon = host.rfind(':');
+    if (colon == std::string::npos || host.compare(colon + 1, std::string::npos, std::to_string(port)) != 0) return false;
+    const std::string_view name = std::string_view(host).substr(0, colon);
+    return SameText(name, "127.0.0.1") || SameText(name, "localhost");
+}
+
 // The file's last-write time as the answer states it: local time truncated to an
 // even second, then converted to GMT.
 TDateTime FileTime(const TFileStream& file) {
@@ -56,6 +71,10 @@ void TRequestHandler::ParseRequest(THTTPParser& parser, TWebServerRequest& reque
     try {
         ReadRequest(parser, request);
         server_.Log().LogRequest(request);
+        if (!NamesThisServer(request, server_.Port())) {
+            SendBadRequest(request);
+            return;
+        }
         switch (request.MethodKind()) {
             case mkGet:
             case mkPost: ServeRequest(request, false); break;

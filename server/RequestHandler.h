@@ -15,7 +15,8 @@ class TRequestHandler {
 public:
     explicit TRequestHandler(TCustomWebServer& server) : server_(server) {}
 
-    // Reads, logs and dispatches the request; tokenizer errors get the 400 page.
+    // Reads, logs and dispatches the request; tokenizer errors and requests meant for
+    // another host get the 400 page.
     // Other failures leave it for the worker to answer with the 500 page.
     void ParseRequest(THTTPParser& parser, TWebServerRequest& request);
     // True when it answered; otherwise it has sent the 404 page.

@@ -36,8 +36,9 @@ int PollFor(int fd, short events, int milliseconds) {
 
 }  // namespace
 
-TServerConnection::TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log)
-    : fd_(std::move(fd)), peer_(peer), log_(log) {}
+TServerConnection::TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log,
+                                     std::chrono::milliseconds sendTimeout)
+    : fd_(std::move(fd)), peer_(peer), log_(log), sendTimeout_(sendTimeout) {}
 
 int TServerConnection::Descriptor() const {
     const std::lock_guard lock(lock_);
@@ -50,23 +51,43 @@ void TServerConnection::ReportSocketError(int kind, int code) {
     fd_.Close();
 }
 
+int TServerConnection::WaitToSend(int fd, int error, std::chrono::steady_clock::time_point deadline) const {
+    if (error != EAGAIN && error != EWOULDBLOCK) return error;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return ETIMEDOUT;
+    const int ready = PollFor(fd, POLLOUT, static_cast<int>(left.count()));
+    if (ready > 0) return 0;
+    return ready == 0 ? ETIMEDOUT : errno;
+}
+
+void TServerConnection::SendFailed(int error) {
+    if (!interrupted_) ReportSocketError(1, WinSockCodeFromErrno(error));
+}
+
+// The socket never blocks a send: a client that stops reading is waited for at most the
+// send time-out from the last byte that went out, however many calls the answer takes.
+// A time-out of the system's would start anew with every call, and a client that took a
+// little now and then, or a file sent in several pieces, would hold the worker far longer.
 bool TServerConnection::SendAll(const char* data, std::size_t count) {
     const int fd = Descriptor();
     if (fd < 0) return false;
+    auto deadline = std::chrono::steady_clock::now() + sendTimeout_;
     while (count > 0) {
         // A connection carries one answer and then closes, and closing sends what is
         // held back. So a head never goes alone in a packet of its own: it waits to
         // share one with the start of the file that follows it.
-        const ssize_t sent = ::send(fd, data, count, MSG_NOSIGNAL | MSG_MORE);
+        const ssize_t sent = ::send(fd, data, count, MSG_NOSIGNAL | MSG_MORE | MSG_DONTWAIT);
         if (sent >= 0) {
             data += sent;
             count -= static_cast<std::size_t>(sent);
+            deadline = std::chrono::steady_clock::now() + sendTimeout_;
             continue;
         }
         if (errno == EINTR) continue;
-        // A send cut off by shutdown is no error of the client's.
-        if (!interrupted_) ReportSocketError(1, WinSockCodeFromErrno(errno));
-        return false;
+        if (const int error = WaitToSend(fd, errno, deadline); error != 0) {
+            SendFailed(error);
+            return false;
+        }
     }
     return true;
 }
@@ -74,12 +95,17 @@ bool TServerConnection::SendAll(const char* data, std::size_t count) {
 std::size_t TServerConnection::SendFilePiece(TFileStream& file, std::size_t count) {
     const int fd = Descriptor();
     if (fd < 0) return 0;
+    // A call returns as soon as some bytes went out, and the next follows at once: the
+    // wait starts from the last byte sent.
+    const auto deadline = std::chrono::steady_clock::now() + sendTimeout_;
     for (;;) {
         const ssize_t sent = ::sendfile(fd, file.Descriptor(), nullptr, count);
         if (sent >= 0) return static_cast<std::size_t>(sent);
         if (errno == EINTR) continue;
-        if (!interrupted_) ReportSocketError(1, WinSockCodeFromErrno(errno));
-        return 0;
+        if (const int error = WaitToSend(fd, errno, deadline); error != 0) {
+            SendFailed(error);
+            return 0;
+        }
     }
 }
 

@@ -19,8 +19,9 @@ class TServerLog;
 // may interrupt it from another thread at any moment.
 class TServerConnection : public TClientConnection {
 public:
-    // peer: the client's address as accept gave it.
-    TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log);
+    // fd: the accepted socket, non-blocking; peer: the client's address as accept gave it;
+    // sendTimeout: how long a write waits for the client to take more.
+    TServerConnection(UniqueFd fd, const sockaddr_in& peer, TServerLog& log, std::chrono::milliseconds sendTimeout);
 
     bool SendAll(const char* data, std::size_t count) override;
     // Straight from the file to the socket, without a copy through this process.
@@ -46,6 +47,11 @@ public:
 private:
     // Logs a failing send (kind 1) or receive (kind 2) and closes the connection.
     void ReportSocketError(int kind, int code);
+    // After a send that failed with error: 0 when the socket takes more before the
+    // deadline, else the error that ends the write (ETIMEDOUT when the time ran out).
+    int WaitToSend(int fd, int error, std::chrono::steady_clock::time_point deadline) const;
+    // Ends a write that failed with error; a send cut off by shutdown is no error of the client's.
+    void SendFailed(int error);
     int Descriptor() const;
 
     mutable std::mutex lock_;
@@ -53,6 +59,7 @@ private:
     sockaddr_in peer_;
     std::atomic<bool> interrupted_ = false;
     TServerLog& log_;
+    const std::chrono::milliseconds sendTimeout_;
 };
 
 // Blocking reads from one connection, each waiting at most the read time-out.

@@ -34,7 +34,7 @@ public:
     const std::string& DefaultURL() const { return defaultURL_; }
     void SetDefaultURL(std::string url) { defaultURL_ = std::move(url); }
     // How long a read waits for the client, and a write for the client to take
-    // more; one minute unless changed. A change holds from the next activation.
+    // more since the last byte it took; one minute unless changed.
     std::chrono::milliseconds ReadTimeout() const { return readTimeout_; }
     void SetReadTimeout(std::chrono::milliseconds timeout) { readTimeout_ = timeout; }
 

@@ -57,6 +57,10 @@ std::string Joined(const std::vector<std::string>& words) {
 
 }  // namespace
 
+std::string THttpClient::Authority() const {
+    return Port() == (secure_ ? 443 : 80) ? Host() : Host() + ":" + std::to_string(Port());
+}
+
 void THttpClient::Get(const std::string& url) {
     // A Get from an event handler of a running Get would share its connection.
     if (busy_) throw ESockError("Already connected");
@@ -88,7 +92,7 @@ void THttpClient::Get(const std::string& url) {
         const bool sendCookie =
             (cookieHost_.empty() || SameText(cookieHost_, target.host)) && (!cookieSecure_ || target.secure);
         const ResponseFields response = Transact(
-            {target.path, target.url, target.host, sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()},
+            {target.path, target.url, Authority(), sendCookie ? headerInfo_.Cookie : std::string(), !proxy_.empty()},
             header);
         statusCode_ = response.complete ? response.status : 0;
         // After Disconnect the answer so far is all there is; a redirect

@@ -84,6 +84,8 @@ public:
     void Get(const std::string& url);
 
 private:
+    // Host, with ":" + Port unless it is the scheme's own: what the request's Host names.
+    std::string Authority() const;
     // Connect, send, read the answer, close: one request.
     ResponseFields Transact(const GetRequest& request, TransferOutput& header);
     ResponseFields ReadResponseHeader(TransferOutput& header);

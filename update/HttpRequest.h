@@ -8,7 +8,7 @@ namespace quillane {
 struct GetRequest {
     std::string path;    // from the URL
     std::string url;     // the whole current URL, sent instead of the path to a proxy
-    std::string host;    // the server's name, never with its port
+    std::string host;    // the server's name, with ":" and its port unless that is the scheme's own
     std::string cookie;  // sent once the client holds one
     bool viaProxy = false;
 };

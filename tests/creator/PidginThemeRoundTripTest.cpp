@@ -1,6 +1,7 @@
 // Messenger packs made into Pidgin themes by the export and made back into
 // packs by the Packs Creator's import: the pack that comes back installs with
 // the pictures and shortcuts it started with.
+#include "BundledPacks.h"
 #include "ContentStore.h"
 #include "ModalAnswer.h"
 #include "PackFixtures.h"
@@ -86,8 +87,7 @@ private slots:
 
     void everyBundledEmoticonPackComesBackWithItsPicturesAndShortcuts() {
         int packs = 0;
-        for (const auto& entry : fs::directory_iterator(testing::AppFolder() + "msnpack/")) {
-            const std::string name = entry.path().filename().string();
+        for (const std::string& name : testing::BundledPackNames()) {
             const std::string cabinet = work->File(name + ".cab");
             testing::SampleCabinet(name, cabinet);
             TContentStore probe(work->Folder() + name + "-probe/");

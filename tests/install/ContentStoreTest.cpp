@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <future>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -218,6 +219,22 @@ TEST_F(ContentStoreTest, AnIndexThatCannotBeReplacedFailsTheInstallWithoutATrace
     support::MakeEmoticonCabinet(temp.File("pack.cab"));
     EXPECT_EQ(store.Install(temp.File("pack.cab"), "pack"), kStoreNotWritable);
     EXPECT_EQ(Snapshot(), before);
+}
+
+// A packs folder that cannot be looked into once went round the ids for ever,
+// holding the store's lock.
+TEST_F(ContentStoreTest, APacksFolderThatCannotBeLookedIntoFailsTheInstall) {
+    TContentStore store(StoreFolder());
+    fs::remove(StoreFolder() + "packs");
+    fs::create_symlink("packs", StoreFolder() + "packs");
+    support::MakeEmoticonCabinet(temp.File("pack.cab"));
+    auto installing = std::async(std::launch::async, [&] { return store.Install(temp.File("pack.cab"), "pack"); });
+    const bool ended = installing.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    // Without the loop an install still going round ends too, and the test with it.
+    fs::remove(StoreFolder() + "packs");
+    EXPECT_TRUE(ended) << "the install did not end";
+    EXPECT_EQ(installing.get(), kStoreNotWritable);
+    EXPECT_TRUE(store.Packs().empty());
 }
 
 TEST_F(ContentStoreTest, RemoveTakesThePackOutOfTheIndexAndItsFilesOffTheDisk) {

@@ -6,6 +6,7 @@
 #include "TlsSite.h"
 #include "WindowTestMain.h"
 
+#include <QRegularExpression>
 #include <QTimer>
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -26,23 +27,28 @@ bool Exists(const std::string& path) {
     return std::filesystem::exists(path, error);
 }
 
-// Holds the install port, as another program would.
+// Holds a port, as another program would, and makes it the install port of the
+// windows opened meanwhile.
 class PortTaken {
 public:
-    PortTaken() : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+    PortTaken() : fd_(socket(AF_INET, SOCK_STREAM, 0)), saved_(qgetenv("QUILLANE_INSTALL_PORT")) {
         sockaddr_in address{};
         address.sin_family = AF_INET;
-        address.sin_port = htons(TFrmInstall::kServerPort);
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const int yes = 1;
-        setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        taken_ = bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd_, 1) == 0;
+        socklen_t length = sizeof address;
+        taken_ = bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd_, 1) == 0 &&
+                 getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+        qputenv("QUILLANE_INSTALL_PORT", QByteArray::number(ntohs(address.sin_port)));
     }
-    ~PortTaken() { close(fd_); }
+    ~PortTaken() {
+        qputenv("QUILLANE_INSTALL_PORT", saved_);
+        close(fd_);
+    }
     bool Taken() const { return taken_; }
 
 private:
     int fd_;
+    QByteArray saved_;
     bool taken_ = false;
 };
 
@@ -51,8 +57,6 @@ private:
 class FrmInstallTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY2(!support::Accepts(support::kInstallPort), support::kInstallPortTaken); }
-
     void theWindowHasItsControlsAndStartsWaiting() {
         support::InstallWindowDriver driver;
         Global().PackToInstall = driver.AppFile("missing.QZK");
@@ -85,7 +89,11 @@ private slots:
         QVERIFY(qzc.installed);
         const auto packs = driver.StoredPacks();
         QCOMPARE(packs.size(), size_t(2));
-        QCOMPARE(packs[0].source, std::string(TFrmInstall::kLoopbackUrl));
+        // Messenger is sent to the cabinet on the server's port.
+        QVERIFY2(QRegularExpression("^http://127\\.0\\.0\\.1:[1-9][0-9]*/temppack11\\.cab$")
+                     .match(QString::fromStdString(packs[0].source))
+                     .hasMatch(),
+                 packs[0].source.c_str());
         QCOMPARE(packs[0].items.size(), size_t(4));
         QCOMPARE(packs[0].items[2].name, std::string("Wink"));
         QCOMPARE(packs[0].items[2].shortcut, std::string(";)"));

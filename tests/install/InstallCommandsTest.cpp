@@ -56,7 +56,6 @@ class InstallCommandsTest : public QObject {
 
 private slots:
     void init() {
-        QVERIFY2(!support::Accepts(support::kInstallPort), support::kInstallPortTaken);
         folders = std::make_unique<support::WindowTestFolders>();
         qputenv("HOME", QByteArray::fromStdString(folders->temp.Folder() + "home"));
         site = std::make_unique<support::TempFolder>();

@@ -6,7 +6,6 @@
 #include "FrmInstalledContent.h"
 #include "FrmMainU.h"
 #include "KeyboardUse.h"
-#include "LocalSite.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "PacksMarkerU.h"
@@ -69,7 +68,6 @@ class KeyboardTest : public QObject {
 
 private slots:
     void init() {
-        QVERIFY2(!support::Accepts(support::kInstallPort), support::kInstallPortTaken);
         folders = std::make_unique<support::WindowTestFolders>();
         qputenv("HOME", QByteArray::fromStdString(folders->temp.Folder() + "home"));
         for (const char* pack : {"heart.QZK", "sunrise.QZK", "star.QZK", "faces.QZK", "rainbow.QZK"}) {

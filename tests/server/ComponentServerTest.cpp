@@ -43,9 +43,10 @@ class ComponentAnswers : public testing::LoopbackServer {};
 TEST_F(ComponentAnswers, ARegisteredComponentWritesTheWholeAnswer) {
     const auto hello = RegisterAnswering(TestClassId(1), "Quillane.Hello", "", Greet);
     AddFile("run", "a file named like the rest of the path");
+    const std::string host = "localhost:" + std::to_string(port);
     const std::string expected = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 32\r\nX-Stub: yes\r\n"
-                                 "X-Host: example:1\r\n\r\nHello from /Quillane.Hello/run!\n";
-    EXPECT_EQ(Exchange("GET /Quillane.Hello/run HTTP/1.0\r\nHost: example:1\r\n\r\n"), expected);
+                                 "X-Host: " + host + "\r\n\r\nHello from /Quillane.Hello/run!\n";
+    EXPECT_EQ(Exchange("GET /Quillane.Hello/run HTTP/1.0\r\nHost: " + host + "\r\n\r\n"), expected);
 
     auto& log = Entries();
     ASSERT_EQ(log.size(), 2u);

@@ -24,6 +24,8 @@ TEST_F(ServerLoad, ManyConcurrentClients) {
     AddFile("pack.cab", pack);
     const std::string smallAnswer = testing::WithoutDate(Exchange("GET /small.txt HTTP/1.0\r\n\r\n"));
     const std::string packAnswer = testing::WithoutDate(Exchange("GET /pack.cab HTTP/1.0\r\n\r\n"));
+    const std::string smallRequest =
+        "GET /small.txt HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\nConnection: close\r\n\r\n";
     ASSERT_EQ(smallAnswer.substr(smallAnswer.size() - small.size()), small);
     ASSERT_TRUE(packAnswer.substr(packAnswer.size() - pack.size()) == pack);
 
@@ -44,8 +46,7 @@ TEST_F(ServerLoad, ManyConcurrentClients) {
                 const bool large = n % 10 == 0;
                 try {
                     testing::TTestClient client(port);
-                    const std::string answer = client.Exchange(large ? "GET /pack.cab HTTP/1.0\r\n\r\n"
-                                                                     : "GET /small.txt HTTP/1.1\r\nConnection: close\r\n\r\n");
+                    const std::string answer = client.Exchange(large ? "GET /pack.cab HTTP/1.0\r\n\r\n" : smallRequest);
                     if (testing::WithoutDate(answer) == (large ? packAnswer : smallAnswer)) good++;
                     else fail("answer of " + std::to_string(answer.size()) + " bytes: " + answer.substr(0, 40));
                 } catch (const std::exception& error) {

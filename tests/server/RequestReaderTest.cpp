@@ -215,7 +215,8 @@ protected:
     void SetUp() override {
         int ends[2];
         ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends), 0);
-        connection = std::make_unique<TServerConnection>(UniqueFd(ends[0]), sockaddr_in{}, server.Log());
+        connection = std::make_unique<TServerConnection>(UniqueFd(ends[0]), sockaddr_in{}, server.Log(),
+                                                         server.ReadTimeout());
         client = UniqueFd(ends[1]);
     }
     void ClientSends(const std::string& bytes) {

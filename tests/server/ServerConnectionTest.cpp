@@ -27,8 +27,8 @@ protected:
         client = std::make_unique<testing::TTestClient>(ntohs(address.sin_port));
         sockaddr_in peer{};
         length = sizeof peer;
-        UniqueFd accepted(::accept(listener.get(), reinterpret_cast<sockaddr*>(&peer), &length));
-        connection = std::make_unique<TServerConnection>(std::move(accepted), peer, server.Log());
+        UniqueFd accepted(::accept4(listener.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK));
+        connection = std::make_unique<TServerConnection>(std::move(accepted), peer, server.Log(), server.ReadTimeout());
     }
     std::vector<std::unique_ptr<TTransactionLogEntry>> Logged() {
         std::vector<std::unique_ptr<TTransactionLogEntry>> kept;

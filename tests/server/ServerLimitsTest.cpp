@@ -1,6 +1,7 @@
 // What a hostile or careless local client cannot do to the server: hold a worker on
 // a named pipe, grow its memory with an endless head, hold a worker with a trickled
-// head, or make it start a thread per connection; switching off stays quick.
+// head or with an answer it stops reading, or make it start a thread per connection;
+// switching off stays quick.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -97,6 +98,32 @@ TEST_F(ServerLimits, TrickledHeadEndsAtTheReadTimeOut) {
     EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
     EXPECT_GE(waited, 1400ms);
     EXPECT_LT(waited, 2500ms);
+    EXPECT_LT(SwitchOffTime(), 1s);
+}
+
+// A large file goes out in many sends; the time-out counts from the last byte the client
+// took, not anew for each send.
+TEST_F(ServerLimits, ClientsThatStopReadingHoldTheirWorkersForOneTimeOut) {
+    constexpr auto timeout = 4s;
+    server->SetActive(false);
+    server->SetReadTimeout(timeout);
+    server->SetActive(true);
+    port = server->Port();
+    AddFile("big.bin", std::string(16 * 1024 * 1024, 'b'));
+    AddFile("a.txt", "abc");
+    const auto start = std::chrono::steady_clock::now();
+    // More of them than there are workers; none reads a byte of its answer.
+    std::vector<std::unique_ptr<TTestClient>> stalled;
+    for (std::size_t i = 0; i < TWebListeningSocket::MaxWorkers + 6; ++i) {
+        stalled.push_back(std::make_unique<TTestClient>(port, 4096));
+        stalled.back()->Send("GET /big.bin HTTP/1.0\r\n\r\n");
+    }
+    TTestClient waiting(port);
+    waiting.Send("GET /a.txt HTTP/1.0\r\n\r\n");
+    const std::string answer = waiting.ReadAll(3 * timeout);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_TRUE(answer.ends_with("\r\n\r\nabc")) << answer;
+    EXPECT_LT(waited, timeout + 2s);
     EXPECT_LT(SwitchOffTime(), 1s);
 }
 

@@ -55,10 +55,11 @@ public:
     bool failSends = false;
 };
 
-// A loopback TCP client of the server under test.
+// A loopback TCP client of the server under test, with a receive buffer of that size when one is given.
 class TTestClient {
 public:
-    explicit TTestClient(int port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    explicit TTestClient(int port, int receiveBuffer = 0) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        if (receiveBuffer > 0) ::setsockopt(fd_.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

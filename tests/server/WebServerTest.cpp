@@ -28,7 +28,8 @@ class ServerAnswers : public testing::LoopbackServer {};
 TEST_F(ServerAnswers, GetOfAFile) {
     const std::string pack = "MSCF" + std::string(5000, '\x01') + "end";
     AddFile("temppack11.cab", pack);
-    const std::string answer = Exchange("GET /temppack11.cab HTTP/1.1\r\nHost: 127.0.0.1:21888\r\n\r\n");
+    const std::string asked = "GET /temppack11.cab HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
+    const std::string answer = Exchange(asked);
     EXPECT_EQ(WithoutDate(answer), std::string("HTTP/1.1 200 OK\r\nDate: *\r\nServer: Quillane Server/1.0\r\n") +
                                        kLastModified +
                                        "Content-Type: application/vnd.ms-cab-compressed\r\nContent-Length: 5007\r\n"
@@ -41,7 +42,7 @@ TEST_F(ServerAnswers, GetOfAFile) {
     ASSERT_NE(request, nullptr);
     EXPECT_EQ(request->EventText, "GET");
     EXPECT_EQ(request->PathInfo, "/temppack11.cab");
-    EXPECT_EQ(request->Text(), "GET /temppack11.cab HTTP/1.1\r\nHost: 127.0.0.1:21888\r\n\r\n");
+    EXPECT_EQ(request->Text(), asked);
     auto* response = dynamic_cast<TResponseTransaction*>(log[1].get());
     ASSERT_NE(response, nullptr);
     EXPECT_EQ(response->EventText, "RESPONSE");
@@ -210,10 +211,31 @@ TEST_F(ServerAnswers, PostIsServedLikeGetAndPutGetsNoAnswer) {
     EXPECT_EQ(Exchange("OPTIONS * HTTP/1.0\r\n\r\n"), "");
 }
 
+// A web page that has its own name point to 127.0.0.1 reaches the server through the
+// user's browser, which names the page's host: it gets the 400 page, nothing from the folder.
+TEST_F(ServerAnswers, OnlyRequestsNamingThisServerAreServed) {
+    AddFile("a.txt", "abc");
+    const std::string own = std::to_string(port);
+    const auto answer = [&](const std::string& version, const std::string& headers) {
+        return WithoutDate(Exchange("GET /a.txt " + version + "\r\n" + headers + "\r\n"));
+    };
+    const std::string served = answer("HTTP/1.0", "");
+    EXPECT_TRUE(served.ends_with("\r\n\r\nabc")) << served;
+    for (const std::string& host : {"127.0.0.1:" + own, "localhost:" + own, "LocalHost:" + own + " "})
+        EXPECT_EQ(answer("HTTP/1.1", "Host: " + host + "\r\n"), served) << host;
+    const std::string refused = answer("HTTP/1.0", "Host: rebound.example:" + own + "\r\n");
+    EXPECT_EQ(refused.rfind("HTTP/1.1 400 Bad Request\r\n", 0), 0u) << refused;
+    EXPECT_TRUE(refused.ends_with(kBadRequestPage)) << refused;
+    for (const std::string& host : std::vector<std::string>{"127.0.0.1", "localhost", "localhost:80", "127.0.0.1:" + own + "0",
+                                                            "127.0.0.2:" + own, "sub.localhost:" + own})
+        EXPECT_EQ(answer("HTTP/1.1", "Host: " + host + "\r\n"), refused) << host;
+    EXPECT_EQ(answer("HTTP/1.1", ""), refused) << "HTTP/1.1 without Host";
+}
+
 TEST_F(ServerAnswers, KeepAliveIsAnsweredAndClosed) {
     AddFile("a.txt", "abc");
     TTestClient client(port);
-    client.Send("GET /a.txt HTTP/1.1\r\nConnection: Keep-Alive\r\n\r\n");
+    client.Send("GET /a.txt HTTP/1.1\r\nHost: localhost:" + std::to_string(port) + "\r\nConnection: Keep-Alive\r\n\r\n");
     const std::string answer = client.ReadAll(5s);
     EXPECT_FALSE(client.timedOut);
     EXPECT_NE(answer.find("\r\n\r\nabc"), std::string::npos);

@@ -44,11 +44,6 @@ inline bool Accepts(int port) {
     return ok;
 }
 
-// The install road serves packs on this fixed port; the suites that install need it free.
-inline constexpr int kInstallPort = 21888;
-inline constexpr const char* kInstallPortTaken =
-    "Port 21888 is taken by another program; the install tests need it free (stop that program first)";
-
 // A web site served from a folder by Python's http.server, an HTTP peer that
 // is not ours. Its log tells which paths were asked for, in order.
 class LocalSite {

@@ -1,5 +1,6 @@
 // What the thumbnailer shows of a pack, read in memory from the pack: the
 // bundled sample packs, packs made by gcab, and damaged ones.
+#include "BundledPacks.h"
 #include "CabinetReader.h"
 #include "PackFixtures.h"
 #include "PackPicture.h"
@@ -44,9 +45,8 @@ TEST(PackPicture, ADisplayPicturePackShowsItsPicture) {
 }
 
 TEST(PackPicture, EveryBundledPackIsReadAndABundledWinkShowsItsStill) {
-    for (const auto& entry : std::filesystem::directory_iterator(AppFolder() + "msnpack")) {
-        const TPackPicture found = FindPackPicture(entry.path().string());
-        const std::string name = entry.path().filename().string();
+    for (const std::string& name : BundledPackNames()) {
+        const TPackPicture found = FindPackPicture(Sample(name));
         EXPECT_EQ(found.kind, TPackPicture::Picture) << name;
         EXPECT_EQ(found.bytes.rfind("GIF89a", 0), 0u) << name;
     }

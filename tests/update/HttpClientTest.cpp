@@ -24,7 +24,7 @@ TEST_F(GetRequests, SendsTheRequestAndWritesTheBody) {
     client.Get(server.Url("/packs/a%20b.qzk"));
 
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0], RequestFor("/packs/a%20b.qzk", "127.0.0.1"));
+    EXPECT_EQ(server.Requests()[0], RequestFor("/packs/a%20b.qzk", server.Authority()));
     EXPECT_EQ(Downloaded(), "hello");
     EXPECT_EQ(client.StatusCode(), 200);
     EXPECT_EQ(client.ContentLength(), 5);
@@ -35,11 +35,11 @@ TEST_F(GetRequests, SendsTheRequestAndWritesTheBody) {
     EXPECT_EQ(client.Port(), server.Port());
 }
 
-TEST_F(GetRequests, AServerOnlyUrlAsksForTheRootAndHostNeverCarriesThePort) {
+TEST_F(GetRequests, AServerOnlyUrlAsksForTheRootAndHostNamesThePort) {
     ScriptedServer server({Reply(Answer("200 OK", "", "root"))});
     client.Get("http://localhost:" + std::to_string(server.Port()));
     ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0], RequestFor("/", "localhost"));
+    EXPECT_EQ(server.Requests()[0], RequestFor("/", "localhost:" + std::to_string(server.Port())));
     EXPECT_EQ(Downloaded(), "root");
 }
 
@@ -80,10 +80,10 @@ TEST_F(GetRedirects, AFullLocationIsFollowedAndItsCookieGoesOnlyToTheHostThatSet
                                        "<html>moved</html>"))});
     client.Get(first.Url("/old.qzk"));
 
-    EXPECT_EQ(first.Requests().at(0), RequestFor("/old.qzk", "127.0.0.1"));
+    EXPECT_EQ(first.Requests().at(0), RequestFor("/old.qzk", first.Authority()));
     ASSERT_EQ(target.Requests().size(), 1u);
     // 127.0.0.1 set the cookie; localhost is another host to the client.
-    EXPECT_EQ(target.Requests()[0], RequestFor("/new/place.qzk", "localhost"));
+    EXPECT_EQ(target.Requests()[0], RequestFor("/new/place.qzk", "localhost:" + std::to_string(target.Port())));
     EXPECT_EQ(Downloaded(), "moved here");
     EXPECT_EQ(client.StatusCode(), 200);
     EXPECT_EQ(client.HeaderInfo().Cookie, "visit=42");
@@ -91,7 +91,7 @@ TEST_F(GetRedirects, AFullLocationIsFollowedAndItsCookieGoesOnlyToTheHostThatSet
 
     // A later request to the host that set it carries its name and value, without attributes.
     client.Get(target.Url("/other"));
-    EXPECT_EQ(target.Requests().at(1), RequestFor("/other", "127.0.0.1", "visit=42"));
+    EXPECT_EQ(target.Requests().at(1), RequestFor("/other", target.Authority(), "visit=42"));
 }
 
 TEST_F(GetRedirects, LongPathsLocationsAndCookiesAreSentWhole) {
@@ -102,8 +102,8 @@ TEST_F(GetRedirects, LongPathsLocationsAndCookiesAreSentWhole) {
                            Reply(Answer("200 OK", "", "the right one"))});
     client.Get(server.Url(path));
     ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(server.Requests()[0], RequestFor(path, "127.0.0.1"));
-    EXPECT_EQ(server.Requests()[1], RequestFor(location, "127.0.0.1", cookie));
+    EXPECT_EQ(server.Requests()[0], RequestFor(path, server.Authority()));
+    EXPECT_EQ(server.Requests()[1], RequestFor(location, server.Authority(), cookie));
     EXPECT_EQ(Downloaded(), "the right one");
 }
 
@@ -117,7 +117,7 @@ TEST_F(GetRedirects, RelativeLocationsLeadFromTheAddressThatAnswered) {
     const std::vector<std::string> expected = {"/deep/down/page.htm", "/deep/down/sub.txt", "/deep/down/other.txt",
                                                "/file?at=12:00", "/x?next=https://y/"};
     ASSERT_EQ(server.Requests().size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(server.Requests()[i], RequestFor(expected[i], "127.0.0.1"));
+    for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(server.Requests()[i], RequestFor(expected[i], server.Authority()));
     EXPECT_EQ(Downloaded(), "relative");
 }
 
@@ -126,7 +126,7 @@ TEST_F(GetRedirects, ALocationStartingWithASlashStaysOnTheServer) {
                            Reply(Answer("200 OK", "", "same server"))});
     client.Get(server.Url("/x.qzk"));
     ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(server.Requests()[1], RequestFor("/elsewhere/x.qzk", "127.0.0.1"));
+    EXPECT_EQ(server.Requests()[1], RequestFor("/elsewhere/x.qzk", server.Authority()));
     EXPECT_EQ(Downloaded(), "same server");
 }
 
@@ -135,7 +135,7 @@ TEST_F(GetRedirects, ABareCarriageReturnInLocationOrCookieAddsNoRequestLine) {
                            Reply(Answer("200 OK", "", "clean"))});
     client.Get(server.Url("/a"));
     ASSERT_EQ(server.Requests().size(), 2u);
-    EXPECT_EQ(server.Requests()[1], RequestFor("/b X-Too", "127.0.0.1", "a=1 X-Injected: 2"));
+    EXPECT_EQ(server.Requests()[1], RequestFor("/b X-Too", server.Authority(), "a=1 X-Injected: 2"));
     EXPECT_EQ(Downloaded(), "clean");
 }
 
@@ -146,7 +146,7 @@ TEST_F(GetRedirects, SeeOtherTemporaryAndPermanentRedirectsAreFollowed) {
                            Reply(Answer("200 OK", "", "arrived"))});
     client.Get(server.Url("/a"));
     ASSERT_EQ(server.Requests().size(), 4u);
-    EXPECT_EQ(server.Requests()[3], RequestFor("/d", "127.0.0.1"));
+    EXPECT_EQ(server.Requests()[3], RequestFor("/d", server.Authority()));
     EXPECT_EQ(client.StatusCode(), 200);
     EXPECT_EQ(Downloaded(), "arrived");
 }

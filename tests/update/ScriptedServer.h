@@ -47,6 +47,8 @@ public:
     ScriptedServer& operator=(const ScriptedServer&) = delete;
 
     int Port() const { return port_; }
+    // "127.0.0.1:<port>", as a request's Host names this server.
+    std::string Authority() const { return "127.0.0.1:" + std::to_string(port_); }
     // "http://127.0.0.1:<port>" + path.
     std::string Url(const std::string& path) const;
     // The request headers received so far, in order.

@@ -95,7 +95,7 @@ TEST_F(SecureDownload, AnHttpAddressRedirectedToHttpsIsFollowedAndSecureCookiesS
     EXPECT_EQ(requests[before + 1], "/small.txt\tvisit=2");
 
     client.Get(plain.Url("/later"));
-    EXPECT_EQ(plain.Requests().at(1), RequestFor("/later", "127.0.0.1"));
+    EXPECT_EQ(plain.Requests().at(1), RequestFor("/later", plain.Authority()));
     EXPECT_EQ(Downloaded(), "plain again");
 }
 
