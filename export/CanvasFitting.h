@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+namespace quillane {
+
+struct TCanvasFrames {
+    std::vector<QImage> frames;
+    // What was done to the pictures, for the user: "scaled 6x"; empty when nothing.
+    QString change;
+};
+
+// Places each frame in the middle of a transparent square of `side` pixels.
+// A picture smaller than the square is scaled by the largest whole factor
+// that fits, each pixel becoming a block, so that pixel art stays sharp; a
+// larger one is scaled down smoothly to fit. A `side` of 0 keeps the frames.
+TCanvasFrames FitOnCanvas(const std::vector<QImage>& frames, int side);
+
+}  // namespace quillane
