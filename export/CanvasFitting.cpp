@@ -5,7 +5,7 @@
 
 namespace quillane {
 
-TCanvasFrames FitOnCanvas(const std::vector<QImage>& frames, int side) {
+TCanvasFrames FitOnCanvas(const std::vector<QImage>& frames, int side, int margin) {
     TCanvasFrames fitted;
     if (side <= 0 || frames.empty()) {
         fitted.frames = frames;
@@ -13,13 +13,14 @@ TCanvasFrames FitOnCanvas(const std::vector<QImage>& frames, int side) {
     }
     const QSize size = frames.front().size();
     const int longest = std::max(size.width(), size.height());
+    const int art = side - 2 * margin;
     QSize scaled = size;
     Qt::TransformationMode mode = Qt::FastTransformation;
-    if (longest > side) {
-        scaled = size.scaled(side, side, Qt::KeepAspectRatio);
+    if (longest > art) {
+        scaled = size.scaled(art, art, Qt::KeepAspectRatio);
         mode = Qt::SmoothTransformation;
         fitted.change = QString("scaled down from %1 x %2").arg(size.width()).arg(size.height());
-    } else if (const int factor = side / longest; factor > 1) {
+    } else if (const int factor = art / longest; factor > 1) {
         scaled = size * factor;
         fitted.change = QString("scaled %1x").arg(factor);
     }

@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::string_view kExport = "--export=";
 constexpr std::string_view kOutput = "--output=";
+constexpr std::string_view kEmoji = "--emoji=";
 
 void Print(std::FILE* to, const QString& line) { std::fprintf(to, "%s\n", line.toUtf8().constData()); }
 
@@ -29,12 +30,14 @@ bool IsChatExportCommand(const std::vector<std::string>& arguments) {
 int RunChatExportCommand(const std::vector<std::string>& arguments) {
     const TChatTarget* target = FindChatTarget(std::string_view(arguments.front()).substr(kExport.size()));
     QString output;
-    bool force = false;
+    TChatExportOptions options;
     std::vector<std::string> packs;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (argument.starts_with(kOutput)) output = QString::fromStdString(argument.substr(kOutput.size()));
-        else if (argument == "--force") force = true;
+        else if (argument.starts_with(kEmoji)) options.emoji = QString::fromStdString(argument.substr(kEmoji.size()));
+        else if (argument == "--force") options.replace = true;
+        else if (argument == "--speed-up") options.speedUp = true;
         else packs.push_back(argument);
     }
     if (!target) {
@@ -51,7 +54,7 @@ int RunChatExportCommand(const std::vector<std::string>& arguments) {
     }
     int status = 0;
     for (const std::string& pack : packs) {
-        const TChatExportReport report = ExportPackForChat(Global(), pack, *target, output, force);
+        const TChatExportReport report = ExportPackForChat(Global(), pack, *target, output, options);
         if (!report.failure.isEmpty()) {
             Print(stderr, QString::fromStdString(pack) + ": " + report.failure +
                               (report.failure.endsWith("already there.") ? " --force replaces it." : ""));
@@ -61,6 +64,7 @@ int RunChatExportCommand(const std::vector<std::string>& arguments) {
             for (const QString& file : report.files) Print(stdout, "  " + file);
         }
         for (const QString& left : report.leftOut) Print(stdout, "  left out: " + left);
+        for (const QString& note : report.notes) Print(stdout, "  " + note);
     }
     return status;
 }

@@ -14,11 +14,13 @@ struct TChatFileFacts {
     int width = 0;
     int height = 0;
     int frames = 0;
+    double seconds = 0;
     std::size_t bytes = 0;
 };
 
-// Reads the bytes back as the format: giflib for GIF, Qt's reader for PNG.
-// Nothing when they are no such file.
+// Reads the bytes back as the format: giflib for GIF, Qt's reader for PNG,
+// libwebp's demuxer for WebP, FFmpeg's demuxers for APNG and WEBM. Nothing
+// when they are no such file.
 std::optional<TChatFileFacts> ReadChatFileFacts(const QByteArray& bytes, TChatFormat format);
 
 // Why the file breaks the target's limits, read back from its bytes; empty when it keeps them.

@@ -1,6 +1,7 @@
 #include "ChatFileEncoding.h"
 
 #include "GifWriter.h"
+#include "MediaEncoding.h"
 
 #include <QBuffer>
 #include <cmath>
@@ -8,7 +9,6 @@
 namespace quillane {
 namespace {
 
-constexpr int kGifColourSteps[] = {256, 128, 64, 32, 16};
 // Frames merged: every frame, every second one, every third one.
 constexpr int kFrameSteps[] = {1, 2, 3};
 
@@ -53,18 +53,48 @@ double FramesASecond(std::size_t frames, const std::vector<int>& delays) {
     return total > 0 ? frames * 1000.0 / total : 0;
 }
 
-TEncodedFile EncodeGif(const std::vector<QImage>& frames, const std::vector<int>& delays, std::size_t limit) {
+// The settings an encoding tries in turn, each giving up more than the one before, and how the user reads a step down.
+struct TSteps {
+    std::vector<int> settings;
+    QString change;  // "%1 colours to %2", "quality %1 to %2"
+};
+
+TSteps StepsFor(TChatFormat format) {
+    switch (format) {
+        case TChatFormat::Gif: return {{256, 128, 64, 32, 16}, "%1 colours to %2"};
+        case TChatFormat::WebP:
+        case TChatFormat::Webm: return {{90, 75, 60, 45, 30}, "quality %1 to %2"};
+        case TChatFormat::Apng:
+        case TChatFormat::Png: break;
+    }
+    return {{0}, {}};
+}
+
+QByteArray Encode(TChatFormat format, const std::vector<QImage>& frames, const std::vector<int>& delays, int setting) {
+    switch (format) {
+        case TChatFormat::Gif: return Gif(frames, delays, setting);
+        case TChatFormat::Apng: return EncodeMedia(frames, delays, TMediaKind::Apng, 100);
+        case TChatFormat::WebP: return EncodeMedia(frames, delays, TMediaKind::WebP, setting);
+        case TChatFormat::Webm: return EncodeMedia(frames, delays, TMediaKind::Webm, setting);
+        case TChatFormat::Png: break;
+    }
+    return Png(frames.front());
+}
+
+// Gives up quality or colours, then frames a second, until the file fits.
+TEncodedFile EncodeWithin(TChatFormat format, const std::vector<QImage>& frames, const std::vector<int>& delays, std::size_t limit) {
     TEncodedFile encoded;
+    const TSteps steps = StepsFor(format);
     for (const int step : kFrameSteps) {
         if (step > 1 && frames.size() < 2 * static_cast<std::size_t>(step) - 1) break;
         std::vector<QImage> kept;
         std::vector<int> keptDelays;
         KeepEvery(step, frames, delays, kept, keptDelays);
-        for (const int colours : kGifColourSteps) {
-            encoded.bytes = Gif(kept, keptDelays, colours);
+        for (const int setting : steps.settings) {
+            encoded.bytes = Encode(format, kept, keptDelays, setting);
             if (!Fits(encoded.bytes, limit)) continue;
-            if (colours != kGifColourSteps[0]) {
-                encoded.changes << QString("256 colours to %1 to fit %2").arg(colours).arg(BytesText(limit));
+            if (setting != steps.settings.front()) {
+                encoded.changes << steps.change.arg(steps.settings.front()).arg(setting) + " to fit " + BytesText(limit);
             }
             if (step > 1) {
                 encoded.changes << QString("%1 frames a second to %2")
@@ -97,8 +127,8 @@ TEncodedFile EncodePng(const QImage& picture, std::size_t limit) {
 
 TEncodedFile EncodeChatFile(const std::vector<QImage>& frames, const std::vector<int>& delaysMs, TChatFormat format,
                             std::size_t limit) {
-    if (format == TChatFormat::Gif) return EncodeGif(frames, delaysMs, limit);
-    return EncodePng(frames.front(), limit);
+    if (format == TChatFormat::Png) return EncodePng(frames.front(), limit);
+    return EncodeWithin(format, frames, delaysMs, limit);
 }
 
 QString BytesText(std::size_t bytes) {

@@ -11,6 +11,39 @@ const std::vector<TChatTarget>& ChatTargets() {
         discord.naming = TChatNaming::Discord;
         all.push_back(discord);
 
+        TChatTarget stickers{"telegram-stickers", "Telegram stickers", TChatFormat::Png, TChatFormat::Webm};
+        stickers.side = 512;
+        stickers.stillBytes = 512000;
+        stickers.animatedBytes = 256000;
+        stickers.longestSeconds = 3;
+        stickers.highestFrameRate = 30;
+        stickers.emoji = TChatEmojiList::TelegramList;
+        all.push_back(stickers);
+
+        TChatTarget emoji = stickers;
+        emoji.id = "telegram-emoji";
+        emoji.title = "Telegram custom emoji";
+        emoji.side = 100;
+        all.push_back(emoji);
+
+        TChatTarget signal{"signal", "Signal stickers", TChatFormat::Png, TChatFormat::Apng};
+        signal.side = 512;
+        signal.stillBytes = signal.animatedBytes = 300000;
+        signal.longestSeconds = 3;
+        signal.emoji = TChatEmojiList::SignalManifest;
+        all.push_back(signal);
+
+        TChatTarget whatsapp{"whatsapp", "WhatsApp stickers", TChatFormat::WebP, TChatFormat::WebP};
+        whatsapp.side = 512;
+        whatsapp.margin = 16;
+        whatsapp.stillBytes = 100000;
+        whatsapp.animatedBytes = 500000;
+        whatsapp.perFolder = 30;
+        whatsapp.fewest = 3;
+        whatsapp.traySide = 96;
+        whatsapp.trayBytes = 50000;
+        all.push_back(whatsapp);
+
         TChatTarget slack{"slack", "Slack emoji", TChatFormat::Png, TChatFormat::Gif};
         slack.side = 128;
         // Under 128 KB.
@@ -43,6 +76,9 @@ std::string ExtensionOf(TChatFormat format) {
     switch (format) {
         case TChatFormat::Png: return "png";
         case TChatFormat::Gif: return "gif";
+        case TChatFormat::Apng: return "png";
+        case TChatFormat::WebP: return "webp";
+        case TChatFormat::Webm: return "webm";
     }
     return "png";
 }

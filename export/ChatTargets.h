@@ -8,7 +8,7 @@
 namespace quillane {
 
 // The kinds of file a chat program takes.
-enum class TChatFormat { Png, Gif };
+enum class TChatFormat { Png, Gif, Apng, WebP, Webm };
 
 // How a chat program wants its files named.
 enum class TChatNaming {
@@ -22,6 +22,10 @@ enum class TChatNaming {
     Matrix,
 };
 
+// Where a sticker's emoji is written: nowhere, a list for the sticker bot, or
+// the manifest that signal-cli reads.
+enum class TChatEmojiList { None, TelegramList, SignalManifest };
+
 // How the files reach the chat program: a folder, or one archive of it.
 enum class TChatBundle { Folder, Zip, TarGz };
 
@@ -34,11 +38,25 @@ struct TChatTarget {
     TChatFormat animated;
     // The square canvas each picture is placed on; 0 keeps a picture's own size.
     int side = 0;
+    // The art stays this far inside the canvas's edge.
+    int margin = 0;
     // Bytes each file may take; 0 for no limit.
     std::size_t stillBytes = 0;
     std::size_t animatedBytes = 0;
+    // An animation's longest running time and highest frame rate; 0 for no limit.
+    double longestSeconds = 0;
+    double highestFrameRate = 0;
+    // Stickers of one pack; a larger pack is split into folders of this many. 0 for no limit.
+    int perFolder = 0;
+    // A pack of fewer stickers is not taken as it stands.
+    int fewest = 0;
+    // A square tray icon of this many pixels, PNG of at most trayBytes; 0 for none.
+    int traySide = 0;
+    std::size_t trayBytes = 0;
     TChatNaming naming = TChatNaming::Plain;
     TChatBundle bundle = TChatBundle::Folder;
+    // Each sticker goes with an emoji, listed beside the files.
+    TChatEmojiList emoji = TChatEmojiList::None;
 };
 
 // Every target, in the order the window lists them.

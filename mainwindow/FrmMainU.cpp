@@ -124,7 +124,7 @@ void TFrmMain::CreateActions() {
     actSavePictures = MakeAction(this, "actSavePictures", "Save P&ictures...", "Save the pictures of the pack being previewed into a folder");
     connect(actSavePictures, &QAction::triggered, this, [this] { Guarded([this] { actSavePicturesExecute(); }, this); });
     actExportChat = MakeAction(this, "actExportChat", "Export for a &Chat Program...",
-                               "Export the pictures of the pack being previewed for Discord, Slack, Matrix or Pidgin");
+                               "Export the pictures of the pack being previewed for Discord, Telegram, Signal, WhatsApp, Slack, Matrix or Pidgin");
     connect(actExportChat, &QAction::triggered, this, [this] { Guarded([this] { actExportChatExecute(); }, this); });
     connect(actUpgrade, &QAction::triggered, this, [this] { Guarded([this] { actUpgradeExecute(); }, this); });
     connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });

@@ -4,6 +4,7 @@
 #include "ChatExport.h"
 #include "ChatFileCheck.h"
 #include "ChatNames.h"
+#include "FrameTiming.h"
 #include "FrmMainU.h"
 #include "GifWriter.h"
 #include "MainWindowUnderTest.h"
@@ -24,6 +25,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <numeric>
 #include <random>
 
 using namespace quillane;
@@ -78,7 +80,7 @@ private slots:
     void anEmoticonPackForDiscordIsSharpTransparentAndWithinItsLimits() {
         testing::TempFolder output;
         const TChatTarget& discord = *FindChatTarget("discord");
-        const TChatExportReport report = ExportPackForChat(Global(), Sample("faces.QZK"), discord, QString::fromStdString(output.Folder()), false);
+        const TChatExportReport report = ExportPackForChat(Global(), Sample("faces.QZK"), discord, QString::fromStdString(output.Folder()), {});
         QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
         QCOMPARE(report.files, QStringList({"Smile.gif: scaled 3x", "Grin.gif: scaled 3x", "Wink.gif: scaled 3x", "Wow.gif: scaled 3x"}));
         QCOMPARE(report.written, QString::fromStdString(output.Folder() + "faces"));
@@ -101,14 +103,14 @@ private slots:
             }
         }
         // A second export into the same folder replaces nothing unasked.
-        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), discord, QString::fromStdString(output.Folder()), false).failure.contains("already there"));
+        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), discord, QString::fromStdString(output.Folder()), {}).failure.contains("already there"));
     }
 
     void archivesForMatrixAndPidginAreReadByOtherTools() {
         testing::TempFolder output;
         const QString folder = QString::fromStdString(output.Folder());
-        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), *FindChatTarget("matrix"), folder, false).failure.isEmpty());
-        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), *FindChatTarget("pidgin"), folder, false).failure.isEmpty());
+        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), *FindChatTarget("matrix"), folder, {}).failure.isEmpty());
+        QVERIFY(ExportPackForChat(Global(), Sample("faces.QZK"), *FindChatTarget("pidgin"), folder, {}).failure.isEmpty());
         QProcess python;
         python.start("/usr/bin/python3", {"-c",
                                  "import sys, tarfile, zipfile\n"
@@ -120,6 +122,79 @@ private slots:
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
                  QString("['grin.gif', 'smile.gif', 'wink.gif', 'wow.gif']\n"
                          "['Smile.gif', ':)', 'Grin.gif', ':D', 'Wink.gif', ';)', 'Wow.gif', ':O']\n"));
+    }
+
+    void stickersForTelegramSignalAndWhatsAppAreReadBackByOtherTools() {
+        testing::TempFolder output;
+        const QString folder = QString::fromStdString(output.Folder());
+        for (const char* target : {"telegram-stickers", "signal", "whatsapp"}) {
+            QDir().mkpath(folder + target);
+            const TChatExportReport report = ExportPackForChat(Global(), Sample("faces.QZK"), *FindChatTarget(target), folder + target, {});
+            QVERIFY2(report.failure.isEmpty() && report.leftOut.isEmpty(), qPrintable(report.failure + report.leftOut.join("\n")));
+        }
+        // Telegram's video stickers: VP9 with its alpha, 512 x 512, within 3 s; the emoji each goes with.
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-show_entries", "stream=codec_name,width,height:stream_tags=alpha_mode:format=duration",
+                                "-of", "csv=p=0", folder + "telegram-stickers/faces/Grin.webm"});
+        QVERIFY(probe.waitForFinished(30000));
+        const QStringList facts = QString::fromUtf8(probe.readAllStandardOutput()).simplified().split(QRegularExpression("[, ]"));
+        QCOMPARE(facts.mid(0, 4), QStringList({"vp9", "512", "512", "1"}));
+        QVERIFY2(facts.value(4).toDouble() > 0 && facts.value(4).toDouble() <= 3.0, qPrintable(facts.join(",")));
+        QVERIFY(FileBytes(folder + "telegram-stickers/faces/emoji.txt").contains("Grin.webm\t\xF0\x9F\x98\x80"));
+        // Signal's manifest as signal-cli reads it, and APNG stickers; WhatsApp's animated WebP and tray icon.
+        QProcess python;
+        python.start("/usr/bin/python3", {"-c",
+                                 "import json, sys\nfrom PIL import Image\nd = sys.argv[1]\n"
+                                 "m = json.load(open(d + 'signal/faces/manifest.json'))\n"
+                                 "print(m['title'], m['cover']['file'], [s['file'] + s['emoji'] for s in m['stickers']])\n"
+                                 "for f in ['signal/faces/Wink.png', 'whatsapp/faces/Wink.webp', 'whatsapp/faces/tray.png']:\n"
+                                 "    im = Image.open(d + f); print(im.format, im.size, getattr(im, 'n_frames', 1) > 1, im.mode)",
+                                 folder});
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
+                 QString::fromUtf8("faces Smile.png ['Smile.png🙂', 'Grin.png😀', 'Wink.png😉', 'Wow.png😮']\n"
+                                   "PNG (512, 512) True RGBA\n"
+                                   "WEBP (512, 512) True RGBA\n"
+                                   "PNG (96, 96) False RGBA\n"));
+    }
+
+    void animationsAreCutOrSpedUpAndFramesMergedToTheLimits() {
+        std::vector<QImage> frames(50, QImage(4, 4, QImage::Format_ARGB32));
+        const std::vector<int> delays(50, 100);
+        const TTimedFrames cut = FitTiming(frames, delays, 3, 0, false);
+        QCOMPARE(cut.frames.size(), std::size_t{30});
+        QCOMPARE(cut.changes, QStringList({"cut from 5 s to 3 s"}));
+        const TTimedFrames fast = FitTiming(frames, delays, 3, 30, true);
+        QCOMPARE(fast.frames.size(), std::size_t{50});
+        QCOMPARE(std::accumulate(fast.delaysMs.begin(), fast.delaysMs.end(), 0), 3000);
+        QCOMPARE(fast.changes, QStringList({"sped up from 5 s to 3 s"}));
+        const TTimedFrames merged = FitTiming(frames, std::vector<int>(50, 20), 0, 30, false);
+        QCOMPARE(merged.frames.size(), std::size_t{25});
+        QCOMPARE(merged.changes, QStringList({"50 frames a second to 25"}));
+    }
+
+    void aWhatsAppPackOfMoreThanThirtyIsSplit() {
+        testing::TempFolder work, output;
+        QImage dot(8, 8, QImage::Format_ARGB32);
+        dot.fill(Qt::blue);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        dot.save(&buffer, "PNG");
+        std::string items;
+        std::vector<std::pair<std::string, std::string>> files;
+        for (int i = 0; i < 31; ++i) {
+            const std::string name = "dot" + std::to_string(i) + ".png";
+            items += testing::EmoticonItem(name, "Dot " + std::to_string(i), ":" + std::to_string(i));
+            files.emplace_back(name, png.toStdString());
+        }
+        files.emplace_back("content.xml", testing::EmoticonManifest(items));
+        const std::string pack = work.File("dots.cab");
+        testing::MakeCabinetOf(pack, files);
+        const TChatExportReport report = ExportPackForChat(Global(), pack, *FindChatTarget("whatsapp"), QString::fromStdString(output.Folder()), {});
+        QVERIFY2(report.failure.isEmpty(), qPrintable(report.failure));
+        QCOMPARE(QDir(report.written + "/dots 1").entryList(QDir::Files).size(), 31);
+        QCOMPARE(QDir(report.written + "/dots 2").entryList(QDir::Files), QStringList({"Dot 30.webp", "tray.png"}));
     }
 
     void whatCannotBeReadOrMadeToFitIsLeftOutAndNamed() {
@@ -137,7 +212,7 @@ private slots:
                                       {"wide.png", widePng.toStdString()},
                                       {"noise.gif", NoiseGif(300)},
                                       {"page.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>"}});
-        const TChatExportReport report = ExportPackForChat(Global(), pack, *FindChatTarget("slack"), QString::fromStdString(output.Folder()), false);
+        const TChatExportReport report = ExportPackForChat(Global(), pack, *FindChatTarget("slack"), QString::fromStdString(output.Folder()), {});
         QVERIFY2(report.leftOut.join("\n").contains("Wide: 5000 x 10 pixels, larger than 4096 x 4096"), qPrintable(report.leftOut.join("\n")));
         QVERIFY(report.leftOut.join("\n").contains("Page: not a GIF, PNG, JPEG or BMP picture"));
         QVERIFY(report.leftOut.join("\n").contains("Noise: cannot be made smaller than 128 KB"));
