@@ -43,6 +43,14 @@ QImage FirstFrame(const QString& path) {
     return reader.read().convertToFormat(QImage::Format_ARGB32);
 }
 
+std::string PngOf(const QImage& picture) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return png.toStdString();
+}
+
 // An animated GIF of coloured noise, 40 pixels square: no palette or frame rate makes it small.
 std::string NoiseGif(int frames) {
     std::mt19937 random(5);
@@ -177,16 +185,12 @@ private slots:
         testing::TempFolder work, output;
         QImage dot(8, 8, QImage::Format_ARGB32);
         dot.fill(Qt::blue);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        dot.save(&buffer, "PNG");
         std::string items;
         std::vector<std::pair<std::string, std::string>> files;
         for (int i = 0; i < 31; ++i) {
             const std::string name = "dot" + std::to_string(i) + ".png";
             items += testing::EmoticonItem(name, "Dot " + std::to_string(i), ":" + std::to_string(i));
-            files.emplace_back(name, png.toStdString());
+            files.emplace_back(name, PngOf(dot));
         }
         files.emplace_back("content.xml", testing::EmoticonManifest(items));
         const std::string pack = work.File("dots.cab");
@@ -201,15 +205,11 @@ private slots:
         testing::TempFolder work, output;
         QImage wide(5000, 10, QImage::Format_RGB32);
         wide.fill(Qt::red);
-        QByteArray widePng;
-        QBuffer buffer(&widePng);
-        buffer.open(QIODevice::WriteOnly);
-        wide.save(&buffer, "PNG");
         const std::string pack = work.File("odd.cab");
         testing::MakeCabinetOf(pack, {{"content.xml", testing::EmoticonManifest(testing::EmoticonItem("wide.png", "Wide", ":w") +
                                                                                 testing::EmoticonItem("noise.gif", "Noise", ":n") +
                                                                                 testing::EmoticonItem("page.svg", "Page", ":s"))},
-                                      {"wide.png", widePng.toStdString()},
+                                      {"wide.png", PngOf(wide)},
                                       {"noise.gif", NoiseGif(300)},
                                       {"page.svg", "<svg xmlns='http://www.w3.org/2000/svg'/>"}});
         const TChatExportReport report = ExportPackForChat(Global(), pack, *FindChatTarget("slack"), QString::fromStdString(output.Folder()), {});
