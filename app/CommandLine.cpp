@@ -54,11 +54,18 @@ std::optional<std::string> CommandLineInformation(const std::string& firstArgume
     if (firstArgument == "--version") return "Quillane " + version + "\n";
     if (firstArgument != "--help") return std::nullopt;
     return "Usage: quillane [PACK]\n"
+           "       quillane --export=TARGET --output=FOLDER [--force] [--speed-up] [--emoji=E] PACK...\n"
            "Keeps a catalogue of MSN Messenger content packs (winks, display pictures and\n"
            "emoticon packs), previews them, installs them, and builds new ones.\n"
            "\n"
            "  PACK       a pack file (.QZK, .QZC, .CAB, .mco) or the URL of a pack: only the\n"
            "             install window opens, installs it, and Quillane ends when it closes\n"
+           "  --export=TARGET  export each PACK's pictures for a chat program into FOLDER,\n"
+           "             without a window: discord, telegram-stickers, telegram-emoji,\n"
+           "             signal, whatsapp, slack, matrix (a zip) or pidgin (a smiley theme\n"
+           "             as .tar.gz); --force replaces an earlier export, --speed-up runs an\n"
+           "             animation faster instead of cutting it, --emoji=E is a sticker's\n"
+           "             emoji where its shortcut gives none\n"
            "  --help     show this help and end\n"
            "  --version  show the version and end\n"
            "\n"

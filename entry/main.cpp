@@ -1,3 +1,4 @@
+#include "ChatExportCommand.h"
 #include "CommandLine.h"
 #include "FlashView.h"
 #include "StartWindow.h"
@@ -6,6 +7,8 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     // Answered before any window or display is needed.
@@ -14,6 +17,13 @@ int main(int argc, char* argv[]) {
             std::fputs(information->c_str(), stdout);
             return 0;
         }
+    }
+    // An export from the command line opens no window.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (quillane::IsChatExportCommand(arguments)) {
+        QCoreApplication application(argc, argv);
+        quillane::InstallGlobal(std::make_unique<quillane::TGlobal>());
+        return quillane::RunChatExportCommand(arguments);
     }
     quillane::PrepareFlashPlayer();
     QApplication application(argc, argv);

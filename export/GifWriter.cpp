@@ -13,12 +13,13 @@
 namespace quillane {
 namespace {
 
-// In a frame of more than 256 colours, a colour that covers at least this
-// share of it (1 in 500 pixels) is kept exactly, up to this many of them; the
-// rest of the palette is giflib's median cut of the other pixels.
+// In a frame of more colours than its palette holds, a colour that covers at
+// least this share of it (1 in 500 pixels) is kept exactly, up to three
+// quarters of the palette; the rest of the palette is giflib's median cut of
+// the other pixels.
 constexpr std::size_t kFlatShare = 500;
-constexpr std::size_t kMostFlatColours = 192;
-constexpr std::size_t kPaletteSize = 256;
+// Marks a transparent pixel among 0xRRGGBB colours.
+constexpr std::uint32_t kTransparentPixel = 0x01000000;
 
 int Red(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
 int Green(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
@@ -87,12 +88,13 @@ void Check(int result, GifFileType* gif) {
 
 }  // namespace
 
-TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels) {
+TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels, std::size_t colours) {
+    const std::size_t mostFlat = colours * 3 / 4;
     std::unordered_map<std::uint32_t, std::size_t> counts;
     for (std::uint32_t c : pixels) ++counts[c];
     TIndexedPicture picture;
     std::unordered_map<std::uint32_t, std::size_t> indexOf;
-    if (counts.size() <= kPaletteSize) {
+    if (counts.size() <= colours) {
         for (const auto& [colour, count] : counts) {
             indexOf[colour] = picture.palette.size();
             picture.palette.push_back(colour);
@@ -103,11 +105,11 @@ TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels) {
         std::sort(byCount.begin(), byCount.end(), std::greater<>());
         const std::size_t flat = std::max<std::size_t>(2, pixels.size() / kFlatShare);
         for (const auto& [count, colour] : byCount) {
-            if (count < flat || picture.palette.size() == kMostFlatColours) break;
+            if (count < flat || picture.palette.size() == mostFlat) break;
             indexOf[colour] = picture.palette.size();
             picture.palette.push_back(colour);
         }
-        const auto rest = MedianCut(pixels, indexOf, static_cast<int>(kPaletteSize - picture.palette.size()));
+        const auto rest = MedianCut(pixels, indexOf, static_cast<int>(colours - picture.palette.size()));
         picture.palette.insert(picture.palette.end(), rest.begin(), rest.end());
         for (const auto& [count, colour] : byCount) {
             if (!indexOf.count(colour)) indexOf[colour] = Nearest(picture.palette, colour);
@@ -118,12 +120,38 @@ TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels) {
     return picture;
 }
 
+namespace {
+
+// The opaque pixels' palette, then one last entry that the transparent pixels take.
+TIndexedPicture QuantizeWithTransparency(const std::vector<std::uint32_t>& pixels, std::size_t colours) {
+    std::vector<std::uint32_t> opaque;
+    for (std::uint32_t c : pixels) {
+        if (c != kTransparentPixel) opaque.push_back(c);
+    }
+    TIndexedPicture picture = QuantizePicture(opaque, colours - 1);
+    const auto transparent = static_cast<std::uint8_t>(picture.palette.size());
+    picture.palette.push_back(0);
+    std::vector<std::uint8_t> indices;
+    indices.reserve(pixels.size());
+    auto next = picture.indices.begin();
+    for (std::uint32_t c : pixels) indices.push_back(c == kTransparentPixel ? transparent : *next++);
+    picture.indices = std::move(indices);
+    return picture;
+}
+
+}  // namespace
+
 struct TGifWriter::Encoder {
     GifFileType* gif = nullptr;
     ~Encoder() {
         if (gif) EGifCloseFile(gif, nullptr);
     }
 };
+
+TGifWriter::TGifWriter(int width, int height, Transparency transparency) : TGifWriter(width, height) {
+    if (transparency.colours < 2 || transparency.colours > 256) throw EGifWriteError("a palette holds 2 to 256 colours");
+    transparentColours_ = transparency.colours;
+}
 
 TGifWriter::TGifWriter(int width, int height)
     : width_(width), height_(height), encoder_(std::make_unique<Encoder>()) {
@@ -149,7 +177,8 @@ void TGifWriter::AddFrame(const std::uint8_t* rgbx, double milliseconds) {
     const std::size_t count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
     std::vector<std::uint32_t> frame(count);
     for (std::size_t i = 0; i < count; ++i, rgbx += 4) {
-        frame[i] = (std::uint32_t{rgbx[0]} << 16) | (std::uint32_t{rgbx[1]} << 8) | rgbx[2];
+        const bool transparent = transparentColours_ > 0 && rgbx[3] < 128;
+        frame[i] = transparent ? kTransparentPixel : (std::uint32_t{rgbx[0]} << 16) | (std::uint32_t{rgbx[1]} << 8) | rgbx[2];
     }
     if (hasPending_ && frame == pending_) {
         pendingEnd_ += milliseconds;
@@ -169,7 +198,8 @@ void TGifWriter::StorePending() {
     GifFileType* gif = encoder_->gif;
     // Only the rectangle that changed since the frame shown before.
     int left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
-    if (!shown_.empty()) {
+    // With transparency each frame is whole: one that clears a pixel cannot be drawn over the last.
+    if (!shown_.empty() && transparentColours_ == 0) {
         left = width_, top = height_, right = -1, bottom = -1;
         for (int y = 0; y < height_; ++y) {
             for (int x = 0; x < width_; ++x) {
@@ -188,12 +218,12 @@ void TGifWriter::StorePending() {
         const auto row = pending_.begin() + static_cast<std::ptrdiff_t>(y) * width_;
         part.insert(part.end(), row + left, row + right + 1);
     }
-    TIndexedPicture picture = QuantizePicture(part);
+    TIndexedPicture picture = transparentColours_ > 0 ? QuantizeWithTransparency(part, static_cast<std::size_t>(transparentColours_)) : QuantizePicture(part);
 
     GraphicsControlBlock control{};
-    control.DisposalMode = DISPOSE_DO_NOT;
+    control.DisposalMode = transparentColours_ > 0 ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT;
     control.UserInputFlag = false;
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    control.TransparentColor = transparentColours_ > 0 ? static_cast<int>(picture.palette.size()) - 1 : NO_TRANSPARENT_COLOR;
     // Delays in hundredths of a second, rounded from the frame's start and end
     // so that their sum keeps the movie's length.
     control.DelayTime = static_cast<int>(std::clamp(Hundredths(pendingEnd_) - Hundredths(pendingStart_), kShortestDelay, 65535L));
@@ -218,8 +248,8 @@ void TGifWriter::StorePending() {
     ++framesStored_;
 }
 
-bool TGifWriter::Finish(const std::string& path, bool loop) {
-    if (!encoder_->gif) return false;
+const std::string& TGifWriter::Close(bool loop) {
+    if (!encoder_->gif) return bytes_;
     if (hasPending_) StorePending();
     hasPending_ = false;
     int error = 0;
@@ -231,7 +261,12 @@ bool TGifWriter::Finish(const std::string& path, bool loop) {
         const std::string block = LoopBlock();
         if (bytes_.compare(kScreenEnd, block.size(), block) == 0) bytes_.erase(kScreenEnd, block.size());
     }
-    return ReplaceEntryAtomically(path, bytes_);
+    return bytes_;
+}
+
+bool TGifWriter::Finish(const std::string& path, bool loop) {
+    if (!encoder_->gif) return false;
+    return ReplaceEntryAtomically(path, Close(loop));
 }
 
 }  // namespace quillane

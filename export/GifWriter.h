@@ -20,17 +20,28 @@ namespace quillane {
 // once, a link of its name included, never writing through it. No Qt.
 class TGifWriter {
 public:
+    // Pictures with transparency (an alpha below half is transparent): each
+    // frame is stored whole over a cleared screen, with one palette entry for
+    // the transparent pixels, and the rest of the palette at most `colours` - 1.
+    struct Transparency {
+        int colours = 256;
+    };
+
     TGifWriter(int width, int height);
+    TGifWriter(int width, int height, Transparency transparency);
     ~TGifWriter();
     TGifWriter(const TGifWriter&) = delete;
     TGifWriter& operator=(const TGifWriter&) = delete;
 
     // A frame of width x height pixels, 4 bytes each (red, green, blue and an
-    // unused fourth), row after row, shown for `milliseconds`.
+    // unused fourth, or alpha with Transparency), row after row, shown for `milliseconds`.
     void AddFrame(const std::uint8_t* rgbx, double milliseconds);
 
-    // Writes the GIF over `path`; false when it cannot be written, with the old file untouched.
-    // `loop` false makes it play once and hold its last frame, as a movie that stops at its end does.
+    // Ends the GIF and gives all its bytes. `loop` false makes it play once
+    // and hold its last frame, as a movie that stops at its end does.
+    const std::string& Close(bool loop = true);
+
+    // Ends the GIF and writes it over `path`; false when it cannot be written, with the old file untouched.
     bool Finish(const std::string& path, bool loop = true);
 
     // Frames stored so far; the frame still pending counts once it differs from the last.
@@ -43,6 +54,8 @@ private:
 
     int width_;
     int height_;
+    // Palette entries a frame may take; 0 when the frames are opaque.
+    int transparentColours_ = 0;
     std::vector<std::uint32_t> pending_;
     std::vector<std::uint32_t> shown_;
     double pendingStart_ = 0;
@@ -60,12 +73,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The palette of a picture of packed 0xRRGGBB colours, at most 256 entries,
-// and each pixel's index into it.
+// The palette of a picture of packed 0xRRGGBB colours, at most `colours`
+// entries, and each pixel's index into it.
 struct TIndexedPicture {
     std::vector<std::uint32_t> palette;
     std::vector<std::uint8_t> indices;
 };
-TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels);
+TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels, std::size_t colours = 256);
 
 }  // namespace quillane

@@ -82,14 +82,14 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
 
 }  // namespace
 
-QString SafeFileName(const QString& name, const QString& extension) {
+QString SafeFileName(const QString& name, const QString& extension, int longestBytes) {
     static const QRegularExpression unsafe(R"([\x00-\x1F<>:"/\\|?*\x7F])");
     QString safe = name;
     safe.replace(unsafe, "_");
     safe = safe.trimmed();
     while (safe.startsWith('.')) safe.remove(0, 1);
     const QString tail = extension.isEmpty() ? QString() : "." + extension;
-    safe = CutToBytes(safe, kLongestFileNameBytes - tail.toUtf8().size()).trimmed();
+    safe = CutToBytes(safe, longestBytes - tail.toUtf8().size()).trimmed();
     while (safe.endsWith('.')) safe.chop(1);
     return (safe.isEmpty() ? QString("picture") : safe) + tail;
 }
@@ -121,7 +121,10 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
             source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
         }
         const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
-        if (format.isEmpty()) continue;
+        if (format.isEmpty()) {
+            found.notPictures << name;
+            continue;
+        }
         found.pictures.push_back({source, name, QString::fromStdString(item.shortcut), SafeFileName(name, ExtensionOf(format))});
         found.emoticons = found.emoticons || item.type == "emoticon";
     }

@@ -21,6 +21,8 @@ struct TPackPictures {
     std::vector<TPackPicture> pictures;
     // The items the pack lists but could not give, by name: a cabinet damaged part-way.
     QStringList missing;
+    // The items whose files are no GIF, PNG, JPEG or BMP picture, by name.
+    QStringList notPictures;
     // An emoticon pack gets a list of names, shortcuts and files beside its pictures.
     bool emoticons = false;
     // Why nothing can be saved, for the user; empty when the pictures were found.
@@ -36,8 +38,8 @@ inline constexpr int kLongestFileNameBytes = 200;
 
 // A name made safe as a file name on any file system: no folder separators,
 // no characters that some systems refuse, no leading dot, not empty, and with
-// `extension` at most kLongestFileNameBytes long, cut at a whole character.
-QString SafeFileName(const QString& name, const QString& extension = QString());
+// `extension` at most `longestBytes` long, cut at a whole character.
+QString SafeFileName(const QString& name, const QString& extension = QString(), int longestBytes = kLongestFileNameBytes);
 
 // Unpacks the pack into `workFolder` (which it makes) and finds its pictures:
 // emoticons, display pictures and backgrounds as they are, and the still

@@ -4,21 +4,21 @@
 
 #include "BackgroundJob.h"
 #include "ErrorBox.h"
-#include "FileDialogs.h"
 #include "FlashView.h"
 #include "PackPictures.h"
+#include "SaveDialogs.h"
 #include "WinkGifJob.h"
 #include "WinksGlobal.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QSpinBox>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -62,33 +62,6 @@ bool ChooseGifSize(QWidget* parent, TWinkGifJob::Options& options) {
     return true;
 }
 
-QString ChooseFile(QWidget* parent, const QString& caption, const QString& filter, const QString& name,
-                   QFileDialog::FileMode mode) {
-    QFileDialog dialog(parent, caption, QString(), filter);
-    dialog.setObjectName(mode == QFileDialog::Directory ? "dlgPicturesFolder" : "dlgSaveGif");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setFileMode(mode);
-    StartInLastFolder(dialog, mode == QFileDialog::Directory ? "SavePictures" : "SaveGif");
-    if (mode == QFileDialog::Directory) {
-        dialog.setOption(QFileDialog::ShowDirsOnly);
-    } else {
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix("gif");
-        dialog.selectFile(name);
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    const QString chosen = dialog.selectedFiles().constFirst();
-    // The dialog asks about a file it can open; a dangling link of the name is there too, and is replaced itself.
-    const QFileInfo entry(chosen);
-    if (mode != QFileDialog::Directory && entry.isSymLink() && !entry.exists()) {
-        const auto answer = ShowMessageBox(parent, QMessageBox::Question,
-                                           QString("%1 already exists.\nDo you want to replace it?").arg(entry.fileName()),
-                                           QMessageBox::Yes | QMessageBox::No);
-        if (answer != QMessageBox::Yes) return {};
-    }
-    return chosen;
-}
-
 }  // namespace
 
 void TFrmMain::actSaveGifExecute() {
@@ -100,8 +73,7 @@ void TFrmMain::actSaveGifExecute() {
     options.longestSeconds = kLongestGifSeconds;
     if (!ChooseGifSize(this, options)) return;
     const QString name = QFileInfo(flsPreview->Movie()).completeBaseName();
-    options.target = ChooseFile(this, "Save as Animated GIF", "GIF pictures (*.gif)", (name.isEmpty() ? "wink" : name) + ".gif",
-                                QFileDialog::AnyFile);
+    options.target = ChooseGifFile(this, (name.isEmpty() ? "wink" : name) + ".gif");
     if (options.target.isEmpty()) return;
 
     auto* job = new TWinkGifJob(options, QString::fromStdString(Global().AppPath) + "ruffle/", this);
@@ -128,14 +100,19 @@ void TFrmMain::actSaveGifExecute() {
     job->Start();
 }
 
-void TFrmMain::actSavePicturesExecute() {
+std::string TFrmMain::PreviewedPackFile() const {
     const std::string pack = !OpenedPackFile.empty() ? OpenedPackFile : CurrentItem ? LocalPackOf(CurrentItem) : std::string();
     std::error_code error;
-    if (pack.empty() || !std::filesystem::is_regular_file(pack, error)) {
+    return !pack.empty() && std::filesystem::is_regular_file(pack, error) ? pack : std::string();
+}
+
+void TFrmMain::actSavePicturesExecute() {
+    const std::string pack = PreviewedPackFile();
+    if (pack.empty()) {
         return Tell(this, "Save Pictures needs the pack on this computer: preview a pack file, or a pack that has been "
                           "downloaded or installed.");
     }
-    QString folder = ChooseFile(this, "Save Pictures into a Folder", QString(), QString(), QFileDialog::Directory);
+    QString folder = ChooseSaveFolder(this, "Save Pictures into a Folder", "dlgPicturesFolder", "SavePictures");
     if (folder.isEmpty()) return;
     if (!folder.endsWith('/')) folder += '/';
 

@@ -123,6 +123,9 @@ void TFrmMain::CreateActions() {
     connect(actSaveGif, &QAction::triggered, this, [this] { Guarded([this] { actSaveGifExecute(); }, this); });
     actSavePictures = MakeAction(this, "actSavePictures", "Save P&ictures...", "Save the pictures of the pack being previewed into a folder");
     connect(actSavePictures, &QAction::triggered, this, [this] { Guarded([this] { actSavePicturesExecute(); }, this); });
+    actExportChat = MakeAction(this, "actExportChat", "Export for a &Chat Program...",
+                               "Export the pictures of the pack being previewed for Discord, Telegram, Signal, WhatsApp, Slack, Matrix or Pidgin");
+    connect(actExportChat, &QAction::triggered, this, [this] { Guarded([this] { actExportChatExecute(); }, this); });
     connect(actUpgrade, &QAction::triggered, this, [this] { Guarded([this] { actUpgradeExecute(); }, this); });
     connect(actPackMark, &QAction::triggered, this, [this] { Guarded([this] { actPackMarkExecute(); }, this); });
     // A check action has already flipped its mark when it reports the click;
@@ -147,7 +150,7 @@ void TFrmMain::CreateMenu() {
     file->addSeparator();
     file->addAction(actInstallLocal);
     file->addAction(actPreviewFile);
-    file->addActions({actSaveGif, actSavePictures});
+    file->addActions({actSaveGif, actSavePictures, actExportChat});
     file->addSeparator();
     file->addAction(Exit1);
     QMenu* tools = mnuMain->addMenu("&Tools");
@@ -232,7 +235,7 @@ void TFrmMain::CreateClientArea() {
     pnlPreview = new TPreviewArea(client);
     // Right-clicking the preview offers to save what it shows.
     pnlPreview->setContextMenuPolicy(Qt::ActionsContextMenu);
-    pnlPreview->addActions({actSaveGif, actSavePictures});
+    pnlPreview->addActions({actSaveGif, actSavePictures, actExportChat});
     flsPreview = pnlPreview->flsPreview;
     connect(flsPreview, &TFlashView::StageReady, this, [this] { EndFlashPreview(flsPreview->MovieShown()); });
     shpImage = pnlPreview->shpImage;

@@ -99,6 +99,7 @@ public:
     QAction* actPreviewFile;
     QAction* actSaveGif;
     QAction* actSavePictures;
+    QAction* actExportChat;
     QAction* Exit1;
     QAction* mnuToolbar;
     QAction* meuStatusBar;
@@ -151,8 +152,11 @@ private:
     void actPreviewFileExecute();
     void actSaveGifExecute();
     void actSavePicturesExecute();
+    void actExportChatExecute();
     // The pack file of a catalogue item on this computer: its DownloadUrl, or its copy in msnpack/.
     std::string LocalPackOf(CatalogueNode item) const;
+    // The pack file being previewed, when it is on this computer; empty otherwise.
+    std::string PreviewedPackFile() const;
 
     void treWinksListMouseUp(const QPoint& position);
     void Addnewitem1Click();

@@ -14,15 +14,15 @@ namespace {
 // No picture of a pack comes near this; a file that claims more is no picture of one.
 constexpr qint64 kLargestPictureFile = 16 << 20;
 
-QByteArray ReadBounded(const QString& path) {
+}  // namespace
+
+QByteArray ReadPictureBytes(const QString& path) {
     // Only a plain file: a named pipe or a device would be waited on for ever.
     UniqueFd fd = OpenRegularFile(QFile::encodeName(path).toStdString());
     QFile file;
     if (!fd || !file.open(fd.get(), QIODevice::ReadOnly | QIODevice::Unbuffered)) return {};
     return file.read(kLargestPictureFile + 1);
 }
-
-}  // namespace
 
 QByteArray PictureFormat(const QByteArray& head) {
     const std::string_view format = PictureFormatOf(std::string_view(head.constData(), static_cast<size_t>(head.size())));
@@ -48,7 +48,7 @@ QImage ReadPicture(const QByteArray& bytes, QString* failure) {
 }
 
 QImage ReadPictureFile(const QString& path, QString* failure) {
-    const QByteArray bytes = ReadBounded(path);
+    const QByteArray bytes = ReadPictureBytes(path);
     if (bytes.isEmpty() && failure) {
         *failure = "The file cannot be read.";
         return {};
@@ -57,7 +57,7 @@ QImage ReadPictureFile(const QString& path, QString* failure) {
 }
 
 QMovie* OpenPictureMovie(const QString& path, QObject* parent, int fitWithin) {
-    return OpenPictureMovieOf(ReadBounded(path), parent, fitWithin);
+    return OpenPictureMovieOf(ReadPictureBytes(path), parent, fitWithin);
 }
 
 QMovie* OpenPictureMovieOf(const QByteArray& bytes, QObject* parent, int fitWithin) {

@@ -21,6 +21,10 @@ QByteArray PictureFormat(const QByteArray& head);
 // such picture, with why in `failure` when it is given.
 QImage ReadPicture(const QByteArray& bytes, QString* failure = nullptr);
 
+// The bytes of a picture file: a plain file only, and no more than any
+// picture of a pack can hold (one byte more tells that it holds more).
+QByteArray ReadPictureBytes(const QString& path);
+
 // The picture in the file, read as ReadPicture reads bytes.
 QImage ReadPictureFile(const QString& path, QString* failure = nullptr);
 

@@ -1,0 +1,247 @@
+#include "ChatExport.h"
+
+#include "CanvasFitting.h"
+#include "ChatBundles.h"
+#include "ChatFileCheck.h"
+#include "ChatFileEncoding.h"
+#include "ChatNames.h"
+#include "FrameTiming.h"
+#include "PackPictures.h"
+#include "PidginThemeText.h"
+#include "RemoveTree.h"
+#include "ShortcutEmoji.h"
+#include "SourceFrames.h"
+#include "TextFile.h"
+#include "WinksGlobal.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <stdexcept>
+#include <vector>
+
+namespace quillane {
+namespace {
+
+std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString PackTitle(const std::string& packPath) { return QFileInfo(QString::fromStdString(packPath)).completeBaseName(); }
+
+QString ArchiveExtension(TChatBundle bundle) {
+    switch (bundle) {
+        case TChatBundle::Zip: return ".zip";
+        case TChatBundle::TarGz: return ".tar.gz";
+        case TChatBundle::Folder: break;
+    }
+    return {};
+}
+
+// A file made for the target, with the item it came from.
+struct TMadeFile {
+    TBundleFile file;
+    QString emoji;
+    QString shortcut;
+};
+
+// Frames made to the target's canvas, length, rate and bytes, then judged by reading them back.
+TEncodedFile MakeBytes(const TChatTarget& target, const TSourceFrames& source, const TChatExportOptions& options,
+                       int side, int margin, TChatFormat format, std::size_t limit, QStringList& changes) {
+    const TCanvasFrames canvas = FitOnCanvas(source.frames, side, margin);
+    if (!canvas.change.isEmpty()) changes << canvas.change;
+    TTimedFrames timed{canvas.frames, source.delaysMs, {}};
+    if (source.Animated()) timed = FitTiming(canvas.frames, source.delaysMs, target.longestSeconds, target.highestFrameRate, options.speedUp);
+    changes += timed.changes;
+    TEncodedFile encoded = EncodeChatFile(timed.frames, timed.delaysMs, format, limit);
+    changes += encoded.changes;
+    if (!encoded.failure.isEmpty()) return encoded;
+    // Never written over the target's limits, whatever the encoding thought.
+    encoded.failure = CheckChatFile(target, encoded.bytes, format);
+    return encoded;
+}
+
+// One picture made into the target's file; nothing, with the reason in the report, when it cannot be.
+std::optional<TMadeFile> MakeFile(const TChatTarget& target, const TPackPicture& picture, const TChatExportOptions& options,
+                                  TChatNames& names, TChatExportReport& report) {
+    const TSourceFrames source = ReadSourceFrames(picture.source);
+    if (!source.failure.isEmpty()) {
+        report.leftOut << picture.name + ": " + source.failure;
+        return std::nullopt;
+    }
+    const TChatFormat format = source.Animated() ? target.animated : target.still;
+    QStringList changes;
+    const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
+                                           source.Animated() ? target.animatedBytes : target.stillBytes, changes);
+    if (!encoded.failure.isEmpty()) {
+        report.leftOut << picture.name + ": " + encoded.failure;
+        return std::nullopt;
+    }
+    const QString fileName = names.Take(picture.name) + "." + QString::fromStdString(ExtensionOf(format));
+    report.files << (changes.isEmpty() ? fileName : fileName + ": " + changes.join(", "));
+    return TMadeFile{{fileName, encoded.bytes}, EmojiForShortcut(picture.shortcut, options.emoji), picture.shortcut};
+}
+
+// The still of the first picture as the tray icon a sticker pack shows.
+std::optional<TBundleFile> TrayIcon(const TChatTarget& target, const TPackPicture& first, TChatExportReport& report) {
+    TSourceFrames source = ReadSourceFrames(first.source);
+    if (!source.failure.isEmpty()) return std::nullopt;
+    source.frames.resize(1);
+    source.delaysMs.resize(1);
+    QStringList changes;
+    TChatTarget tray = target;
+    tray.side = target.traySide;
+    tray.stillBytes = target.trayBytes;
+    const TEncodedFile encoded = MakeBytes(tray, source, {}, target.traySide, 0, TChatFormat::Png, target.trayBytes, changes);
+    if (!encoded.failure.isEmpty()) {
+        report.notes << "No tray icon: " + encoded.failure + ".";
+        return std::nullopt;
+    }
+    return TBundleFile{"tray.png", encoded.bytes};
+}
+
+// Pidgin's theme file: the pack's name, its first picture as the icon, each picture with its shortcut.
+TBundleFile ThemeFile(const QString& title, const std::vector<TMadeFile>& made) {
+    std::string text = ThemeKeyLine("Name", title.toStdString()) + ThemeKeyLine("Description", "Made by Quillane") +
+                       ThemeKeyLine("Icon", made.front().file.name.toStdString()) + "\n[default]\n";
+    for (const TMadeFile& file : made) {
+        std::vector<std::string> shortcuts;
+        if (ThemeCanHoldShortcut(file.shortcut.toStdString())) shortcuts.push_back(file.shortcut.toStdString());
+        text += ThemeSmileyLines(file.file.name.toStdString(), shortcuts);
+    }
+    return {"theme", QByteArray::fromStdString(text)};
+}
+
+// What the sticker bot is sent with each file, one line each.
+TBundleFile TelegramList(const std::vector<TMadeFile>& made) {
+    QString text = "File\tEmoji\n";
+    for (const TMadeFile& file : made) text += file.file.name + '\t' + file.emoji + '\n';
+    return {"emoji.txt", text.toUtf8()};
+}
+
+// The manifest that signal-cli uploadStickerPack reads.
+TBundleFile SignalManifest(const QString& title, const std::vector<TMadeFile>& made) {
+    QJsonArray stickers;
+    for (const TMadeFile& file : made) stickers.append(QJsonObject{{"file", file.file.name}, {"emoji", file.emoji}});
+    const QJsonObject manifest{{"title", title},
+                               {"author", "Quillane"},
+                               {"cover", QJsonObject{{"file", made.front().file.name}, {"emoji", made.front().emoji}}},
+                               {"stickers", stickers}};
+    return {"manifest.json", QJsonDocument(manifest).toJson()};
+}
+
+// The files in a folder beside `target`, then renamed into its place, an entry there before replaced only then.
+void WriteFolder(const QString& target, const std::vector<TBundleFile>& files) {
+    QTemporaryDir fresh(target + ".XXXXXX");
+    if (!fresh.isValid()) throw std::runtime_error("no folder can be made there");
+    for (const TBundleFile& file : files) {
+        if (file.name.endsWith('/')) {
+            if (!QDir(fresh.path()).mkpath(file.name)) throw std::runtime_error(("\"" + file.name + "\" cannot be made").toStdString());
+            continue;
+        }
+        if (!ReplaceEntryAtomically(Local(fresh.filePath(file.name)), std::string_view(file.bytes.constData(), file.bytes.size()))) {
+            throw std::runtime_error(("\"" + file.name + "\" cannot be written").toStdString());
+        }
+    }
+    std::error_code error;
+    if (SomethingAt(Local(target)) && !RemoveTree(Local(target), error)) throw std::runtime_error("the old export cannot be removed");
+    if (std::rename(Local(fresh.path()).c_str(), Local(target).c_str()) != 0) throw std::runtime_error("the folder cannot be put in place");
+    fresh.setAutoRemove(false);
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                                      QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther);
+}
+
+// The made files as the target's folder holds them: its lists beside the
+// pictures, split into numbered folders of at most the files a pack takes.
+std::vector<TBundleFile> Laid(const TChatTarget& target, const QString& title, const std::vector<TMadeFile>& made,
+                              const std::optional<TBundleFile>& tray) {
+    const std::size_t per = target.perFolder > 0 ? static_cast<std::size_t>(target.perFolder) : made.size();
+    const bool split = made.size() > per;
+    std::vector<TBundleFile> laid;
+    for (std::size_t start = 0; start < made.size(); start += per) {
+        const std::vector<TMadeFile> part(made.begin() + static_cast<std::ptrdiff_t>(start),
+                                          made.begin() + static_cast<std::ptrdiff_t>(std::min(made.size(), start + per)));
+        const QString inside = split ? QString("%1 %2/").arg(title).arg(start / per + 1) : QString();
+        if (!inside.isEmpty()) laid.push_back({inside, {}});
+        std::vector<TBundleFile> files;
+        for (const TMadeFile& file : part) files.push_back(file.file);
+        if (target.emoji == TChatEmojiList::TelegramList) files.push_back(TelegramList(part));
+        if (target.emoji == TChatEmojiList::SignalManifest) files.push_back(SignalManifest(title, part));
+        if (target.bundle == TChatBundle::TarGz) files.push_back(ThemeFile(title, part));
+        if (tray) files.push_back(*tray);
+        for (TBundleFile& file : files) laid.push_back({inside + file.name, file.bytes});
+    }
+    return laid;
+}
+
+}  // namespace
+
+QString ChatExportDestination(const std::string& packPath, const TChatTarget& target, const QString& outputFolder) {
+    const QString folder = outputFolder.endsWith('/') ? outputFolder : outputFolder + '/';
+    return folder + SafeFileName(PackTitle(packPath), ArchiveExtension(target.bundle).mid(1));
+}
+
+TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
+                                    const QString& outputFolder, const TChatExportOptions& options) {
+    TChatExportReport report;
+    const QString title = PackTitle(packPath);
+    report.written = ChatExportDestination(packPath, target, outputFolder);
+    if (SomethingAt(Local(report.written)) && !options.replace) {
+        report.failure = QString("\"%1\" is already there.").arg(QFileInfo(report.written).fileName());
+        return report;
+    }
+    QTemporaryDir work(QString::fromStdString(global.TempDir) + "export-XXXXXX");
+    if (!work.isValid()) {
+        report.failure = "No room to unpack the pack.";
+        return report;
+    }
+    const TPackPictures pictures = FindPackPictures(global, packPath, Local(work.path()) + "/");
+    for (const QString& missing : pictures.missing) report.leftOut << missing + ": could not be unpacked, the pack is damaged";
+    for (const QString& other : pictures.notPictures) report.leftOut << other + ": not a GIF, PNG, JPEG or BMP picture";
+    if (!pictures.failure.isEmpty()) {
+        report.failure = pictures.failure;
+        return report;
+    }
+    TChatNames names(target.naming);
+    std::vector<TMadeFile> made;
+    for (const TPackPicture& picture : pictures.pictures) {
+        try {
+            if (auto file = MakeFile(target, picture, options, names, report)) made.push_back(std::move(*file));
+        } catch (const std::exception& error) {
+            report.leftOut << picture.name + ": " + QString::fromStdString(error.what());
+        }
+    }
+    if (made.empty()) {
+        report.failure = "Nothing in this pack could be exported.";
+        return report;
+    }
+    if (static_cast<int>(made.size()) < target.fewest) {
+        report.notes << QString("%1 takes packs of %2 stickers or more; add pictures to this one before you import it.")
+                            .arg(QString::fromUtf8(target.title.data(), static_cast<qsizetype>(target.title.size())))
+                            .arg(target.fewest);
+    }
+    const std::optional<TBundleFile> tray = target.traySide > 0 ? TrayIcon(target, pictures.pictures.front(), report) : std::nullopt;
+    try {
+        std::vector<TBundleFile> files = Laid(target, title, made, tray);
+        if (target.bundle == TChatBundle::Folder) {
+            WriteFolder(report.written, files);
+            return report;
+        }
+        // A theme is its folder inside the archive.
+        if (target.bundle == TChatBundle::TarGz) {
+            const QString inside = SafeFileName(title) + "/";
+            for (TBundleFile& file : files) file.name.prepend(inside);
+            files.insert(files.begin(), {inside, {}});
+        }
+        const QByteArray archive = ArchiveOf(files, target.bundle);
+        if (!ReplaceEntryAtomically(Local(report.written), std::string_view(archive.constData(), archive.size()))) {
+            throw std::runtime_error("it cannot be written");
+        }
+    } catch (const std::exception& error) {
+        report.failure = QString("\"%1\" could not be written: %2.").arg(QFileInfo(report.written).fileName(), error.what());
+    }
+    return report;
+}
+
+}  // namespace quillane

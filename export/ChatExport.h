@@ -1,0 +1,52 @@
+#pragma once
+
+#include "ChatTargets.h"
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+namespace quillane {
+
+class TGlobal;
+
+// What the user chose beside the target.
+struct TChatExportOptions {
+    // An export already there is replaced.
+    bool replace = false;
+    // An animation longer than the program takes runs faster to fit, instead of being cut.
+    bool speedUp = false;
+    // The emoji of a sticker whose shortcut stands for none.
+    QString emoji = QStringLiteral("🙂");
+};
+
+// What an export did, as the user reads it.
+struct TChatExportReport {
+    // Where the pack went: its folder, or its archive.
+    QString written;
+    // Each file written, with what was changed to make it fit: "Smile.png: scaled 6x".
+    QStringList files;
+    // Each item left out, with why.
+    QStringList leftOut;
+    // What the user should know of the pack as a whole: "WhatsApp takes packs of 3 stickers or more".
+    QStringList notes;
+    // Why nothing was exported; empty when the pack was.
+    QString failure;
+};
+
+// Where the export of the pack goes in the output folder: its folder, or its archive.
+QString ChatExportDestination(const std::string& packPath, const TChatTarget& target, const QString& outputFolder);
+
+// Exports the pictures of a pack file for a chat program into
+// `outputFolder`: a folder named after the pack (split into numbered folders
+// where the program takes packs of fewer files), or an archive of that name
+// where the program imports one. Every file is read back and judged against
+// the target's limits before it is written; one that cannot keep them is
+// left out and named. The pack's folder or archive appears whole or not at
+// all; one already there is replaced only when the options say so, and then
+// as an entry of its own, a link never followed. Touches no window: it may
+// run off the window's thread.
+TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
+                                    const QString& outputFolder, const TChatExportOptions& options);
+
+}  // namespace quillane

@@ -1,0 +1,119 @@
+// Exporting the pack being previewed for a chat program of today: the target
+// chosen in a small dialog, the folder in another, the work off the window's thread.
+#include "FrmMainU.h"
+
+#include "BackgroundJob.h"
+#include "ChatExport.h"
+#include "ErrorBox.h"
+#include "SaveDialogs.h"
+#include "WinksGlobal.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <memory>
+
+namespace quillane {
+namespace {
+
+// Lines of a report shown in the message itself; the rest are in its details.
+constexpr qsizetype kLinesShown = 12;
+
+// The target and what goes with it; nothing when cancelled.
+const TChatTarget* ChooseChatTarget(QWidget* parent, TChatExportOptions& options) {
+    QDialog dialog(parent);
+    dialog.setObjectName("dlgChatExport");
+    dialog.setWindowTitle("Export for a Chat Program");
+    auto* targets = new QComboBox(&dialog);
+    targets->setObjectName("cmbChatTarget");
+    for (const TChatTarget& target : ChatTargets()) {
+        targets->addItem(QString::fromUtf8(target.title.data(), static_cast<qsizetype>(target.title.size())));
+    }
+    auto* speedUp = new QCheckBox("&Speed up an animation that runs too long, instead of cutting it", &dialog);
+    speedUp->setObjectName("chkChatSpeedUp");
+    auto* emoji = new QLineEdit(options.emoji, &dialog);
+    emoji->setObjectName("edtChatEmoji");
+    emoji->setMaxLength(16);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QFormLayout(&dialog);
+    layout->addRow("&Export for:", targets);
+    layout->addRow(speedUp);
+    layout->addRow("E&moji for a sticker whose shortcut has none:", emoji);
+    layout->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return nullptr;
+    options.speedUp = speedUp->isChecked();
+    if (!emoji->text().trimmed().isEmpty()) options.emoji = emoji->text().trimmed();
+    return &ChatTargets().at(static_cast<std::size_t>(targets->currentIndex()));
+}
+
+// The report as the user reads it: where the pack went, each file, each item left out.
+QString ReportText(const TChatExportReport& report) {
+    QStringList lines = {QString("Exported %1 %2 into \"%3\".")
+                             .arg(report.files.size())
+                             .arg(report.files.size() == 1 ? "picture" : "pictures", report.written)};
+    lines += report.files;
+    for (const QString& left : report.leftOut) lines << "Left out: " + left;
+    lines += report.notes;
+    if (lines.size() > kLinesShown) {
+        const qsizetype more = lines.size() - kLinesShown;
+        lines = lines.mid(0, kLinesShown);
+        lines << QString("... and %1 more.").arg(more);
+    }
+    return lines.join("\n");
+}
+
+}  // namespace
+
+void TFrmMain::actExportChatExecute() {
+    const std::string pack = PreviewedPackFile();
+    if (pack.empty()) {
+        return ShowMessageBox(this, QMessageBox::Information,
+                              "Export for a Chat Program needs the pack on this computer: preview a pack file, or a pack "
+                              "that has been downloaded or installed."),
+               void();
+    }
+    TChatExportOptions options;
+    const TChatTarget* target = ChooseChatTarget(this, options);
+    if (!target) return;
+    const QString folder = ChooseSaveFolder(this, "Export into a Folder", "dlgChatExportFolder", "ExportChat");
+    if (folder.isEmpty()) return;
+    const QString destination = ChatExportDestination(pack, *target, folder);
+    if (QFileInfo(destination).exists() || QFileInfo(destination).isSymLink()) {
+        const auto answer = ShowMessageBox(this, QMessageBox::Question,
+                                           QString("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(destination).fileName()),
+                                           QMessageBox::Yes | QMessageBox::No);
+        if (answer != QMessageBox::Yes) return;
+        options.replace = true;
+    }
+
+    auto report = std::make_shared<TChatExportReport>();
+    auto* job = new TBackgroundJob(
+        [report, pack, target, folder, options, &global = Global()] {
+            *report = ExportPackForChat(global, pack, *target, folder, options);
+        },
+        this);
+    auto* progress = new QProgressDialog("Exporting the pack...", "Cancel", 0, 0, this);
+    progress->setObjectName("prgChatExport");
+    progress->setWindowTitle(kApplicationTitle);
+    progress->setMinimumDuration(500);
+    // A cancelled export runs to its end unseen: what it wrote stays whole, as it is written whole.
+    connect(progress, &QProgressDialog::canceled, job, &TBackgroundJob::Cancel);
+    connect(job, &TBackgroundJob::Finished, this, [this, job, progress, report] {
+        job->deleteLater();
+        progress->deleteLater();
+        if (job->Cancelled()) return;
+        if (!report->failure.isEmpty()) return ShowMessageBox(this, QMessageBox::Warning, report->failure), void();
+        SetStatusText(QString("Exported %1 pictures.").arg(report->files.size()));
+        ShowMessageBox(this, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning, ReportText(*report));
+    });
+    job->Start();
+}
+
+}  // namespace quillane
