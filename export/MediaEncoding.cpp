@@ -95,8 +95,9 @@ void SetQuality(AVCodecContext* codec, TMediaKind kind, int quality) {
         // Constant quality: crf 4 (best) to 63 (smallest).
         codec->bit_rate = 0;
         av_opt_set_int(codec->priv_data, "crf", 4 + (100 - quality) * 59 / 99, 0);
-        av_opt_set(codec->priv_data, "deadline", "good", 0);
-        av_opt_set_int(codec->priv_data, "cpu-used", 4, 0);
+        // A sticker is a few dozen small frames: libvpx's fastest setting costs a little size, not a limit.
+        av_opt_set(codec->priv_data, "deadline", "realtime", 0);
+        av_opt_set_int(codec->priv_data, "cpu-used", 8, 0);
         // libvpx encodes alpha only without alternate reference frames.
         av_opt_set_int(codec->priv_data, "auto-alt-ref", 0, 0);
     }
