@@ -30,6 +30,12 @@ TFrmModContent::TFrmModContent(QWidget* parent) : QDialog(parent) {
     edtName = Place(new QLineEdit(this), "edtName", 104, 40, 161, 21);
     labKey = Place(new QLabel("Keyboard:", this), "labKey", 40, 72, 60, 21);
     edtKey = Place(new QLineEdit(this), "edtKey", 104, 72, 161, 21);
+    labKeyTaken = Place(new QLabel(this), "labKeyTaken", 104, 98, 240, 60);
+    labKeyTaken->setWordWrap(true);
+    labKeyTaken->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Names of pictures are shown as they are, never as markup.
+    labKeyTaken->setTextFormat(Qt::PlainText);
+    labKeyTaken->hide();
     btnOk = Place(new QPushButton("Save", this), "btnOk", 152, 186, 90, 25);
     btnCaption = Place(new QPushButton("Cancel", this), "btnCaption", 256, 186, 90, 25);
     // Names and shortcuts of any length.
@@ -43,6 +49,18 @@ TFrmModContent::TFrmModContent(QWidget* parent) : QDialog(parent) {
     connect(btnCaption, &QPushButton::clicked, this, &TFrmModContent::btnCaptionClick);
     FormCreate();
     FitCaptions(*this);
+}
+
+void TFrmModContent::WatchShortcut(std::function<QString(const QString& key)> takenBy) {
+    takenBy_ = std::move(takenBy);
+    connect(edtKey, &QLineEdit::textChanged, this, &TFrmModContent::ShowWhoHasTheShortcut);
+    ShowWhoHasTheShortcut();
+}
+
+void TFrmModContent::ShowWhoHasTheShortcut() {
+    labKeyTaken->setText(takenBy_(edtKey->text()));
+    labKeyTaken->setVisible(!labKeyTaken->text().isEmpty());
+    labKeyTaken->setAccessibleName(labKeyTaken->text());
 }
 
 void TFrmModContent::FormCreate() {

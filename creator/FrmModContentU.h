@@ -3,6 +3,7 @@
 #include "SkinEngine.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -20,10 +21,15 @@ public:
     QString EnteredName;
     QString EnteredKey;
 
+    // Says under the shortcut, as it is typed, what `takenBy` tells of the
+    // pictures that have it already (nothing when it is free).
+    void WatchShortcut(std::function<QString(const QString& key)> takenBy);
+
     QLabel* labName;
     QLineEdit* edtName;
     QLabel* labKey;
     QLineEdit* edtKey;
+    QLabel* labKeyTaken;
     QPushButton* btnOk;
     QPushButton* btnCaption;
 
@@ -31,6 +37,9 @@ private:
     void FormCreate();
     void btnOkClick();
     void btnCaptionClick();
+    void ShowWhoHasTheShortcut();
+
+    std::function<QString(const QString&)> takenBy_;
 
     TSkinEngine skinModContent{this};
 };

@@ -12,12 +12,16 @@ struct TPackItem {
     std::string Name;
     std::string Key;
     std::string FullPath;
+
+    bool operator==(const TPackItem&) const = default;
 };
 
 // What a pack is made of, in list order.
 struct TPackContents {
     std::vector<TPackItem> Emoticons;
     std::vector<TPackItem> DisplayPictures;
+
+    bool operator==(const TPackContents&) const = default;
 };
 
 // Lets pending user input run between the steps of a long generation.

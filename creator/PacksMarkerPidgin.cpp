@@ -86,12 +86,18 @@ void TFrmPacksCreator::btnImportPidginClick() {
     if (opnTheme->exec() != QDialog::Accepted) return;
     const TThemeImport imported = ImportPidginTheme(opnTheme->selectedFiles().value(0).toStdString());
     tabContent->setCurrentWidget(tabEmoticons);
+    std::vector<QTreeWidgetItem*> added;
     for (const TPackItem& emoticon : imported.emoticons) {
-        AddRow(lstEmoticons, emoticon.FullPath, QString::fromStdString(emoticon.Name), QString::fromStdString(emoticon.Key));
+        added.push_back(AddRow(lstEmoticons, emoticon.FullPath, QString::fromStdString(emoticon.Name),
+                               QString::fromStdString(emoticon.Key)));
     }
+    // What came in, what was left out and what is now shared, in one message.
+    QString report = ImportReport(imported);
+    const QString taken = TakenShortcutsText(added);
+    if (!taken.isEmpty()) report += "\n\n" + taken;
     // Names from the theme are shown as they are, never as markup.
-    QMessageBox box(imported.leftOut.empty() ? QMessageBox::Information : QMessageBox::Warning, kApplicationTitle,
-                    ImportReport(imported), QMessageBox::Ok, this);
+    QMessageBox box(imported.leftOut.empty() && taken.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
+                    kApplicationTitle, report, QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     if (imported.leftOut.size() > kLeftOutShown) {
         QString details;

@@ -1,13 +1,11 @@
 #include "PacksMarkerU.h"
 
-#include "CabOpt.h"
 #include "DialogFilters.h"
 #include "ErrorBox.h"
 #include "FileDialogs.h"
 #include "FitCaptions.h"
 #include "PictureReading.h"
 #include "FrmModContentU.h"
-#include "PackManifest.h"
 #include "WinksGlobal.h"
 
 #include <QApplication>
@@ -34,10 +32,6 @@ const char* const kPictureFilter =
     "GIF Image (*.gif)|*.gif";
 const char* const kPackFilter =
     "Quillane Pack (*.QZK)|*.QZK|Quillane pack (*.QZC)|*.QZC|Quillane pack (*.CAB)|*.CAB|Messenger pack (*.mco)|*.mco";
-
-// Columns of both lists; the last one holds the full path and is not shown.
-constexpr int kNameColumn = 2;
-constexpr int kKeyColumn = 3;
 
 struct Column {
     const char* title;
@@ -105,10 +99,6 @@ std::vector<std::string> DroppedFiles(const QMimeData* data) {
     return files;
 }
 
-void LetPendingInputRun() {
-    QCoreApplication::processEvents();
-}
-
 // The extension that a pack filter's pattern names: "QZC" for "*.QZC".
 QString ExtensionOf(const QString& filter) {
     const qsizetype dot = filter.lastIndexOf("*.");
@@ -126,13 +116,20 @@ TFrmPacksCreator::TFrmPacksCreator(QWidget* parent) : QDialog(parent) {
     setFont(QFont("MS Sans Serif", 8));
     CreateLists();
     CreateButtons();
+    FollowTheLists();
     CreateDialogs();
     CreateKeys();
     FormCreate();
     FitCaptions(*this);
 }
 
-TFrmPacksCreator::~TFrmPacksCreator() = default;
+TFrmPacksCreator::~TFrmPacksCreator() {
+    // The pages and the lists report their rows going while the window's parts are deleted.
+    for (QObject* source : std::initializer_list<QObject*>{tabContent, lstEmoticons, lstDisPictures, lstEmoticons->model(),
+                                                          lstDisPictures->model()}) {
+        source->disconnect(this);
+    }
+}
 
 void TFrmPacksCreator::CreateLists() {
     tabContent = new QTabWidget(this);
@@ -256,20 +253,22 @@ void TFrmPacksCreator::btnAddClick() {
     // The dialog cannot show such pictures at all, so the user learns here why they are missing.
     ReportUnnamable(PicturesNamedInACodePage(opnImage->directory().absolutePath().toStdString()));
     if (!accepted) return;
-    for (const QString& path : opnImage->selectedFiles()) AddPicture(ActiveList(), path.toStdString());
+    std::vector<QTreeWidgetItem*> added;
+    for (const QString& path : opnImage->selectedFiles()) added.push_back(AddPicture(ActiveList(), path.toStdString()));
+    WarnOfTakenShortcuts(added);
 }
 
-void TFrmPacksCreator::AddPicture(QTreeWidget* list, const std::string& path) {
+QTreeWidgetItem* TFrmPacksCreator::AddPicture(QTreeWidget* list, const std::string& path) {
     const QString name = QString::fromStdString(DefaultName(FileNameOf(path)));
-    AddRow(list, path, name, "/" + name);
+    return AddRow(list, path, name, "/" + name);
 }
 
-void TFrmPacksCreator::AddRow(QTreeWidget* list, const std::string& path, const QString& name, const QString& key) {
+QTreeWidgetItem* TFrmPacksCreator::AddRow(QTreeWidget* list, const std::string& path, const QString& name, const QString& key) {
     const bool emoticons = list == lstEmoticons;
     QStringList values = {QString::fromStdString(FileNameOf(path)), emoticons ? "Emoticon" : "Display Picture", name};
     if (emoticons) values.append(key);
     values.append(QString::fromStdString(path));
-    new QTreeWidgetItem(list, values);
+    return new QTreeWidgetItem(list, values);
 }
 
 void TFrmPacksCreator::ReportUnnamable(const std::vector<std::string>& names) {
@@ -304,7 +303,9 @@ bool TFrmPacksCreator::eventFilter(QObject* watched, QEvent* event) {
 
 void TFrmPacksCreator::AddDroppedFiles(QTreeWidget* list, const std::vector<std::string>& files) {
     const TPictureFiles sorted = SortPictureFiles(files);
-    for (const std::string& path : sorted.pictures) AddPicture(list, path);
+    std::vector<QTreeWidgetItem*> added;
+    for (const std::string& path : sorted.pictures) added.push_back(AddPicture(list, path));
+    WarnOfTakenShortcuts(added);
     ReportUnnamable(sorted.unnamable);
     if (!sorted.notPictures.empty()) {
         ShowMessageBox(this, QMessageBox::Warning,
@@ -318,10 +319,12 @@ void TFrmPacksCreator::btnRemoveClick() {
     if (QTreeWidgetItem* row = SelectedRow(list)) {
         std::unique_ptr<QTreeWidgetItem> removed(list->takeTopLevelItem(list->indexOfTopLevelItem(row)));
     }
+    ShowPictureOfPage();
 }
 
 void TFrmPacksCreator::btnRemoveAllClick() {
     ActiveList()->clear();
+    ShowPictureOfPage();
 }
 
 void TFrmPacksCreator::btnModfiyClick() {
@@ -332,6 +335,7 @@ void TFrmPacksCreator::btnModfiyClick() {
     dialog.edtName->setText(row->text(kNameColumn));
     if (emoticons) {
         dialog.edtKey->setText(row->text(kKeyColumn));
+        dialog.WatchShortcut([this, row](const QString& key) { return ShortcutTakenText(key, row); });
     } else {
         dialog.edtKey->hide();
         dialog.labKey->hide();
@@ -355,39 +359,24 @@ void TFrmPacksCreator::lstEmoticonsClick(QTreeWidget* list) {
     Image1->setPixmap(QPixmap::fromImage(picture));
 }
 
-std::string TFrmPacksCreator::WriteManifest() {
-    return quillane::WriteManifest(Contents(), Global().UserPath, LetPendingInputRun);
-}
-
-void TFrmPacksCreator::btnExportClick() {
-    StartInLastFolder(*savPack, "SavePack");
-    savPack->selectFile("pack." + savPack->defaultSuffix());
-    if (savPack->exec() != QDialog::Accepted) return;
-    const std::string chosen = savPack->selectedFiles().value(0).toStdString();
-    SetEditable(false);
-    try {
-        GeneratePack(chosen);
-    } catch (...) {
-        SetEditable(true);
-        throw;
+void TFrmPacksCreator::ShowPictureOfPage() {
+    const QTreeWidget* list = ActiveList();
+    const QTreeWidgetItem* row = SelectedRow(list);
+    // A picture that cannot be read was reported when it was clicked.
+    const QImage picture = row ? ReadPictureFile(row->text(PathColumn(list))) : QImage();
+    if (picture.isNull()) {
+        Image1->clear();
+    } else {
+        Image1->setPixmap(QPixmap::fromImage(picture));
     }
-    SetEditable(true);
-}
-
-void TFrmPacksCreator::GeneratePack(const std::string& chosen) {
-    const std::string manifest = WriteManifest();
-    const std::vector<std::string> skipped = BuildCabinet(chosen, Contents(), manifest, LetPendingInputRun);
-    if (skipped.empty()) return;
-    QString names;
-    for (const std::string& path : skipped) names += "\n" + QString::fromStdString(path);
-    // The manifest still lists them, so the pack is not complete until they are removed.
-    ShowMessageBox(this, QMessageBox::Warning,
-                         "These pictures could not be read and are missing from the pack. "
-                         "Please remove them and generate the pack again:" + names);
 }
 
 void TFrmPacksCreator::btnCancelClick() {
     reject();
+}
+
+int TFrmPacksCreator::PictureCount() const {
+    return lstEmoticons->topLevelItemCount() + lstDisPictures->topLevelItemCount();
 }
 
 TPackContents TFrmPacksCreator::Contents() const {
@@ -408,6 +397,7 @@ void TFrmPacksCreator::SetEditable(bool editable) {
                                                             btnRemoveAll, btnModfiy, btnExport, btnImportPidgin}) {
         control->setEnabled(editable);
     }
+    if (editable) UpdateButtons();
 }
 
 void RunPacksCreator(QWidget* owner) {

@@ -12,7 +12,6 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <algorithm>
 #include <cmath>
 
@@ -34,7 +33,7 @@ TWinkGifJob::TWinkGifJob(Options options, QString playerFolder, QObject* parent)
 TWinkGifJob::~TWinkGifJob() {
     // Scripts still running answer into nothing; the page must go before the profile it was made with.
     done_ = true;
-    delete view_;
+    delete page_;
     // Waits for a frame being encoded, which uses the writer.
     delete encoding_;
 }
@@ -51,28 +50,24 @@ void TWinkGifJob::Start() {
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     handler_ = new TPlayerSchemeHandler(playerFolder_, this);
     profile_->installUrlSchemeHandler(kPlayerScheme, handler_);
-    // The page must be live to draw; it is never put on the screen.
-    view_ = new QWebEngineView();
-    view_->setAttribute(Qt::WA_DontShowOnScreen);
-    auto* page = new QWebEnginePage(profile_, view_);
-    page->setBackgroundColor(Qt::white);
+    // A page without a view: the player draws into canvases of the page, which
+    // each step reads back, so no window comes up to take the focus.
+    page_ = new QWebEnginePage(profile_);
+    page_->setBackgroundColor(Qt::white);
     // The movie runs faster than its time: its sounds would only be noise.
-    page->setAudioMuted(true);
-    QWebEngineSettings* settings = page->settings();
+    page_->setAudioMuted(true);
+    QWebEngineSettings* settings = page_->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    view_->setPage(page);
-    view_->resize(64, 64);
-    view_->show();
     const QString url = handler_->SetMovieBytes(options_.movie);
-    connect(page, &QWebEnginePage::loadFinished, this, [this, url](bool loaded) {
+    connect(page_, &QWebEnginePage::loadFinished, this, [this, url](bool loaded) {
         if (done_) return;
         if (!loaded) return Fail("The player could not be started.");
         Run(QString("loadMovie('%1');").arg(url), [this](const QVariant&) { PollLoaded(); });
     });
-    view_->load(QUrl(kRenderPage));
+    page_->load(QUrl(kRenderPage));
 }
 
 void TWinkGifJob::Cancel() {
@@ -82,7 +77,7 @@ void TWinkGifJob::Cancel() {
 }
 
 void TWinkGifJob::Run(const QString& script, std::function<void(const QVariant&)> then) {
-    view_->page()->runJavaScript(script, [this, then = std::move(then)](const QVariant& result) {
+    page_->runJavaScript(script, [this, then = std::move(then)](const QVariant& result) {
         if (!done_) then(result);
     });
 }

@@ -7,7 +7,7 @@
 #include <memory>
 
 class QWebEngineProfile;
-class QWebEngineView;
+class QWebEnginePage;
 
 namespace quillane {
 
@@ -72,7 +72,7 @@ private:
     QString playerFolder_;
     QWebEngineProfile* profile_ = nullptr;
     TPlayerSchemeHandler* handler_ = nullptr;
-    QWebEngineView* view_ = nullptr;
+    QWebEnginePage* page_ = nullptr;
     // The writer is the encoding job's while one runs, the window thread's between them.
     std::unique_ptr<TGifWriter> writer_;
     TBackgroundJob* encoding_ = nullptr;

@@ -1,11 +1,16 @@
-// The filter field above the tree: Ctrl+F goes there, Escape clears it, and
-// clearing it gives back the tree as it was before the filter.
+// The filter field above the tree: Ctrl+F goes there, Down goes on into the
+// packs found, Escape clears it, and clearing it gives back the tree as it was
+// before the filter. A pack the filter hides is no longer previewed.
 #include "FrmMainU.h"
 
 #include "CatalogueTreeModel.h"
+#include "ErrorBox.h"
+#include "FlashView.h"
+#include "PreviewArea.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMovie>
 #include <QShortcut>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -26,6 +31,8 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { edtFilterChange(text); });
     // Enter takes the keyboard to the packs found, ready for the arrow keys and Enter.
     connect(edtFilter, &QLineEdit::returnPressed, this, [this] { treWinksList->setFocus(Qt::ShortcutFocusReason); });
+    auto* down = new QShortcut(QKeySequence(Qt::Key_Down), edtFilter, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(down, &QShortcut::activated, this, [this] { Guarded([this] { EnterResults(); }, this); });
 
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] {
@@ -60,6 +67,7 @@ void TFrmMain::edtFilterChange(const QString& text) {
         if (!changed && wasFiltered) return;
         treWinksList->expandAll();
         SelectInTree(selected);
+        if (CurrentItem && OpenedPackFile.empty() && !treeModel->IndexOf(CurrentItem).isValid()) ClearHiddenPreview();
     } else if (wasFiltered) {
         treWinksList->collapseAll();
         for (const CatalogueNode category : treeBeforeFilter_.expanded) {
@@ -67,6 +75,37 @@ void TFrmMain::edtFilterChange(const QString& text) {
         }
         // A pack chosen while filtering stays chosen; otherwise the one chosen before.
         SelectInTree(selected ? selected : treeBeforeFilter_.selected);
+        // The pack the filter took out of the preview comes back with its row.
+        if (hiddenByFilter_ && HighlightedPack() == hiddenByFilter_) Guarded([this] { PreviewHighlighted(); }, this);
+    }
+    if (!treeModel->IsFiltered()) hiddenByFilter_ = {};
+}
+
+void TFrmMain::ClearHiddenPreview() {
+    hiddenByFilter_ = CurrentItem;
+    CurrentItem = {};
+    // Nothing visible is chosen, so there is nothing to install.
+    actInstall->setEnabled(false);
+    previewTitle_.clear();
+    if (FlashShown) {
+        flsPreview->SetMovie(kNoMovie);
+    } else {
+        if (QMovie* movie = gifPrevew->movie()) movie->stop();
+        gifPrevew->hide();
+    }
+    pnlPreview->Describe("Preview", "Nothing is shown");
+    SetStatusText("The filter hides " + QString::fromStdString(xmlWinksFile.AttributeText(hiddenByFilter_, "ContentTitle")) + ".");
+}
+
+void TFrmMain::EnterResults() {
+    treWinksList->setFocus(Qt::ShortcutFocusReason);
+    if (HighlightedPack()) return;
+    // The first pack found, previewed as the arrow keys preview one.
+    for (int row = 0; row < treeModel->rowCount(); ++row) {
+        const QModelIndex firstPack = treeModel->index(0, 0, treeModel->index(row, 0));
+        if (!firstPack.isValid()) continue;
+        treWinksList->setCurrentIndex(firstPack);
+        return;
     }
 }
 

@@ -54,6 +54,7 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     // Nothing is chosen in the new tree, so there is nothing to install yet.
     actInstall->setEnabled(false);
     treeBeforeFilter_ = {};
+    hiddenByFilter_ = {};
     treeModel->Clear();
     std::vector<CatalogueTreeModel::Category> categories;
     int count = 0;

@@ -167,6 +167,10 @@ private:
     void RememberTree();
     // Selects and shows the element's row, when the tree shows it.
     void SelectInTree(CatalogueNode node);
+    // Empties the preview of the pack the filter has just hidden, and disables Install.
+    void ClearHiddenPreview();
+    // Down in the filter: the keyboard goes to the packs found, onto the first unless one is chosen.
+    void EnterResults();
     // Previews the highlighted pack as a click does, unless it is shown already.
     void PreviewHighlighted();
     // A pack reached by the keyboard whose preview still waits is previewed now,
@@ -202,6 +206,8 @@ private:
         CatalogueNode selected;
         std::vector<CatalogueNode> expanded;
     } treeBeforeFilter_;
+    // The pack whose preview the filter emptied; previewed again when clearing the filter gives back its row.
+    CatalogueNode hiddenByFilter_;
     QLabel* statusPanel;
     QLabel* lblNoMatch;
     TSkinEngine skinMain{this};

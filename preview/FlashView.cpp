@@ -9,6 +9,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPainter>
+#include <QShortcut>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -51,6 +52,12 @@ void PrepareFlashPlayer() {
 
 TFlashView::TFlashView(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    // The web view swallows the keyboard's context menu event and its page
+    // never asks for a menu from the keyboard: these keys ask the view's owner.
+    for (const QKeySequence& key : {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto* menuKey = new QShortcut(key, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(menuKey, &QShortcut::activated, this, [this] { AskForMenu(QContextMenuEvent::Keyboard, rect().center()); });
+    }
 }
 
 TFlashView::~TFlashView() {
@@ -83,12 +90,11 @@ void TFlashView::StartEngine() {
 
     view_ = new QWebEngineView(this);
     view_->setObjectName("flsPreviewStage");
-    // The page's own menu is never offered; a right click asks the view's owner instead.
+    // The page's own menu is never offered; a right click (which the player
+    // page lets through) asks the view's owner instead.
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
-        QContextMenuEvent event(QContextMenuEvent::Mouse, position, view_->mapToGlobal(position));
-        QCoreApplication::sendEvent(this, &event);
-    });
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { AskForMenu(QContextMenuEvent::Mouse, view_->mapTo(this, position)); });
     // A pack dropped on the movie goes to the main window, not into the page.
     view_->setAcceptDrops(false);
     auto* page = new QWebEnginePage(profile_, view_);
@@ -107,6 +113,12 @@ void TFlashView::StartEngine() {
     view_->setGeometry(rect());
     view_->show();
     view_->load(QUrl(kPlayerPage));
+}
+
+void TFlashView::AskForMenu(QContextMenuEvent::Reason reason, const QPoint& position) {
+    // Unanswered here, the event goes on to the parents.
+    QContextMenuEvent event(reason, position, mapToGlobal(position));
+    QCoreApplication::sendEvent(this, &event);
 }
 
 void TFlashView::LoadMovie() {

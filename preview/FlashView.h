@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QContextMenuEvent>
 #include <QString>
 #include <QWidget>
 
@@ -49,6 +50,8 @@ private:
     void LoadMovie();
     void Present(const QByteArray& bytes);
     void RunOnPage(const QString& script);
+    // The menu of the view's owner, as a right click or the keyboard asks for it.
+    void AskForMenu(QContextMenuEvent::Reason reason, const QPoint& position);
 
     QString movie_;
     QByteArray movieBytes_;

@@ -151,9 +151,23 @@ class FrmPacksCreatorTest : public QObject {
         for (const QString& name : names) Add({name});
     }
     void ShowDisplayPictures() { window->tabContent->setCurrentWidget(window->tabDipPicture); }
+    // Generates into the output folder; the message that ends it is kept in `told`.
     void Generate(const std::string& name, FileAnswer how = {}) {
+        if (!how.afterwards) how.afterwards = [this] { told = testing::AnswerMessageBox(); };
         AnswerFileDialog(out->Folder(), {QString::fromStdString(name)}, std::move(how));
         window->btnExport->click();
+    }
+    std::shared_ptr<testing::SeenBox> told;
+    // Gives the emoticon in the row its own shortcut through Modify.
+    void SetShortcut(int row, const QString& key) {
+        window->lstEmoticons->setCurrentItem(window->lstEmoticons->topLevelItem(row));
+        testing::AnswerNextModal([key](QWidget* modal) {
+            auto* dialog = qobject_cast<TFrmModContent*>(modal);
+            QVERIFY(dialog);
+            dialog->edtKey->setText(key);
+            dialog->btnOk->click();
+        });
+        window->btnModfiy->click();
     }
     // Puts a .QZK pack's first byte back, so that the cabinet tools read it.
     std::string Restored(const std::string& qzk) const {
@@ -251,7 +265,10 @@ private slots:
         const QStringList photo = {"photo.jpeg", "Emoticon", "photo.", "/photo.", PathOf(Picture("photo.jpeg"))};
         QCOMPARE(Row(window->lstEmoticons, chosen.indexOf(wink.last())), wink);
         QCOMPARE(Row(window->lstEmoticons, chosen.indexOf(photo.last())), photo);
-        Add({"wink.bmp"});
+        std::shared_ptr<testing::SeenBox> taken;
+        AnswerFileDialog(pictures->Folder(), {"wink.bmp"}, ThenAnswerMessageBox(taken));
+        window->btnAdd->click();
+        QVERIFY(taken && taken->seen);
         QCOMPARE(Row(window->lstEmoticons, 3), wink);
 
         ShowDisplayPictures();
@@ -365,6 +382,8 @@ private slots:
     // picture reached, Delete removes it and Enter modifies it.
     void theListsAreWorkedFromTheKeyboard() {
         AddEach({"smile.png", "cool.gif", "wink.bmp"});
+        // With a row chosen, Remove and Modify take the focus too.
+        window->lstEmoticons->setCurrentItem(window->lstEmoticons->topLevelItem(0));
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         QCOMPARE(testing::Focused(window.get()), QString("qt_tabwidget_tabbar"));
@@ -412,9 +431,11 @@ private slots:
         auto offered = std::make_shared<QString>();
         FileAnswer how;
         how.seenName = offered;
-        AnswerFileDialog(out->Folder(), {"pack.QZK"}, how);
-        window->btnExport->click();
+        Generate("pack.QZK", how);
         QCOMPARE(*offered, QString("pack.QZK"));
+        QVERIFY(told && told->seen);
+        QCOMPARE(told->icon, QMessageBox::Information);
+        QCOMPARE(told->text, "Saved pack pack.QZK: 2 emoticons, 1 display picture.\nIt is in \"" + PathOf(out->Folder()) + "\".");
         const std::string pack = out->File("pack.QZK");
         QVERIFY(fs::exists(pack));
         QCOMPARE(testing::ReadFile(pack).substr(0, 3), std::string("SCF"));
@@ -493,8 +514,11 @@ private slots:
         testing::WriteFile(other.File("smile.png"), "\x89PNG\r\n\x1A\n another smile");
         testing::WriteFile(other.File("SMILE-2.PNG"), "\x89PNG\r\n\x1A\n a third");
         Add({"smile.png"});
-        AnswerFileDialog(other.Folder(), {"smile.png"});
+        std::shared_ptr<testing::SeenBox> taken;
+        AnswerFileDialog(other.Folder(), {"smile.png"}, ThenAnswerMessageBox(taken));
         window->btnAdd->click();
+        QVERIFY(taken && taken->seen);
+        SetShortcut(1, "/smile2");
         ShowDisplayPictures();
         AnswerFileDialog(other.Folder(), {"SMILE-2.PNG"});
         window->btnAdd->click();
@@ -581,16 +605,33 @@ private slots:
         QCOMPARE(window->lstEmoticons->topLevelItemCount(), 1);
     }
 
-    void emptyListsGiveAPackWithTheThreeLineManifest() {
-        Generate("empty.QZK");
-        const std::string cabinet = Restored(out->File("empty.QZK"));
-        QCOMPARE(testing::CabextractNames(cabinet), std::vector<std::string>{"content.xml"});
-        testing::TempFolder extracted;
-        testing::CabextractInto(cabinet, extracted.Folder());
-        QCOMPARE(testing::ReadFile(extracted.File("content.xml")),
-                 std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n"
-                             "<package xmlns=\"http://messenger.msn.com/messengercontent/1.0\" version=\"1.0\" type=\"theme\">\r\n"
-                             " </package>\r\n"));
+    // Each button acts only where it can: with empty lists no pack can be
+    // generated and the list says how pictures come in; each page shows the
+    // picture chosen in its own list, or none.
+    void theButtonsAndThePictureFollowTheListsAndNoEmptyPackIsMade() {
+        QVERIFY(!window->btnExport->isEnabled() && !window->btnRemoveAll->isEnabled());
+        auto* hint = window->findChild<QLabel*>("lblNoEmoticons");
+        QVERIFY(hint && hint->isVisible());
+        {
+            ModalWatch watch;
+            window->btnExport->click();
+            QTest::qWait(50);
+            QVERIFY(!watch.seen);
+        }
+        Add({"smile.png"});
+        QVERIFY(!hint->isVisible() && window->btnExport->isEnabled() && window->btnRemoveAll->isEnabled());
+        QVERIFY(!window->btnRemove->isEnabled() && !window->btnModfiy->isEnabled());
+        Click(window->lstEmoticons, 0);
+        QVERIFY(window->btnRemove->isEnabled() && window->btnModfiy->isEnabled());
+        auto* image = window->findChild<QLabel*>("Image1");
+        QCOMPARE(image->pixmap().size(), QSize(12, 8));
+        ShowDisplayPictures();
+        QVERIFY(image->pixmap().isNull() && !window->btnRemove->isEnabled() && !window->btnRemoveAll->isEnabled());
+        window->tabContent->setCurrentWidget(window->tabEmoticons);
+        QCOMPARE(image->pixmap().size(), QSize(12, 8));
+        window->btnRemove->click();
+        QVERIFY(image->pixmap().isNull() && !window->btnExport->isEnabled() && hint->isVisible());
+        QVERIFY(fs::is_empty(out->Path()));
     }
 
     void cancellingTheSaveDialogWritesNothing() {
@@ -617,6 +658,7 @@ private slots:
             dialog->setDirectory(QString::fromStdString(out->Folder()));
             dialog->findChild<QLineEdit*>("fileNameEdit")->setText("busy.QZK");
             QMetaObject::invokeMethod(dialog, "accept");
+            told = testing::AnswerMessageBox();
         });
         window->btnExport->click();
         QCOMPARE(*during, std::vector<bool>(8, false));
@@ -652,7 +694,7 @@ private slots:
 
         fs::remove(Picture("Caf\xE9.gif"));
         testing::MessageBoxRecorder boxes;
-        Add({"cool.gif"});
+        Add({"smile.png"});
         QVERIFY(boxes.Texts().isEmpty());
     }
 
@@ -695,6 +737,85 @@ private slots:
         QVERIFY(window->btnExport->isEnabled());
     }
 
+    // Messenger uses one picture per shortcut: Add and Modify say which
+    // picture has a shortcut already, and Generate refuses a shared one.
+    void aShortcutTakenIsNamedAndNoPackHoldsItTwice() {
+        AddEach({"smile.png", "cool.gif"});
+        SetShortcut(1, ":D");
+        std::shared_ptr<testing::SeenBox> box;
+        AnswerFileDialog(pictures->Folder(), {"smile.png"}, ThenAnswerMessageBox(box));
+        window->btnAdd->click();
+        QVERIFY(box && box->seen);
+        QCOMPARE(box->icon, QMessageBox::Warning);
+        QCOMPARE(box->text, QString("These shortcuts were already taken, and Messenger uses one picture per shortcut. "
+                                    "Please give each picture its own with Modify:\n"
+                                    "/smile: \"smile\" (smile.png), \"smile\" (smile.png)"));
+
+        window->lstEmoticons->setCurrentItem(window->lstEmoticons->topLevelItem(2));
+        auto said = std::make_shared<QString>();
+        testing::AnswerNextModal([said](QWidget* modal) {
+            auto* dialog = qobject_cast<TFrmModContent*>(modal);
+            QVERIFY(dialog);
+            const auto* taken = dialog->findChild<QLabel*>("labKeyTaken");
+            *said = taken ? taken->text() : QString();
+            dialog->edtKey->setText(":D");
+            *said += "|" + (taken && taken->isVisible() ? taken->text() : QString());
+            dialog->btnOk->click();
+        });
+        window->btnModfiy->click();
+        QCOMPARE(*said, QString("Already the shortcut of \"smile\" (smile.png).|Already the shortcut of \"cool\" (cool.gif)."));
+
+        {
+            testing::MessageBoxRecorder boxes;
+            window->btnExport->click();
+            QCOMPARE(boxes.Texts(), QStringList("Some pictures share a shortcut, and Messenger uses only one picture per "
+                                                "shortcut. Please give each its own with Modify, then generate the pack "
+                                                "again:\n:D: \"cool\" (cool.gif), \"smile\" (smile.png)"));
+        }
+        QVERIFY(fs::is_empty(out->Path()));
+        SetShortcut(2, ":-D");
+        Generate("distinct.QZK");
+        QVERIFY(fs::exists(out->File("distinct.QZK")));
+
+        // A theme's shortcut taken already is named in the import's one message.
+        testing::WriteFile(Picture("theme"), "[default]\ncool.gif :-D\n");
+        AnswerFileDialog(pictures->Folder(), {"theme"}, ThenAnswerMessageBox(box));
+        window->btnImportPidgin->click();
+        QVERIFY(box && box->seen);
+        QVERIFY2(box->text.startsWith("Added 1 emoticon from the Pidgin smiley theme ") &&
+                     box->text.endsWith("\n\nThese shortcuts were already taken, and Messenger uses one picture per shortcut. "
+                                        "Please give each picture its own with Modify:\n"
+                                        ":-D: \"smile\" (smile.png), \"cool\" (cool.gif)"),
+                 qPrintable(box->text));
+    }
+
+    // Cancel, Escape and the close button ask before lists that changed are
+    // thrown away; after Generate, or with empty lists, the window just closes.
+    void changedListsAreNotThrownAwayUnasked() {
+        window->btnCancel->click();
+        QVERIFY(!window->isVisible());
+        window->show();
+        AddEach({"smile.png", "cool.gif"});
+        for (const auto& close : std::initializer_list<std::function<void()>>{
+                 [this] { window->btnCancel->click(); }, [this] { QTest::keyClick(window.get(), Qt::Key_Escape); },
+                 [this] { window->close(); }}) {
+            auto asked = std::make_shared<QString>();
+            testing::AnswerNextModal([asked](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box);
+                *asked = box->text();
+                box->button(QMessageBox::No)->click();
+            });
+            close();
+            QCOMPARE(*asked, QString("The lists hold 2 pictures and have changed since the Packs Creator opened or "
+                                          "last generated a pack. Close it and lose the changes?"));
+            QVERIFY(window->isVisible());
+        }
+        Generate("kept.QZK");
+        window->btnCancel->click();
+        QVERIFY(!window->isVisible());
+    }
+
     void eachRunOpensAFreshWindowAndCancelClosesIt() {
         window.reset();
         auto rows = std::make_shared<std::vector<int>>();
@@ -706,6 +827,11 @@ private slots:
                 AnswerFileDialog(pictures->Folder(), {"smile.png"});
                 creator->btnAdd->click();
                 rows->push_back(creator->lstEmoticons->topLevelItemCount());
+                testing::AnswerNextModal([](QWidget* question) {
+                    auto* box = qobject_cast<QMessageBox*>(question);
+                    QVERIFY(box);
+                    box->button(QMessageBox::Yes)->click();
+                });
                 creator->btnCancel->click();
             });
             RunPacksCreator(nullptr);

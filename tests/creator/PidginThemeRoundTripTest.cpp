@@ -69,7 +69,11 @@ class PidginThemeRoundTripTest : public QObject {
         // A name that holds ".QZK" anywhere is written as a .QZK pack, so the pack's own extension goes.
         const std::string saved = work->File(fs::path(name).stem().string() + "-again" + extension);
         testing::AnswerFileDialog(saved);
-        window.btnExport->click();
+        {
+            testing::MessageBoxRecorder told;
+            window.btnExport->click();
+            QVERIFY2(told.Texts().value(0).startsWith("Saved pack "), qPrintable(told.Texts().join('\n')));
+        }
         const std::string restored = work->File(name + "-again.cab");
         testing::WriteFile(restored, (extension == ".QZK" ? "M" : "") + testing::ReadFile(saved));
         TContentStore again(work->Folder() + name + "-again/");

@@ -46,6 +46,17 @@ class SaveFromPreviewTest : public QObject {
         return told.Texts().value(0);
     }
 
+    // Anything but one colour.
+    static bool ShowsAPicture(QWidget* view) {
+        const QImage image = view->grab().toImage();
+        for (int y = 0; y < image.height(); y += 4) {
+            for (int x = 0; x < image.width(); x += 4) {
+                if (image.pixel(x, y) != image.pixel(0, 0)) return true;
+            }
+        }
+        return false;
+    }
+
     bool Open(const std::string& pack) {
         QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
         window->OpenPackFile(testing::AppFolder() + "msnpack/" + pack);
@@ -93,20 +104,36 @@ private slots:
         QCOMPARE(items.value(preview + 2), window->actSavePictures);
     }
 
-    void aRightClickOnTheMovieOffersBothSaves() {
+    // A right click on the playing movie, then Shift+F10 and the Menu key in
+    // it, each open the preview's menu with both saves.
+    void theMoviesMenuOffersBothSavesFromTheMouseAndTheKeyboard() {
         QVERIFY(Open("heart.QZK"));
+        QTRY_VERIFY_WITH_TIMEOUT(window->flsPreview->MovieShown(), 10000);
         auto* stage = window->flsPreview->findChild<QWidget*>("flsPreviewStage");
         QVERIFY(stage);
-        QList<QAction*> offered;
-        QTimer::singleShot(100, [&offered] {
-            if (QWidget* menu = QApplication::activePopupWidget()) {
-                offered = menu->actions();
-                menu->close();
-            }
-        });
-        emit stage->customContextMenuRequested(stage->rect().center());
-        QVERIFY(offered.contains(window->actSaveGif));
-        QVERIFY(offered.contains(window->actSavePictures));
+        // The player is on the page once the movie is drawn.
+        QTRY_VERIFY_WITH_TIMEOUT(stage->focusProxy() && ShowsAPicture(stage), 10000);
+        QWidget* page = stage->focusProxy();
+        const std::pair<const char*, std::function<void()>> asks[] = {
+            {"right click", [page] { QTest::mouseClick(page, Qt::RightButton, {}, page->rect().center()); }},
+            {"Shift+F10", [page] { QTest::keyClick(page, Qt::Key_F10, Qt::ShiftModifier); }},
+            {"Menu key", [page] { QTest::keyClick(page, Qt::Key_Menu); }},
+        };
+        for (const auto& [way, ask] : asks) {
+            QList<QAction*> offered;
+            QTimer watch;
+            connect(&watch, &QTimer::timeout, &watch, [&offered] {
+                if (QWidget* menu = QApplication::activePopupWidget()) {
+                    offered = menu->actions();
+                    menu->close();
+                }
+            });
+            watch.start(10);
+            ask();
+            QTRY_VERIFY2_WITH_TIMEOUT(!offered.isEmpty(), way, 10000);
+            QVERIFY(offered.contains(window->actSaveGif));
+            QVERIFY(offered.contains(window->actSavePictures));
+        }
     }
 
     void aPreviewedWinkIsSavedAsAnAnimatedGif() {

@@ -184,6 +184,31 @@ private slots:
         }
     }
 
+    // The page renders off the screen: no window of its own comes up and
+    // takes the focus from the window that shows the progress.
+    void theRenderingShowsNoWindowAndLeavesTheFocusAlone() {
+        QWidget progress;
+        progress.show();
+        progress.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&progress));
+        testing::TempFolder folder;
+        TWinkGifJob::Options options{Movie("heart.swf"), QString::fromStdString(folder.File("heart.gif"))};
+        options.longestSeconds = 0.5;
+        TWinkGifJob job(options, PlayerFolder());
+        QStringList strays;
+        connect(&job, &TWinkGifJob::FrameRendered, &job, [&] {
+            for (const QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->isVisible() && widget != &progress) strays << widget->metaObject()->className();
+            }
+            for (const QWindow* window : QGuiApplication::topLevelWindows()) {
+                if (window->isVisible() && window != progress.windowHandle()) strays << window->metaObject()->className();
+            }
+            if (QGuiApplication::focusWindow() != progress.windowHandle()) strays << "the focus";
+        });
+        QVERIFY(RunJob(job).saved);
+        QCOMPARE(strays, QStringList());
+    }
+
     void aMovieThatStopsAtItsEndPlaysOnce() {
         // The heart with a stop action before its last frame is shown: the End tag and
         // the last ShowFrame close the file; the length in the header grows by the tag.
