@@ -158,8 +158,11 @@ void TFrmMain::CreateMenu() {
     QAction* installedContent = tools->addAction("Installed &Content...");
     installedContent->setObjectName("actInstalledContent");
     connect(installedContent, &QAction::triggered, this, [this] { Guarded([this] { actInstalledContentExecute(); }, this); });
-    mnuMain->addMenu("&View")->addActions({mnuToolbar, meuStatusBar});
+    QMenu* view = mnuMain->addMenu("&View");
+    view->addActions({mnuToolbar, meuStatusBar});
+    CreateThemeMenu(view);
     QMenu* help = mnuMain->addMenu("&Help");
+    AddHelpContents(help);
     help->addAction(actHome);
     auto* aboutItem = help->addAction(ToolbarPicture(8), "&About Quillane");
     aboutItem->setObjectName("mnuAboutQuillane");
@@ -177,8 +180,6 @@ void TFrmMain::CreateToolbar() {
     setContextMenuPolicy(Qt::NoContextMenu);
     addToolBar(Qt::TopToolBarArea, tblMain);
 
-    popSkin = new QMenu(this);
-    popSkin->setObjectName("popSkin");
     tblSkin = new QToolButton(tblMain);
     tblSkin->setObjectName("tblSkin");
     tblSkin->setText("Theme");

@@ -118,6 +118,10 @@ protected:
 private:
     void CreateActions();
     void CreateMenu();
+    // The skins' menu, the View menu's Theme and the toolbar's Theme button alike.
+    void CreateThemeMenu(QMenu* view);
+    // Help (F1): the program's own help window.
+    void AddHelpContents(QMenu* help);
     void CreateToolbar();
     void FitToolbarButtons();
     void CreateClientArea();
