@@ -337,6 +337,7 @@ void TFrmMain::ShowFlashView(bool flash) {
     shpImage->setVisible(!flash);
     // Only an opened pack file shows its emoticons; it shows them itself.
     pnlPreview->grdEmoticons->hide();
+    pnlPreview->ShowNotice({});
     if (flash) {
         FocusFlashView();
     } else {

@@ -188,7 +188,8 @@ private:
     void EndFlashPreview(bool shown);
     // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
     bool ShowPicture(const QString& source);
-    void ShowDamagedPack(const std::string& path);
+    // Says, in the preview and the status bar, why the pack file shows nothing: damaged, or `why`.
+    void ShowDamagedPack(const std::string& path, const std::string& why = {});
     // Shows the pack file that was unpacked into the folder, or why it was not.
     void ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge);
     // Waits for a pack file still being unpacked; what it unpacks is not shown.
