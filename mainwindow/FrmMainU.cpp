@@ -59,7 +59,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     setWindowTitle(kApplicationTitle);
     setWindowIcon(ProgramIcon());
     setFont(QFont("MS Sans Serif", 8));
-    resize(637, 416);
     setAcceptDrops(true);
     CreateActions();
     CreateMenu();
@@ -69,6 +68,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateKeys();
     NameControls();
     FormCreate();
+    SizeToStart();
     // Centred on the screen, whatever the window manager would choose.
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }

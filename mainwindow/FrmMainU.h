@@ -110,6 +110,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -137,6 +138,8 @@ private:
     // The screen reader's names of the controls, in the program's words.
     void NameControls();
     void FormCreate();
+    // The first start's size fits the content; later starts have the size the window was closed at.
+    void SizeToStart();
     void FormResize();
 
     void SkinClick(QAction* item);
