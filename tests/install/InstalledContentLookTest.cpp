@@ -1,6 +1,7 @@
 // What the Installed Content window shows a person at a glance: an empty
-// store said in the list's place, and in every skin rows and buttons whose
-// texts can be read.
+// store said in the list's place, and in every skin rows whose texts can be
+// read and disabled buttons that look disabled (tests/support/Contrast.h
+// holds the rule).
 #include "Contrast.h"
 #include "FrmInstalledContent.h"
 #include "InstallWindowDriver.h"
@@ -34,12 +35,20 @@ class InstalledContentLookTest : public QObject {
         return window;
     }
 
+    static void UseSkin(const fs::path& skin) {
+        Global().SkinFile = skin.filename().string();
+        Global().SkinPath = skin.string();
+    }
+
     static QTreeWidget* Packs(QWidget* window) { return window->findChild<QTreeWidget*>("lstPacks"); }
     static QTreeWidget* Items(QWidget* window) { return window->findChild<QTreeWidget*>("lstItems"); }
 
 private slots:
     void init() { driver = std::make_unique<support::InstallWindowDriver>(); }
-    void cleanup() { driver.reset(); }
+    void cleanup() {
+        Global().SkinFile = "Normal";
+        driver.reset();
+    }
 
     void anEmptyStoreSaysNothingIsInstalledYet() {
         const auto window = OpenWindow();
@@ -54,26 +63,46 @@ private slots:
         QVERIFY(!nothing->isVisible());
     }
 
-    // Every bundled skin keeps the rows readable, alternate ones included.
+    // Every bundled skin keeps the rows readable: the selected one, plain and alternate ones.
     void everySkinKeepsTheTextOfEveryRowReadable() {
         for (const char* pack : {"faces.QZK", "faces2.QZK", "bigfaces.QZK"}) Install(Sample(pack));
         for (const auto& skin : fs::directory_iterator(support::AppFolder() + "Skins")) {
-            Global().SkinFile = skin.path().filename().string();
-            Global().SkinPath = skin.path().string();
+            UseSkin(skin.path());
             const auto window = OpenWindow();
             QVERIFY(QTest::qWaitForWindowExposed(window.get()));
             QTreeWidget* packs = Packs(window.get());
             QTreeWidget* items = Items(window.get());
-            // The first pack is selected; the rows after it, and the items, are plain and alternate rows.
-            for (const auto& [list, row, column] : {std::tuple{packs, 1, 0}, {packs, 2, 0}, {items, 0, 2}, {items, 1, 2}}) {
+            QVERIFY(packs->topLevelItem(0)->isSelected());
+            for (const auto& [list, row, column] :
+                 {std::tuple{packs, 0, 0}, {packs, 1, 0}, {packs, 2, 0}, {items, 0, 2}, {items, 1, 2}}) {
                 const double contrast = support::RowTextContrast(list, list->model()->index(row, column));
-                QVERIFY2(contrast >= 3.0, qPrintable(QString("%1, %2 row %3: contrast %4")
-                                                         .arg(skin.path().filename().c_str(), list->objectName())
-                                                         .arg(row)
-                                                         .arg(contrast)));
+                QVERIFY2(contrast >= support::kTextContrast, qPrintable(QString("%1, %2 row %3: contrast %4")
+                                                                            .arg(skin.path().filename().c_str(), list->objectName())
+                                                                            .arg(row)
+                                                                            .arg(contrast)));
             }
         }
-        Global().SkinFile = "Normal";
+    }
+
+    // With nothing installed, Remove, Open Folder and Export have nothing to act
+    // on; each is drawn unlike Refresh, which works, yet can still be read.
+    void theDisabledButtonsLookDisabledInEverySkin() {
+        for (const auto& skin : fs::directory_iterator(support::AppFolder() + "Skins")) {
+            UseSkin(skin.path());
+            const auto window = OpenWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            auto* refresh = window->findChild<QPushButton*>("btnRefresh");
+            QVERIFY(refresh->isEnabled());
+            const auto enabled = support::CaptionLookOf(refresh);
+            for (const char* name : {"btnRemove", "btnOpenFolder", "btnExportPidgin"}) {
+                auto* button = window->findChild<QPushButton*>(name);
+                QVERIFY(!button->isEnabled());
+                const auto disabled = support::CaptionLookOf(button);
+                QVERIFY2(support::LooksDisabled(disabled, enabled),
+                         qPrintable(QString("%1, %2: ").arg(skin.path().filename().c_str(), name) +
+                                    support::Describe(disabled, enabled)));
+            }
+        }
     }
 };
 
