@@ -68,6 +68,8 @@ void TGlobal::LoadSettings() {
     DownAfterInstall = config.ReadInteger(kSection, "DownAfterInstall", 1);
     ShowToolbar = config.ReadInteger(kSection, "ShowToolbar", 1) != 0;
     ShowStatus = config.ReadInteger(kSection, "ShowStatus", 1) != 0;
+    WindowWidth = config.ReadInteger(kSection, "WindowWidth", 0);
+    WindowHeight = config.ReadInteger(kSection, "WindowHeight", 0);
     TempDir = GetTempDir();
 }
 
@@ -78,6 +80,12 @@ void TGlobal::SaveSettings() const {
     config.WriteString(kSection, "DownAfterInstall", std::to_string(DownAfterInstall));
     config.WriteString(kSection, "ShowToolbar", ShowToolbar ? "1" : "0");
     config.WriteString(kSection, "ShowStatus", ShowStatus ? "1" : "0");
+}
+
+void TGlobal::SaveWindowSize() const {
+    ProfileFile config(ConfigFile);
+    config.WriteString(kSection, "WindowWidth", std::to_string(WindowWidth));
+    config.WriteString(kSection, "WindowHeight", std::to_string(WindowHeight));
 }
 
 std::string TGlobal::GetTempDir() { return PrivateTempFolder(); }

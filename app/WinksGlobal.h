@@ -29,7 +29,7 @@ inline constexpr const char* kSystemWideMarker = "system-wide";
 // $XDG_CONFIG_HOME/Quillane/Config.ini.
 TProgramFolders ProgramFolders(const std::string& appPath);
 
-// The application-wide state: the program's folders, the five settings kept
+// The application-wide state: the program's folders, the settings kept
 // in Config.ini, the pack to install, and the file and process helpers that
 // the preview, install and update share. There is one instance, Global().
 class TGlobal {
@@ -56,6 +56,9 @@ public:
     int32_t DownAfterInstall = 1;
     bool ShowToolbar = true;
     bool ShowStatus = true;
+    // The main window's size when it was last closed; 0 until it has been.
+    int32_t WindowWidth = 0;
+    int32_t WindowHeight = 0;
     std::string TempDir;
     std::string DownloadBase;
     std::string PreviewDir;
@@ -63,6 +66,8 @@ public:
     void LoadSettings();
     // Writes the five keys in their order; throws "Unable to write to <ConfigFile>".
     void SaveSettings() const;
+    // Writes WindowWidth and WindowHeight; throws as SaveSettings does.
+    void SaveWindowSize() const;
     static std::string GetTempDir();
 
     // A file of the user folder when it is there, else the same file of the

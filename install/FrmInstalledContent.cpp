@@ -112,6 +112,11 @@ void TFrmInstalledContent::CreateControls() {
     lists->setChildrenCollapsible(false);
     lstPacks = MakeList({"Pack", "Installed", "Contents"}, "lstPacks", lists);
     lstPacks->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lblNothingInstalled = new QLabel("Nothing installed yet.", lstPacks->viewport());
+    lblNothingInstalled->setObjectName("lblNothingInstalled");
+    lblNothingInstalled->hide();
+    auto* overList = new QVBoxLayout(lstPacks->viewport());
+    overList->addWidget(lblNothingInstalled, 0, Qt::AlignHCenter | Qt::AlignTop);
     lstItems = MakeList({"Picture", "Kind", "Name", "Shortcut"}, "lstItems", lists);
     lstItems->setSelectionMode(QAbstractItemView::NoSelection);
     lstItems->header()->setMinimumSectionSize(kPictureBox + kColumnGap);
@@ -185,6 +190,7 @@ void TFrmInstalledContent::ShowPacks() {
         if (selected.count(pack.id)) row->setSelected(true);
     }
     FitColumns(lstPacks);
+    lblNothingInstalled->setVisible(packs.empty());
     if (lstPacks->selectedItems().isEmpty() && lstPacks->topLevelItemCount() > 0) {
         lstPacks->topLevelItem(0)->setSelected(true);
     }

@@ -56,6 +56,8 @@ private:
     std::vector<TStoredPack> packs;
 
     QTreeWidget* lstPacks;
+    // Said in the list's place while the store holds no pack.
+    QLabel* lblNothingInstalled;
     QTreeWidget* lstItems;
     QPushButton* btnRemove;
     QPushButton* btnOpenFolder;

@@ -115,11 +115,7 @@ void TFrmMain::StopUnpacking() {
 }
 
 void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge) {
-    if (!tooLarge.empty()) {
-        ShowDamagedPack(path);
-        SetStatusText(QString::fromStdString(tooLarge));
-        return;
-    }
+    if (!tooLarge.empty()) return ShowDamagedPack(path, tooLarge);
     if (folder.empty()) return ShowDamagedPack(path);
     actInstall->setEnabled(true);
     pnlPreview->Describe("Pack file: " + QString::fromStdString(fs::path(path).filename().string()));
@@ -162,12 +158,15 @@ void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, 
     }
 }
 
-void TFrmMain::ShowDamagedPack(const std::string& path) {
+void TFrmMain::ShowDamagedPack(const std::string& path, const std::string& why) {
     OpenedPackFile.clear();
     actInstall->setEnabled(false);
-    ShowEmptyMovie();
-    SetStatusText(QString::fromStdString("\"" + fs::path(path).filename().string() +
-                                         "\" is not a Messenger pack, or it is damaged."));
+    ShowFlashView(false);
+    gifPrevew->hide();
+    SetStatusText(QString::fromStdString(
+        why.empty() ? "\"" + fs::path(path).filename().string() + "\" is not a Messenger pack, or it is damaged." : why));
+    // Said where the picture would be: the status bar may be hidden, and is easily missed.
+    pnlPreview->ShowNotice(StatusText());
     pnlPreview->Describe("Preview", StatusText());
 }
 

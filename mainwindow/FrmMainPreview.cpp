@@ -62,6 +62,7 @@ void TFrmMain::PreviewItem(const std::string& categoryName) {
         ShowFlashView(false);
         PreviewEmoticonPack(item);
     } else {
+        pnlPreview->ShowNotice({});
         SetStatusText("Packs in this category have no preview.");
     }
 }

@@ -19,6 +19,15 @@ const char* const kNoSkin = "Normal";
 
 }  // namespace
 
+void TFrmMain::CreateThemeMenu(QMenu* view) {
+    // The toolbar's button and the View menu show this one menu: the same skins,
+    // also for someone on the keyboard or who hid the toolbar.
+    popSkin = new QMenu("T&heme", this);
+    popSkin->setObjectName("popSkin");
+    view->addSeparator();
+    view->addMenu(popSkin);
+}
+
 void TFrmMain::BuildThemeMenu(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator entries(folder, error);

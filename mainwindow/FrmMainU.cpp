@@ -59,7 +59,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     setWindowTitle(kApplicationTitle);
     setWindowIcon(ProgramIcon());
     setFont(QFont("MS Sans Serif", 8));
-    resize(637, 416);
     setAcceptDrops(true);
     CreateActions();
     CreateMenu();
@@ -69,6 +68,7 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     CreateKeys();
     NameControls();
     FormCreate();
+    SizeToStart();
     // Centred on the screen, whatever the window manager would choose.
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }
@@ -158,8 +158,11 @@ void TFrmMain::CreateMenu() {
     QAction* installedContent = tools->addAction("Installed &Content...");
     installedContent->setObjectName("actInstalledContent");
     connect(installedContent, &QAction::triggered, this, [this] { Guarded([this] { actInstalledContentExecute(); }, this); });
-    mnuMain->addMenu("&View")->addActions({mnuToolbar, meuStatusBar});
+    QMenu* view = mnuMain->addMenu("&View");
+    view->addActions({mnuToolbar, meuStatusBar});
+    CreateThemeMenu(view);
     QMenu* help = mnuMain->addMenu("&Help");
+    AddHelpContents(help);
     help->addAction(actHome);
     auto* aboutItem = help->addAction(ToolbarPicture(8), "&About Quillane");
     aboutItem->setObjectName("mnuAboutQuillane");
@@ -177,8 +180,6 @@ void TFrmMain::CreateToolbar() {
     setContextMenuPolicy(Qt::NoContextMenu);
     addToolBar(Qt::TopToolBarArea, tblMain);
 
-    popSkin = new QMenu(this);
-    popSkin->setObjectName("popSkin");
     tblSkin = new QToolButton(tblMain);
     tblSkin->setObjectName("tblSkin");
     tblSkin->setText("Theme");
@@ -336,6 +337,7 @@ void TFrmMain::ShowFlashView(bool flash) {
     shpImage->setVisible(!flash);
     // Only an opened pack file shows its emoticons; it shows them itself.
     pnlPreview->grdEmoticons->hide();
+    pnlPreview->ShowNotice({});
     if (flash) {
         FocusFlashView();
     } else {

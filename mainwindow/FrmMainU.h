@@ -110,6 +110,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -118,6 +119,10 @@ protected:
 private:
     void CreateActions();
     void CreateMenu();
+    // The skins' menu, the View menu's Theme and the toolbar's Theme button alike.
+    void CreateThemeMenu(QMenu* view);
+    // Help (F1): the program's own help window.
+    void AddHelpContents(QMenu* help);
     void CreateToolbar();
     void FitToolbarButtons();
     void CreateClientArea();
@@ -133,6 +138,8 @@ private:
     // The screen reader's names of the controls, in the program's words.
     void NameControls();
     void FormCreate();
+    // The first start's size fits the content; later starts have the size the window was closed at.
+    void SizeToStart();
     void FormResize();
 
     void SkinClick(QAction* item);
@@ -188,7 +195,8 @@ private:
     void EndFlashPreview(bool shown);
     // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
     bool ShowPicture(const QString& source);
-    void ShowDamagedPack(const std::string& path);
+    // Says, in the preview and the status bar, why the pack file shows nothing: damaged, or `why`.
+    void ShowDamagedPack(const std::string& path, const std::string& why = {});
     // Shows the pack file that was unpacked into the folder, or why it was not.
     void ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge);
     // Waits for a pack file still being unpacked; what it unpacks is not shown.

@@ -6,6 +6,12 @@
 #include <QPainter>
 
 namespace quillane {
+namespace {
+
+// The notice keeps clear of the stage's border.
+constexpr int kNoticeMargin = 24;
+
+}  // namespace
 
 void TShape::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -16,7 +22,8 @@ void TShape::paintEvent(QPaintEvent*) {
 }
 
 TPreviewArea::TPreviewArea(QWidget* parent)
-    : QWidget(parent), flsPreview(new TFlashView(this)), shpImage(new TShape(this)), gifPrevew(new QLabel(this)), grdEmoticons(new TEmoticonGrid(this)) {
+    : QWidget(parent), flsPreview(new TFlashView(this)), shpImage(new TShape(this)), gifPrevew(new QLabel(this)), grdEmoticons(new TEmoticonGrid(this)),
+      lblNotice(new QLabel(this)) {
     setObjectName("pnlPreview");
     flsPreview->setObjectName("flsPreview");
     shpImage->setObjectName("shpImage");
@@ -29,6 +36,13 @@ TPreviewArea::TPreviewArea(QWidget* parent)
     grdEmoticons->hide();
     gifPrevew->raise();
     grdEmoticons->raise();
+    lblNotice->setObjectName("lblNotice");
+    // It names files from outside: never read as markup.
+    lblNotice->setTextFormat(Qt::PlainText);
+    lblNotice->setAlignment(Qt::AlignCenter);
+    lblNotice->setWordWrap(true);
+    lblNotice->hide();
+    lblNotice->raise();
     Describe("Preview", "The preview of the pack chosen in the list");
     // The web view that plays movies comes with the first one; it takes the focus on a click.
     connect(flsPreview, &TFlashView::StageReady, this, [this] { Describe(accessibleName(), accessibleDescription()); });
@@ -43,9 +57,15 @@ void TPreviewArea::Describe(const QString& shown, const QString& detail) {
     }
 }
 
+void TPreviewArea::ShowNotice(const QString& text) {
+    lblNotice->setText(text);
+    lblNotice->setVisible(!text.isEmpty());
+}
+
 void TPreviewArea::resizeEvent(QResizeEvent*) {
     flsPreview->setGeometry(rect());
     shpImage->setGeometry(rect());
+    lblNotice->setGeometry(rect().adjusted(kNoticeMargin, kNoticeMargin, -kNoticeMargin, -kNoticeMargin));
 }
 
 }  // namespace quillane

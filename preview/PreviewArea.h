@@ -28,11 +28,14 @@ public:
 
     // Tells screen readers what the area shows ("Wink: Sunrise"), and more where it helps ("4 emoticons").
     void Describe(const QString& shown, const QString& detail = {});
+    // Says in the picture's place why there is none; an empty text takes it away.
+    void ShowNotice(const QString& text);
 
     TFlashView* flsPreview;
     TShape* shpImage;
     QLabel* gifPrevew;
     TEmoticonGrid* grdEmoticons;
+    QLabel* lblNotice;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

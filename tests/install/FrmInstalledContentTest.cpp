@@ -1,6 +1,5 @@
 // The Installed Content window over a store filled by real installs of the
 // bundled packs through the install window.
-#include "Contrast.h"
 #include "FaultSupport.h"
 #include "FrmInstalledContent.h"
 #include "FrmMainU.h"
@@ -24,7 +23,6 @@
 
 #include <fcntl.h>
 #include <functional>
-#include <tuple>
 #include <sys/file.h>
 
 using namespace quillane;
@@ -322,28 +320,6 @@ private slots:
         QCOMPARE(read.smileys[0].file, std::string("a.gif"));
         QCOMPARE(read.smileys[0].shortcuts, std::vector<std::string>{"a \\o/"});
         QVERIFY(!fs::exists(theme + "mine.gif"));
-    }
-
-    // Every bundled skin keeps the rows readable, alternate ones included.
-    void everySkinKeepsTheTextOfEveryRowReadable() {
-        for (const char* pack : {"faces.QZK", "faces2.QZK", "bigfaces.QZK"}) Install(Sample(pack));
-        for (const auto& skin : fs::directory_iterator(support::AppFolder() + "Skins")) {
-            Global().SkinFile = skin.path().filename().string();
-            Global().SkinPath = skin.path().string();
-            const auto window = OpenWindow();
-            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-            QTreeWidget* packs = Packs(window.get());
-            QTreeWidget* items = Items(window.get());
-            // The first pack is selected; the rows after it, and the items, are plain and alternate rows.
-            for (const auto& [list, row, column] : {std::tuple{packs, 1, 0}, {packs, 2, 0}, {items, 0, 2}, {items, 1, 2}}) {
-                const double contrast = support::RowTextContrast(list, list->model()->index(row, column));
-                QVERIFY2(contrast >= 3.0, qPrintable(QString("%1, %2 row %3: contrast %4")
-                                                         .arg(skin.path().filename().c_str(), list->objectName())
-                                                         .arg(row)
-                                                         .arg(contrast)));
-            }
-        }
-        Global().SkinFile = "Normal";
     }
 
     // A removal asked while an install holds the store waits for it off the

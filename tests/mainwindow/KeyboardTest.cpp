@@ -187,8 +187,9 @@ private slots:
 
         window->mnuToolbar->trigger();
         window->meuStatusBar->trigger();
-        window->resize(window->size() + QSize(40, 30));
-        QTRY_COMPARE(window->size(), QSize(677, 446));
+        const QSize resized = window->size() + QSize(40, 30);
+        window->resize(resized);
+        QTRY_COMPARE(window->size(), resized);
         QCOMPARE(support::Focused(window.get()), QString("treWinksList"));
         Press(Qt::Key_Down);
         QCOMPARE(Highlighted(), QString("Spinning Star"));
