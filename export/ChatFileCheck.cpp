@@ -22,12 +22,16 @@ struct TReadPosition {
     qsizetype at = 0;
 };
 
-int ReadFromBytes(GifFileType* gif, GifByteType* into, int wanted) {
-    auto* position = static_cast<TReadPosition*>(gif->UserData);
-    const qsizetype count = std::min<qsizetype>(wanted, position->bytes->size() - position->at);
-    std::memcpy(into, position->bytes->constData() + position->at, static_cast<std::size_t>(count));
-    position->at += count;
+// Copies up to `wanted` bytes on from the position; how many there were.
+int TakeBytes(TReadPosition& position, std::uint8_t* into, int wanted) {
+    const qsizetype count = std::min<qsizetype>(wanted, position.bytes->size() - position.at);
+    std::memcpy(into, position.bytes->constData() + position.at, static_cast<std::size_t>(count));
+    position.at += count;
     return static_cast<int>(count);
+}
+
+int ReadFromBytes(GifFileType* gif, GifByteType* into, int wanted) {
+    return TakeBytes(*static_cast<TReadPosition*>(gif->UserData), into, wanted);
 }
 
 std::optional<TChatFileFacts> GifFacts(const QByteArray& bytes) {
@@ -73,12 +77,8 @@ std::optional<TChatFileFacts> WebPFacts(const QByteArray& bytes) {
 }
 
 int ReadPacketFromBytes(void* opaque, std::uint8_t* into, int wanted) {
-    auto* position = static_cast<TReadPosition*>(opaque);
-    const qsizetype count = std::min<qsizetype>(wanted, position->bytes->size() - position->at);
-    if (count <= 0) return AVERROR_EOF;
-    std::memcpy(into, position->bytes->constData() + position->at, static_cast<std::size_t>(count));
-    position->at += count;
-    return static_cast<int>(count);
+    const int count = TakeBytes(*static_cast<TReadPosition*>(opaque), into, wanted);
+    return count > 0 ? count : AVERROR_EOF;
 }
 
 std::int64_t SeekInBytes(void* opaque, std::int64_t offset, int whence) {
