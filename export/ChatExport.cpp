@@ -20,7 +20,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quillane {
@@ -62,25 +64,49 @@ TEncodedFile MakeBytes(const TChatTarget& target, const TSourceFrames& source, c
     return encoded;
 }
 
-// One picture made into the target's file; nothing, with the reason in the report, when it cannot be.
-std::optional<TMadeFile> MakeFile(const TChatTarget& target, const TPackPicture& picture, const TChatExportOptions& options,
-                                  TChatNames& names, TChatExportReport& report) {
-    const TSourceFrames source = ReadSourceFrames(picture.source);
-    if (!source.failure.isEmpty()) {
-        report.leftOut << picture.name + ": " + source.failure;
-        return std::nullopt;
-    }
-    const TChatFormat format = source.Animated() ? target.animated : target.still;
+// One picture made into the target's file: its bytes and extension with
+// what was changed, or why it cannot be made.
+struct TMadeBytes {
+    QByteArray bytes;
+    QString extension;
     QStringList changes;
-    const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
-                                           source.Animated() ? target.animatedBytes : target.stillBytes, changes);
-    if (!encoded.failure.isEmpty()) {
-        report.leftOut << picture.name + ": " + encoded.failure;
-        return std::nullopt;
+    QString failure;
+};
+
+TMadeBytes MakePictureBytes(const TChatTarget& target, const TPackPicture& picture, const TChatExportOptions& options) {
+    TMadeBytes made;
+    try {
+        const TSourceFrames source = ReadSourceFrames(picture.source);
+        if (!source.failure.isEmpty()) {
+            made.failure = source.failure;
+            return made;
+        }
+        const TChatFormat format = source.Animated() ? target.animated : target.still;
+        const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
+                                               source.Animated() ? target.animatedBytes : target.stillBytes, made.changes);
+        made.bytes = encoded.bytes;
+        made.failure = encoded.failure;
+        made.extension = QString::fromStdString(ExtensionOf(format));
+    } catch (const std::exception& error) {
+        made.failure = QString::fromStdString(error.what());
     }
-    const QString fileName = names.Take(picture.name) + "." + QString::fromStdString(ExtensionOf(format));
-    report.files << (changes.isEmpty() ? fileName : fileName + ": " + changes.join(", "));
-    return TMadeFile{{fileName, encoded.bytes}, EmojiForShortcut(picture.shortcut, options.emoji), picture.shortcut};
+    return made;
+}
+
+// Every picture made at once, one at a time on each core: the encoders work
+// on pictures of their own and share nothing.
+std::vector<TMadeBytes> MakeAllPictureBytes(const TChatTarget& target, const std::vector<TPackPicture>& pictures,
+                                            const TChatExportOptions& options) {
+    std::vector<TMadeBytes> made(pictures.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < pictures.size(); i = next++) made[i] = MakePictureBytes(target, pictures[i], options);
+    };
+    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), pictures.size()) - 1;
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    work();
+    return made;
 }
 
 // The still of the first picture as the tray icon a sticker pack shows.
@@ -205,12 +231,16 @@ TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& pa
     }
     TChatNames names(target.naming);
     std::vector<TMadeFile> made;
-    for (const TPackPicture& picture : pictures.pictures) {
-        try {
-            if (auto file = MakeFile(target, picture, options, names, report)) made.push_back(std::move(*file));
-        } catch (const std::exception& error) {
-            report.leftOut << picture.name + ": " + QString::fromStdString(error.what());
+    std::vector<TMadeBytes> bytes = MakeAllPictureBytes(target, pictures.pictures, options);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const TPackPicture& picture = pictures.pictures[i];
+        if (!bytes[i].failure.isEmpty()) {
+            report.leftOut << picture.name + ": " + bytes[i].failure;
+            continue;
         }
+        const QString fileName = names.Take(picture.name) + "." + bytes[i].extension;
+        report.files << (bytes[i].changes.isEmpty() ? fileName : fileName + ": " + bytes[i].changes.join(", "));
+        made.push_back({{fileName, std::move(bytes[i].bytes)}, EmojiForShortcut(picture.shortcut, options.emoji), picture.shortcut});
     }
     if (made.empty()) {
         report.failure = "Nothing in this pack could be exported.";
