@@ -6,7 +6,7 @@
 #include "ChatFileEncoding.h"
 #include "ChatNames.h"
 #include "FrameTiming.h"
-#include "PackPictures.h"
+#include "PackDescription.h"
 #include "PidginThemeText.h"
 #include "RemoveTree.h"
 #include "ShortcutEmoji.h"
@@ -29,8 +29,6 @@ namespace quillane {
 namespace {
 
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString PackTitle(const std::string& packPath) { return QFileInfo(QString::fromStdString(packPath)).completeBaseName(); }
 
 QString ArchiveExtension(TChatBundle bundle) {
     switch (bundle) {
@@ -203,16 +201,31 @@ std::vector<TBundleFile> Laid(const TChatTarget& target, const QString& title, c
 
 }  // namespace
 
-QString ChatExportDestination(const std::string& packPath, const TChatTarget& target, const QString& outputFolder) {
+TChatExportSource PackFileSource(const TGlobal& global, const std::string& packPath) {
+    return {QFileInfo(QString::fromStdString(packPath)).completeBaseName(),
+            [&global, packPath](const std::string& workFolder) { return FindPackPictures(global, packPath, workFolder); }};
+}
+
+TChatExportSource StoredPackSource(const TStoredPack& pack, const std::string& storeFolder) {
+    return {QString::fromStdString(PackExportName(pack)),
+            [pack, storeFolder](const std::string& workFolder) { return StoredPackPictures(pack, storeFolder, workFolder); }};
+}
+
+QString ChatExportDestination(const QString& title, const TChatTarget& target, const QString& outputFolder) {
     const QString folder = outputFolder.endsWith('/') ? outputFolder : outputFolder + '/';
-    return folder + SafeFileName(PackTitle(packPath), ArchiveExtension(target.bundle).mid(1));
+    return folder + SafeFileName(title, ArchiveExtension(target.bundle).mid(1));
 }
 
 TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
                                     const QString& outputFolder, const TChatExportOptions& options) {
+    return ExportForChat(global, PackFileSource(global, packPath), target, outputFolder, options);
+}
+
+TChatExportReport ExportForChat(const TGlobal& global, const TChatExportSource& pack, const TChatTarget& target,
+                                const QString& outputFolder, const TChatExportOptions& options) {
     TChatExportReport report;
-    const QString title = PackTitle(packPath);
-    report.written = ChatExportDestination(packPath, target, outputFolder);
+    const QString& title = pack.title;
+    report.written = ChatExportDestination(title, target, outputFolder);
     if (SomethingAt(Local(report.written)) && !options.replace) {
         report.failure = QString("\"%1\" is already there.").arg(QFileInfo(report.written).fileName());
         return report;
@@ -222,7 +235,7 @@ TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& pa
         report.failure = "No room to unpack the pack.";
         return report;
     }
-    const TPackPictures pictures = FindPackPictures(global, packPath, Local(work.path()) + "/");
+    const TPackPictures pictures = pack.pictures(Local(work.path()) + "/");
     for (const QString& missing : pictures.missing) report.leftOut << missing + ": could not be unpacked, the pack is damaged";
     for (const QString& other : pictures.notPictures) report.leftOut << other + ": not a GIF, PNG, JPEG or BMP picture";
     if (!pictures.failure.isEmpty()) {

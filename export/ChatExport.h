@@ -1,14 +1,17 @@
 #pragma once
 
 #include "ChatTargets.h"
+#include "PackPictures.h"
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 namespace quillane {
 
 class TGlobal;
+struct TStoredPack;
 
 // What the user chose beside the target.
 struct TChatExportOptions {
@@ -34,10 +37,22 @@ struct TChatExportReport {
     QString failure;
 };
 
-// Where the export of the pack goes in the output folder: its folder, or its archive.
-QString ChatExportDestination(const std::string& packPath, const TChatTarget& target, const QString& outputFolder);
+// A pack to export: the name its folder or archive takes, and how its
+// pictures are found in a work folder of the export's own.
+struct TChatExportSource {
+    QString title;
+    std::function<TPackPictures(const std::string& workFolder)> pictures;
+};
 
-// Exports the pictures of a pack file for a chat program into
+// A pack file (.QZK, .QZC, .CAB, .mco), unpacked into the work folder.
+TChatExportSource PackFileSource(const TGlobal& global, const std::string& packPath);
+// A pack in the content store, read where it lies.
+TChatExportSource StoredPackSource(const TStoredPack& pack, const std::string& storeFolder);
+
+// Where the export of the pack goes in the output folder: its folder, or its archive.
+QString ChatExportDestination(const QString& title, const TChatTarget& target, const QString& outputFolder);
+
+// Exports the pictures of a pack for a chat program into
 // `outputFolder`: a folder named after the pack (split into numbered folders
 // where the program takes packs of fewer files), or an archive of that name
 // where the program imports one. Every file is read back and judged against
@@ -46,6 +61,10 @@ QString ChatExportDestination(const std::string& packPath, const TChatTarget& ta
 // all; one already there is replaced only when the options say so, and then
 // as an entry of its own, a link never followed. Touches no window: it may
 // run off the window's thread.
+TChatExportReport ExportForChat(const TGlobal& global, const TChatExportSource& pack, const TChatTarget& target,
+                                const QString& outputFolder, const TChatExportOptions& options);
+
+// The same for a pack file.
 TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
                                     const QString& outputFolder, const TChatExportOptions& options);
 

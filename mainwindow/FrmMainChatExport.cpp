@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressDialog>
 #include <memory>
 
@@ -79,14 +80,18 @@ void TFrmMain::actExportChatExecute() {
                               "that has been downloaded or installed."),
                void();
     }
+    ExportForChatProgram(PackFileSource(Global(), pack), this);
+}
+
+void TFrmMain::ExportForChatProgram(const TChatExportSource& pack, QWidget* over) {
     TChatExportOptions options;
-    const TChatTarget* target = ChooseChatTarget(this, options);
+    const TChatTarget* target = ChooseChatTarget(over, options);
     if (!target) return;
-    const QString folder = ChooseSaveFolder(this, "Export into a Folder", "dlgChatExportFolder", "ExportChat");
+    const QString folder = ChooseSaveFolder(over, "Export into a Folder", "dlgChatExportFolder", "ExportChat");
     if (folder.isEmpty()) return;
-    const QString destination = ChatExportDestination(pack, *target, folder);
+    const QString destination = ChatExportDestination(pack.title, *target, folder);
     if (QFileInfo(destination).exists() || QFileInfo(destination).isSymLink()) {
-        const auto answer = ShowMessageBox(this, QMessageBox::Question,
+        const auto answer = ShowMessageBox(over, QMessageBox::Question,
                                            QString("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(destination).fileName()),
                                            QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) return;
@@ -95,23 +100,25 @@ void TFrmMain::actExportChatExecute() {
 
     auto report = std::make_shared<TChatExportReport>();
     auto* job = new TBackgroundJob(
-        [report, pack, target, folder, options, &global = Global()] {
-            *report = ExportPackForChat(global, pack, *target, folder, options);
-        },
+        [report, pack, target, folder, options, &global = Global()] { *report = ExportForChat(global, pack, *target, folder, options); },
         this);
-    auto* progress = new QProgressDialog("Exporting the pack...", "Cancel", 0, 0, this);
+    // Both may go with the window they are over, Installed Content, while the export runs.
+    const QPointer<QProgressDialog> progress = new QProgressDialog("Exporting the pack...", "Cancel", 0, 0, over);
     progress->setObjectName("prgChatExport");
     progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(500);
     // A cancelled export runs to its end unseen: what it wrote stays whole, as it is written whole.
     connect(progress, &QProgressDialog::canceled, job, &TBackgroundJob::Cancel);
-    connect(job, &TBackgroundJob::Finished, this, [this, job, progress, report] {
+    const QPointer<QWidget> reportOver(over);
+    connect(job, &TBackgroundJob::Finished, this, [this, job, progress, report, reportOver] {
         job->deleteLater();
-        progress->deleteLater();
+        if (progress) progress->deleteLater();
         if (job->Cancelled()) return;
-        if (!report->failure.isEmpty()) return ShowMessageBox(this, QMessageBox::Warning, report->failure), void();
+        QWidget* parent = reportOver ? reportOver.data() : this;
+        if (!report->failure.isEmpty()) return ShowMessageBox(parent, QMessageBox::Warning, report->failure), void();
         SetStatusText(QString("Exported %1 pictures.").arg(report->files.size()));
-        ShowMessageBox(this, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning, ReportText(*report));
+        ShowMessageBox(parent, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
+                       ReportText(*report));
     });
     job->Start();
 }

@@ -4,6 +4,8 @@
 #include "ChatExport.h"
 #include "ChatFileCheck.h"
 #include "ChatNames.h"
+#include "ContentStore.h"
+#include "FrmInstalledContent.h"
 #include "FrameTiming.h"
 #include "FrmMainU.h"
 #include "GifWriter.h"
@@ -20,10 +22,12 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 #include <numeric>
 #include <random>
@@ -267,6 +271,46 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!told.Texts().isEmpty(), 20000);
         QVERIFY2(told.Texts().constFirst().startsWith("Exported 4 pictures"), qPrintable(told.Texts().constFirst()));
         QVERIFY(fs::is_regular_file(output.Folder() + "faces/Wow.gif"));
+        testing::CloseMainWindow(window, folders);
+    }
+
+    void aPackInInstalledContentIsExportedFromItsMenu() {
+        auto folders = std::make_unique<testing::WindowTestFolders>();
+        auto window = testing::ShowMainWindowOverBundledCatalogue(*folders);
+        QVERIFY(window);
+        // A pack as an install stores it: its files laid out, a wink by its inner cabinet.
+        testing::TempFolder packs;
+        const std::string cabinet = packs.File("faces.cab");
+        testing::WriteFile(cabinet, "M" + testing::ReadFile(Sample("faces.QZK")));
+        TContentStore store(TContentStore::DefaultFolder());
+        QCOMPARE(store.Install(cabinet, cabinet, {"faces.QZK", ""}), kInstalled);
+        window->findChild<QAction*>("actInstalledContent")->trigger();
+        auto* installed = window->findChild<TFrmInstalledContent*>();
+        QVERIFY(installed);
+        auto* list = installed->findChild<QTreeWidget*>("lstPacks");
+        list->setCurrentItem(list->topLevelItem(0));
+        testing::TempFolder output;
+        testing::AnswerNextModal([&output](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
+            testing::AnswerFileDialog(output.Folder());
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        testing::MessageBoxRecorder told;
+        // The list's menu holds the export beside the buttons' other actions.
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QStringList texts;
+            for (QAction* action : menu->actions()) texts << action->text();
+            QCOMPARE(texts, QStringList({"Remove", "Open Folder", "Export to Pidgin...", "Export for a Chat Program..."}));
+            menu->actions().constLast()->trigger();
+            menu->close();
+        });
+        emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(0)).center());
+        QTRY_VERIFY_WITH_TIMEOUT(!told.Texts().isEmpty(), 20000);
+        QVERIFY2(told.Texts().constFirst().startsWith("Exported 4 pictures"), qPrintable(told.Texts().constFirst()));
+        QVERIFY(fs::is_regular_file(output.Folder() + "faces/Wow.gif"));
+        installed->close();
         testing::CloseMainWindow(window, folders);
     }
 };
