@@ -216,26 +216,39 @@ QString ChatExportDestination(const QString& title, const TChatTarget& target, c
     return folder + SafeFileName(title, ArchiveExtension(target.bundle).mid(1));
 }
 
-TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
-                                    const QString& outputFolder, const TChatExportOptions& options) {
-    return ExportForChat(global, PackFileSource(global, packPath), target, outputFolder, options);
+QString ChatExportBlocked(const QString& title, const TChatTarget& target, const QString& outputFolder,
+                          const TChatExportOptions& options) {
+    const QString destination = ChatExportDestination(title, target, outputFolder);
+    if (!SomethingAt(Local(destination)) || options.replace) return {};
+    return QString("\"%1\" is already there.").arg(QFileInfo(destination).fileName());
 }
 
-TChatExportReport ExportForChat(const TGlobal& global, const TChatExportSource& pack, const TChatTarget& target,
-                                const QString& outputFolder, const TChatExportOptions& options) {
+TChatExportPictures FindChatExportPictures(const TGlobal& global, const TChatExportSource& pack) {
+    TChatExportPictures found;
+    found.title = pack.title;
+    found.work = std::make_unique<QTemporaryDir>(QString::fromStdString(global.TempDir) + "export-XXXXXX");
+    if (!found.work->isValid()) {
+        found.pictures.failure = "No room to unpack the pack.";
+        return found;
+    }
+    found.pictures = pack.pictures(Local(found.work->path()) + "/");
+    return found;
+}
+
+TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
+                                    const QString& outputFolder, const TChatExportOptions& options) {
+    return ExportPicturesForChat(FindChatExportPictures(global, PackFileSource(global, packPath)), target, outputFolder, options);
+}
+
+TChatExportReport ExportPicturesForChat(const TChatExportPictures& found, const TChatTarget& target, const QString& outputFolder,
+                                        const TChatExportOptions& options) {
     TChatExportReport report;
-    const QString& title = pack.title;
+    const QString& title = found.title;
+    const TPackPictures& pictures = found.pictures;
     report.written = ChatExportDestination(title, target, outputFolder);
-    if (SomethingAt(Local(report.written)) && !options.replace) {
-        report.failure = QString("\"%1\" is already there.").arg(QFileInfo(report.written).fileName());
-        return report;
-    }
-    QTemporaryDir work(QString::fromStdString(global.TempDir) + "export-XXXXXX");
-    if (!work.isValid()) {
-        report.failure = "No room to unpack the pack.";
-        return report;
-    }
-    const TPackPictures pictures = pack.pictures(Local(work.path()) + "/");
+    report.failure = ChatExportBlocked(title, target, outputFolder, options);
+    if (!report.failure.isEmpty()) return report;
+    report.notes = found.notes;
     for (const QString& missing : pictures.missing) report.leftOut << missing + ": could not be unpacked, the pack is damaged";
     for (const QString& other : pictures.notPictures) report.leftOut << other + ": not a GIF, PNG, JPEG or BMP picture";
     if (!pictures.failure.isEmpty()) {

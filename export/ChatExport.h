@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace quillane {
@@ -52,7 +54,24 @@ TChatExportSource StoredPackSource(const TStoredPack& pack, const std::string& s
 // Where the export of the pack goes in the output folder: its folder, or its archive.
 QString ChatExportDestination(const QString& title, const TChatTarget& target, const QString& outputFolder);
 
-// Exports the pictures of a pack for a chat program into
+// A pack's pictures, found in a work folder of the export's own that lasts as long as they do.
+struct TChatExportPictures {
+    QString title;
+    std::unique_ptr<QTemporaryDir> work;
+    TPackPictures pictures;
+    // What the user should know of how pictures were made: a movie exported as its still picture, and why.
+    QStringList notes;
+};
+
+// Why the export cannot go into the output folder: one is there already and
+// the options do not replace it. Empty when it can.
+QString ChatExportBlocked(const QString& title, const TChatTarget& target, const QString& outputFolder,
+                          const TChatExportOptions& options);
+
+// Finds the pack's pictures, unpacking it when it is a file. Touches no window.
+TChatExportPictures FindChatExportPictures(const TGlobal& global, const TChatExportSource& pack);
+
+// Exports the pictures found for a chat program into
 // `outputFolder`: a folder named after the pack (split into numbered folders
 // where the program takes packs of fewer files), or an archive of that name
 // where the program imports one. Every file is read back and judged against
@@ -61,10 +80,10 @@ QString ChatExportDestination(const QString& title, const TChatTarget& target, c
 // all; one already there is replaced only when the options say so, and then
 // as an entry of its own, a link never followed. Touches no window: it may
 // run off the window's thread.
-TChatExportReport ExportForChat(const TGlobal& global, const TChatExportSource& pack, const TChatTarget& target,
-                                const QString& outputFolder, const TChatExportOptions& options);
+TChatExportReport ExportPicturesForChat(const TChatExportPictures& found, const TChatTarget& target, const QString& outputFolder,
+                                        const TChatExportOptions& options);
 
-// The same for a pack file.
+// Finds the pictures of a pack file and exports them, a wink's movie as its still picture.
 TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
                                     const QString& outputFolder, const TChatExportOptions& options);
 

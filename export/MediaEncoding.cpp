@@ -209,6 +209,8 @@ QByteArray EncodeMedia(const std::vector<QImage>& frames, const std::vector<int>
     AVDictionary* options = nullptr;
     // Loop for ever, as Messenger played them.
     av_dict_set(&options, kind == TMediaKind::Apng ? "plays" : "loop", "0", 0);
+    // The APNG writer would give the last frame the delay of the one before it.
+    if (kind == TMediaKind::Apng) av_dict_set(&options, "final_delay", (std::to_string(delaysMs.back()) + "/1000").c_str(), 0);
     const int written = avformat_write_header(format.get(), &options);
     av_dict_free(&options);
     Check(written, "the file could not be started");

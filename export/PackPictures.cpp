@@ -1,5 +1,6 @@
 #include "PackPictures.h"
 
+#include "CabinetReader.h"
 #include "ContentManifest.h"
 #include "PackDescription.h"
 #include "PackUnpacking.h"
@@ -36,6 +37,18 @@ QString StillPictureOf(const QString& cabinet, const std::string& file) {
     if (!still || !out.open(QIODevice::WriteOnly)) return {};
     const auto size = static_cast<qint64>(still->size());
     return out.write(still->data(), size) == size ? out.fileName() : QString();
+}
+
+// The Flash movie in a wink's or dynamic display picture's inner cabinet; empty when it holds none.
+QByteArray MovieOf(const QString& cabinet) {
+    const auto reader = TCabinetReader::OpenFile(QFile::encodeName(cabinet).toStdString(), false);
+    if (!reader) return {};
+    for (const std::string& name : reader->Names()) {
+        if (!QString::fromStdString(name).endsWith(".swf", Qt::CaseInsensitive)) continue;
+        const auto movie = reader->Read(name, kLargestUnpackedPack);
+        return movie ? QByteArray::fromStdString(*movie) : QByteArray();
+    }
+    return {};
 }
 
 // Whether the folder holds an entry of that name, whatever it is: a dangling link too.
@@ -100,7 +113,9 @@ TPackPictures PicturesOfItems(const std::vector<TItemFile>& items, const QString
             found.missing << item.name;
             continue;
         }
+        QByteArray movie;
         if (HeadOf(source).startsWith("MSCF")) {
+            movie = MovieOf(source);
             source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
         }
         const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
@@ -108,7 +123,7 @@ TPackPictures PicturesOfItems(const std::vector<TItemFile>& items, const QString
             found.notPictures << item.name;
             continue;
         }
-        found.pictures.push_back({source, item.name, item.shortcut, SafeFileName(item.name, ExtensionOf(format))});
+        found.pictures.push_back({source, item.name, item.shortcut, SafeFileName(item.name, ExtensionOf(format)), movie});
         found.emoticons = found.emoticons || item.emoticon;
     }
     if (found.pictures.empty() && !found.missing.isEmpty()) {

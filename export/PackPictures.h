@@ -16,6 +16,8 @@ struct TPackPicture {
     QString name;
     QString shortcut;
     QString fileName;
+    // The Flash movie of a wink or dynamic display picture, whose still picture `source` is.
+    QByteArray movie;
 };
 
 struct TPackPictures {
@@ -44,7 +46,8 @@ QString SafeFileName(const QString& name, const QString& extension = QString(), 
 
 // Unpacks the pack into `workFolder` (which it makes) and finds its pictures:
 // emoticons, display pictures and backgrounds as they are, and the still
-// picture of a dynamic display picture or a wink from its inner cabinet. Only
+// picture of a dynamic display picture or a wink from its inner cabinet, with
+// its movie. Only
 // GIF, PNG, JPEG and BMP pictures count, known by their first bytes; each is
 // named after its item, with the extension of its format. Touches no window.
 TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPath, const std::string& workFolder);

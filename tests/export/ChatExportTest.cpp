@@ -250,6 +250,20 @@ private slots:
         QCOMPARE(RunQuillane({"--export=slack", folder, faces, QString::fromStdString(notAPack)}).exitCode, 1);
     }
 
+    void aWinkIsRenderedFrameByFrameByThePlayer() {
+        testing::TempFolder output;
+        // Signal's 3 s, which the movie fills: its last frame keeps its own delay.
+        const CommandRun run = RunQuillane({"--export=signal", "--output=" + QString::fromStdString(output.Folder()),
+                                            QString::fromStdString(Sample("heart.QZK"))});
+        QCOMPARE(run.exitCode, 0);
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0",
+                                QString::fromStdString(output.File("heart/Bouncing Heart.png"))});
+        QVERIFY(probe.waitForFinished(30000));
+        // The movie's frames, not its still picture alone.
+        QVERIFY2(probe.readAllStandardOutput().trimmed().toInt() > 10, qPrintable(run.output));
+    }
+
     void theWindowExportsThePreviewedPack() {
         auto folders = std::make_unique<testing::WindowTestFolders>();
         auto window = testing::ShowMainWindowOverBundledCatalogue(*folders);
