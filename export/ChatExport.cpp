@@ -273,7 +273,7 @@ TChatExportReport ExportPicturesForChat(const TChatExportPictures& found, const 
         return report;
     }
     if (static_cast<int>(made.size()) < target.fewest) {
-        report.notes << QString("%1 takes packs of %2 stickers or more; add pictures to this one before you import it.")
+        report.notes << QString("%1 come in packs of %2 or more; add pictures to this one before you import it.")
                             .arg(QString::fromUtf8(target.title.data(), static_cast<qsizetype>(target.title.size())))
                             .arg(target.fewest);
     }

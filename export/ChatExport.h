@@ -33,7 +33,7 @@ struct TChatExportReport {
     QStringList files;
     // Each item left out, with why.
     QStringList leftOut;
-    // What the user should know of the pack as a whole: "WhatsApp takes packs of 3 stickers or more".
+    // What the user should know of the pack as a whole: "WhatsApp stickers come in packs of 3 or more; ...".
     QStringList notes;
     // Why nothing was exported; empty when the pack was.
     QString failure;

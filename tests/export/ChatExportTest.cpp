@@ -248,6 +248,12 @@ private slots:
         const std::string notAPack = output.File("page.QZK");
         testing::WriteFile(notAPack, "<html>404</html>");
         QCOMPARE(RunQuillane({"--export=slack", folder, faces, QString::fromStdString(notAPack)}).exitCode, 1);
+        // A display picture alone is a sticker pack too small for WhatsApp: it is exported, and that is said.
+        const CommandRun picture = RunQuillane({"--export=whatsapp", folder, QString::fromStdString(Sample("cat.QZC"))});
+        QCOMPARE(picture.exitCode, 0);
+        QVERIFY2(picture.output.contains("Green Cat.webp: scaled 5x") &&
+                     picture.output.contains("WhatsApp stickers come in packs of 3 or more"),
+                 qPrintable(picture.output));
     }
 
     void aWinkIsRenderedFrameByFrameByThePlayer() {
