@@ -109,14 +109,19 @@ void TFrmMain::ExportForChatProgram(const TChatExportSource& pack, QWidget* over
     progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(500);
     const QPointer<QWidget> reportOver(over);
+    // Hidden at once, and its timer that shows it stopped: the report's box
+    // would otherwise come over it, and it is deleted only after that box.
     const auto dropProgress = [progress] {
-        if (progress) progress->deleteLater();
+        if (!progress) return;
+        progress->reset();
+        progress->hide();
+        progress->deleteLater();
     };
     const auto finish = [this, dropProgress, report, reportOver] {
         dropProgress();
         QWidget* parent = reportOver ? reportOver.data() : this;
         if (!report->failure.isEmpty()) return ShowMessageBox(parent, QMessageBox::Warning, report->failure), void();
-        SetStatusText(QString("Exported %1 pictures.").arg(report->files.size()));
+        SetStatusText(QString("Exported %1 %2.").arg(report->files.size()).arg(report->files.size() == 1 ? "picture" : "pictures"));
         ShowMessageBox(parent, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
                        ReportText(*report));
     };
