@@ -79,6 +79,15 @@ CommandRun RunQuillane(const QStringList& arguments) {
     return {quillane.exitCode(), QString::fromUtf8(quillane.readAllStandardOutput() + quillane.readAllStandardError())};
 }
 
+// The export's dialog with its first program, then the folder dialog with `folder`.
+void AnswerExportDialogs(const std::string& folder) {
+    testing::AnswerNextModal([folder](QWidget* dialog) {
+        QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
+        testing::AnswerFileDialog(folder);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+}
+
 }  // namespace
 
 class ChatExportTest : public QObject {
@@ -281,11 +290,7 @@ private slots:
         window->OpenPackFile(Sample("faces.QZK"));
         QVERIFY(shown.wait(10000));
         testing::TempFolder output;
-        testing::AnswerNextModal([&output](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
-            testing::AnswerFileDialog(output.Folder());
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        AnswerExportDialogs(output.Folder());
         testing::MessageBoxRecorder told;
         window->actExportChat->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!told.Texts().isEmpty(), 20000);
@@ -310,11 +315,7 @@ private slots:
         auto* list = installed->findChild<QTreeWidget*>("lstPacks");
         list->setCurrentItem(list->topLevelItem(0));
         testing::TempFolder output;
-        testing::AnswerNextModal([&output](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
-            testing::AnswerFileDialog(output.Folder());
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        AnswerExportDialogs(output.Folder());
         testing::MessageBoxRecorder told;
         // The list's menu holds the export beside the buttons' other actions.
         QTimer::singleShot(0, [] {
