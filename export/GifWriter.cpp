@@ -253,7 +253,13 @@ void TGifWriter::StorePending() {
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension), gif);
-    Check(EGifPutImageDesc(gif, left, top, width, height, false, picture.palette == globalPalette_ ? nullptr : map.get()), gif);
+    const bool shared = picture.palette == globalPalette_;
+    // giflib drops the copy it keeps of a frame's own palette, without freeing it, when the next frame has none.
+    if (shared && gif->Image.ColorMap) {
+        GifFreeMapObject(gif->Image.ColorMap);
+        gif->Image.ColorMap = nullptr;
+    }
+    Check(EGifPutImageDesc(gif, left, top, width, height, false, shared ? nullptr : map.get()), gif);
     Check(EGifPutLine(gif, picture.indices.data(), static_cast<int>(picture.indices.size())), gif);
     shown_ = pending_;
     ++framesStored_;

@@ -2,6 +2,7 @@
 #include "GifWriter.h"
 #include "TempFolder.h"
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -103,4 +104,41 @@ TEST(GifWriterTest, ALinkOfTheNameIsReplacedItselfNeverWrittenThrough) {
     }
     EXPECT_EQ(quillane::testing::ReadFile(outside.File("private.gif")), "keep");
     EXPECT_FALSE(std::filesystem::exists(outside.File("none.gif")));
+}
+
+TEST(GifWriterTest, FramesOfTheFirstFramesColoursShareItsPaletteAndOthersKeepTheirOwn) {
+    // Transparent frames: a red square, a blue one, the red one again, each drawn whole over a cleared screen.
+    const auto square = [](std::uint8_t red, std::uint8_t blue) {
+        std::vector<std::uint8_t> rgba(8 * 8 * 4, 0);
+        for (int y = 2; y < 6; ++y) {
+            for (int x = 2; x < 6; ++x) {
+                std::uint8_t* pixel = &rgba[static_cast<std::size_t>(y * 8 + x) * 4];
+                pixel[0] = red, pixel[2] = blue, pixel[3] = 255;
+            }
+        }
+        return rgba;
+    };
+    TGifWriter writer(8, 8, TGifWriter::Transparency{});
+    for (const auto& frame : {square(255, 0), square(0, 255), square(255, 0)}) writer.AddFrame(frame.data(), 100);
+    const std::string& bytes = writer.Close();
+    quillane::testing::TempFolder folder;
+    quillane::testing::WriteFile(folder.File("squares.gif"), bytes);
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(folder.File("squares.gif").c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+    ASSERT_EQ(gif->ImageCount, 3);
+    ASSERT_NE(gif->SColorMap, nullptr);
+    const std::uint8_t expectedBlue[] = {0, 255, 0};
+    for (int i = 0; i < 3; ++i) {
+        const SavedImage& frame = gif->SavedImages[i];
+        // Only the visible square is stored; the shared palette serves the first and the last.
+        EXPECT_EQ(frame.ImageDesc.Width, 4);
+        EXPECT_EQ(frame.ImageDesc.ColorMap == nullptr, i != 1);
+        const ColorMapObject* palette = frame.ImageDesc.ColorMap ? frame.ImageDesc.ColorMap : gif->SColorMap;
+        const GifColorType colour = palette->Colors[frame.RasterBits[0]];
+        EXPECT_EQ(colour.Blue, expectedBlue[i]) << "frame " << i;
+        EXPECT_EQ(colour.Red, 255 - expectedBlue[i]) << "frame " << i;
+    }
+    DGifCloseFile(gif, &error);
 }
