@@ -102,6 +102,9 @@ void TFrmMain::CreateActions() {
                                  "Install pack to your MSN from Local Disk");
     actPreviewFile = MakeAction(this, "actPreviewFile", "&Preview Pack File...",
                                 "Preview a pack file from your disk");
+    actOpenFolder = MakeAction(this, "actOpenFolder", "Open &Folder...", "Show every pack in a folder and the folders below it");
+    actOpenFolder->setShortcut(QKeySequence("Ctrl+Shift+O"));
+    connect(actOpenFolder, &QAction::triggered, this, [this] { Guarded([this] { actOpenFolderExecute(); }, this); });
     Exit1 = MakeAction(this, "Exit1", "&Exit");
     Exit1->setIcon(ToolbarPicture(11));
     mnuToolbar = MakeAction(this, "mnuToolbar", "&Toolbar");
@@ -150,6 +153,7 @@ void TFrmMain::CreateMenu() {
     file->addSeparator();
     file->addAction(actInstallLocal);
     file->addAction(actPreviewFile);
+    file->addAction(actOpenFolder);
     file->addActions({actSaveGif, actSavePictures, actExportChat});
     file->addSeparator();
     file->addAction(Exit1);
