@@ -63,7 +63,10 @@ void TCollectionModel::Add(std::vector<TCollectedFile> files) {
         for (TCollectedFile& file : fresh) Append(std::move(file));
         endInsertRows();
     }
-    for (TCollectedFile& file : copiesOfFresh) Join(rowOfContents_.at(file.contents), std::move(file));
+    for (TCollectedFile& file : copiesOfFresh) {
+        const int row = rowOfContents_.at(file.contents);
+        Join(row, std::move(file));
+    }
 }
 
 void TCollectionModel::Clear() {

@@ -77,7 +77,11 @@ TCollectionView::TCollectionView(QWidget* parent)
     for (const int column : {TCollectionModel::Title, TCollectionModel::Kind, TCollectionModel::Items, TCollectionModel::Copies}) {
         lstProblems->setColumnHidden(column, true);
     }
+    // A problem is read as "this file: why", then how large it is.
+    lstProblems->header()->moveSection(lstProblems->header()->visualIndex(TCollectionModel::Path), 0);
+    lstProblems->header()->moveSection(lstProblems->header()->visualIndex(TCollectionModel::Problem), 1);
     lstProblems->setColumnWidth(TCollectionModel::Path, 200);
+    lstProblems->setColumnWidth(TCollectionModel::Problem, 260);
 
     auto* top = new QHBoxLayout;
     top->addWidget(lblCollection, 1);
@@ -149,6 +153,7 @@ void TCollectionView::Open(const std::string& folder) {
     if (scan_) scan_->Stop();
     job_.reset();
     folder_ = folder;
+    chosen_.clear();
     model_->Clear();
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     again_ = false;
@@ -231,7 +236,10 @@ void TCollectionView::FocusList() {
     lstCollection->setFocus(Qt::ShortcutFocusReason);
     if (!lstCollection->currentIndex().isValid() && packs_->rowCount() > 0) {
         lstCollection->setCurrentIndex(packs_->index(0, 0));
+        return;
     }
+    // A row the filter made current was never previewed.
+    if (HighlightedPack() != chosen_) ChooseHighlighted();
 }
 
 std::string TCollectionView::HighlightedPack() const {
@@ -242,7 +250,9 @@ std::string TCollectionView::HighlightedPack() const {
 
 void TCollectionView::ChooseHighlighted() {
     const std::string pack = HighlightedPack();
-    if (!pack.empty()) emit PackChosen(pack);
+    if (pack.empty()) return;
+    chosen_ = pack;
+    emit PackChosen(pack);
 }
 
 void TCollectionView::changeEvent(QEvent* event) {

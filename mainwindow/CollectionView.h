@@ -72,6 +72,8 @@ private:
     TCollectionFilter* packs_;
     TCollectionFilter* problems_;
     std::string folder_;
+    // The pack last asked to be previewed.
+    std::string chosen_;
     std::shared_ptr<TCollectionScan> scan_;
     std::unique_ptr<TBackgroundJob> job_;
     // A first reading shows rows as they come; a reading again swaps them all at its end.

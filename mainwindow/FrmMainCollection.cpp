@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QSplitter>
+#include <QTimer>
 #include <QTreeView>
 
 namespace quillane {
@@ -59,12 +60,15 @@ void TFrmMain::OpenCollection(const std::string& folder) {
         treWinksList->hide();
         lblNoMatch->hide();
         pnlCollection->show();
-        // The collection's columns need more room than the tree.
-        if (auto* client = qobject_cast<QSplitter*>(centralWidget())) {
+        // The collection's columns need more room than the tree; a window not
+        // yet shown learns its width once it is.
+        QTimer::singleShot(0, this, [this] {
+            auto* client = qobject_cast<QSplitter*>(centralWidget());
+            if (!client || !CollectionShown()) return;
             const int width = client->width();
             const int left = static_cast<int>(width * kCollectionShare);
             client->setSizes({left, width - left});
-        }
+        });
     }
     setWindowTitle(kApplicationTitle + " - " + QString::fromLocal8Bit(QByteArray::fromStdString(folder)));
     pnlCollection->Open(folder);

@@ -35,14 +35,16 @@ TEST(CollectionModel, CopiesAreOneRowAndProblemsAreListedApart) {
     damaged.path = "bad.QZK";
     damaged.problem = "damaged after 3 of 12 files";
     model.Add({Pack("z/copy.cab", "X"), Pack("b.cab", "Y", "Café Faces"), damaged});
-    model.Add({Pack("a.cab", "X"), Pack("m/third.QZK", "X")});
+    model.Add({Pack("a.cab", "X"), Pack("m/third.QZK", "X"), Pack("new.cab", "N"), Pack("new copy.cab", "N")});
 
-    ASSERT_EQ(packs.rowCount(), 2);
+    ASSERT_EQ(packs.rowCount(), 3);
     packs.sort(TCollectionModel::Path);
     EXPECT_EQ(Cell(packs, 0, TCollectionModel::Path), "a.cab") << "the row stands for the first copy";
     EXPECT_EQ(Cell(packs, 0, TCollectionModel::Copies), "3 copies");
     EXPECT_EQ(packs.index(0, TCollectionModel::Copies).data(Qt::ToolTipRole).toString(), "a.cab\nm/third.QZK\nz/copy.cab");
     EXPECT_EQ(Cell(packs, 1, TCollectionModel::Title), "Café Faces");
+    EXPECT_EQ(Cell(packs, 2, TCollectionModel::Path), "new copy.cab") << "copies that came together";
+    EXPECT_EQ(Cell(packs, 2, TCollectionModel::Copies), "2 copies");
     EXPECT_EQ(model.IndexOfPath("m/third.QZK").row(), model.IndexOfPath("a.cab").row());
     ASSERT_EQ(problems.rowCount(), 1);
     EXPECT_EQ(Cell(problems, 0, TCollectionModel::Problem), "damaged after 3 of 12 files");
