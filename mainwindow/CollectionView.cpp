@@ -127,7 +127,8 @@ TCollectionView::TCollectionView(QWidget* parent)
         ChooseHighlighted();
     });
     connect(lstCollection->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (lstCollection->hasFocus()) keyPause_->start();
+        // The window keeps its focus widget while it is not the active one.
+        if (window()->focusWidget() == lstCollection) keyPause_->start();
     });
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* install = new QShortcut(QKeySequence(key), lstCollection, nullptr, nullptr, Qt::WidgetShortcut);
