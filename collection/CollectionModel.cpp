@@ -25,7 +25,10 @@ void TCollectionModel::Join(int at, TCollectedFile file) {
     rowOfPath_[file.path] = at;
     row.copies.insert(std::upper_bound(row.copies.begin(), row.copies.end(), file.path), file.path);
     // The row stands for the copy whose path comes first.
-    if (row.copies.front() == file.path) row.file = std::move(file);
+    if (row.copies.front() == file.path) {
+        row.file = std::move(file);
+        ShowFile(row);
+    }
     emit dataChanged(index(at, 0), index(at, ColumnCount - 1));
 }
 
@@ -38,9 +41,19 @@ void TCollectionModel::Append(TCollectedFile file) {
     rowOfPath_[file.path] = at;
     Row row;
     row.copies = {file.path};
-    row.searchKey = SearchKey(Shown(ShownTitle(file)) + '\n' + FileName(file.path) + '\n' + Shown(file.itemNames));
     row.file = std::move(file);
+    ShowFile(row);
+    row.searchKey = SearchKey(row.title + '\n' + FileName(row.file.path) + '\n' + Shown(row.file.itemNames));
     rows_.push_back(std::move(row));
+}
+
+void TCollectionModel::ShowFile(Row& row) {
+    const TCollectedFile& file = row.file;
+    row.title = file.IsPack() ? Shown(ShownTitle(file)) : FileName(file.path);
+    row.titleKey = row.title.toLower();
+    row.kind = Shown(file.kind);
+    row.path = Shown(file.path);
+    row.problem = Shown(file.problem);
 }
 
 void TCollectionModel::Add(std::vector<TCollectedFile> files) {
@@ -113,18 +126,19 @@ QVariant TCollectionModel::data(const QModelIndex& index, int role) const {
         case Items: return file.items;
         case Size: return static_cast<qulonglong>(file.bytes);
         case Copies: return copies;
-        default: return data(index, Qt::DisplayRole).toString().toLower();
+        case Title: return row.titleKey;
+        default: return data(index, Qt::DisplayRole);
         }
     }
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
-    case Title: return file.IsPack() ? Shown(ShownTitle(file)) : FileName(file.path);
-    case Kind: return Shown(file.kind);
+    case Title: return row.title;
+    case Kind: return row.kind;
     case Items: return file.IsPack() ? QVariant(file.items) : QVariant();
     case Size: return QLocale().formattedDataSize(static_cast<qint64>(file.bytes), 1, QLocale::DataSizeTraditionalFormat);
     case Copies: return copies > 1 ? QString("%1 copies").arg(copies) : QString();
-    case Path: return Shown(file.path);
-    case Problem: return Shown(file.problem);
+    case Path: return row.path;
+    case Problem: return row.problem;
     default: return {};
     }
 }

@@ -48,7 +48,10 @@ private:
         TCollectedFile file;                // the first copy by path
         std::vector<std::string> copies;    // the paths of every copy, the first included
         QString searchKey;
+        // The texts shown, made once: sorting asks for them again and again.
+        QString title, kind, path, problem, titleKey;
     };
+    static void ShowFile(Row& row);
     // A copy of the pack of that row.
     void Join(int row, TCollectedFile file);
     void Append(TCollectedFile file);

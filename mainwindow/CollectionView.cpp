@@ -15,6 +15,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <sys/resource.h>
+#include <iterator>
+#include <utility>
+
 namespace quillane {
 namespace {
 
@@ -25,6 +30,10 @@ constexpr int kPollMs = 100;
 constexpr int kKeyPauseMs = 200;
 // A burst of changes in the folder is read again once, after it.
 constexpr int kChangeSettleMs = 500;
+// How much lower than the window's the reading threads' priority is (nice).
+constexpr int kScanNiceness = 10;
+// The rows added in one turn of the window's loop.
+constexpr std::size_t kRowsPerTurn = 2000;
 
 QTreeView* MakeList(QWidget* parent, const char* name, QAbstractItemModel* model) {
     auto* list = new QTreeView(parent);
@@ -39,6 +48,10 @@ QTreeView* MakeList(QWidget* parent, const char* name, QAbstractItemModel* model
     list->header()->setSectionResizeMode(QHeaderView::Interactive);
     list->header()->setStretchLastSection(true);
     return list;
+}
+
+TCollectionView::TFileMark MarkOf(const TCollectedFile& file) {
+    return {file.path, file.bytes, file.modified, file.problem};
 }
 
 QString FolderName(const std::string& folder) {
@@ -108,7 +121,7 @@ TCollectionView::TCollectionView(QWidget* parent)
     layout->addWidget(split, 1);
 
     poll_->setInterval(kPollMs);
-    connect(poll_, &QTimer::timeout, this, [this] { TakeFound(); });
+    connect(poll_, &QTimer::timeout, this, [this] { Feed(); });
     keyPause_->setSingleShot(true);
     keyPause_->setInterval(kKeyPauseMs);
     connect(keyPause_, &QTimer::timeout, this, [this] { ChooseHighlighted(); });
@@ -156,6 +169,7 @@ void TCollectionView::Open(const std::string& folder) {
     folder_ = folder;
     chosen_.clear();
     model_->Clear();
+    shown_.clear();
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     again_ = false;
     cancelled_ = false;
@@ -165,9 +179,19 @@ void TCollectionView::Open(const std::string& folder) {
 void TCollectionView::StartScan() {
     if (job_ || folder_.empty()) return;
     scan_ = std::make_shared<TCollectionScan>(folder_);
+    pending_.clear();
     readAgain_.clear();
-    job_ = std::make_unique<TBackgroundJob>([scan = scan_] { scan->Run(); });
-    connect(job_.get(), &TBackgroundJob::Finished, this, [this] { EndScan(); });
+    workDone_ = false;
+    job_ = std::make_unique<TBackgroundJob>([scan = scan_] {
+        // The reading yields the processor to the window whenever the window
+        // wants it; the threads the scan starts inherit this.
+        setpriority(PRIO_PROCESS, 0, kScanNiceness);
+        scan->Run();
+    });
+    connect(job_.get(), &TBackgroundJob::Finished, this, [this] {
+        workDone_ = true;
+        Feed();
+    });
     if (!again_) {
         prgScan->setRange(0, 0);
         prgScan->show();
@@ -178,29 +202,47 @@ void TCollectionView::StartScan() {
     job_->Start();
 }
 
-void TCollectionView::TakeFound() {
+void TCollectionView::Feed() {
+    if (!job_) return;
     std::vector<TCollectedFile> found = scan_->TakeFound();
-    if (again_) {
-        std::move(found.begin(), found.end(), std::back_inserter(readAgain_));
-        return;
+    std::vector<TCollectedFile>& into = again_ ? readAgain_ : pending_;
+    std::move(found.begin(), found.end(), std::back_inserter(into));
+    if (again_ && workDone_ && !readAgain_.empty()) {
+        // Read again, the folder shows as before unless a file came, went or changed.
+        std::vector<TFileMark> marks;
+        for (const TCollectedFile& file : readAgain_) marks.push_back(MarkOf(file));
+        std::sort(marks.begin(), marks.end());
+        if (marks != shown_) {
+            highlightAfter_ = lstCollection->currentIndex().data(TCollectionModel::PathRole).toByteArray().toStdString();
+            model_->Clear();
+            shown_.clear();
+            pending_ = std::move(readAgain_);
+        }
+        readAgain_.clear();
     }
-    model_->Add(std::move(found));
-    if (scan_->Total() > 0) {
+    // A few thousand rows a turn: the window answers between them.
+    const std::size_t count = std::min(pending_.size(), kRowsPerTurn);
+    std::vector<TCollectedFile> rows(std::make_move_iterator(pending_.begin()), std::make_move_iterator(pending_.begin() + count));
+    pending_.erase(pending_.begin(), pending_.begin() + count);
+    for (const TCollectedFile& file : rows) shown_.push_back(MarkOf(file));
+    model_->Add(std::move(rows));
+    if (scan_->Total() > 0 && !again_) {
         prgScan->setRange(0, static_cast<int>(scan_->Total()));
         prgScan->setValue(static_cast<int>(scan_->Done()));
     }
     ShowCounts();
+    if (!pending_.empty()) {
+        QTimer::singleShot(0, this, [this] { Feed(); });
+    } else if (workDone_) {
+        EndScan();
+    }
 }
 
 void TCollectionView::EndScan() {
     poll_->stop();
-    TakeFound();
-    const std::string failure = scan_->Failure();
-    if (again_) {
-        const std::string highlighted = lstCollection->currentIndex().data(TCollectionModel::PathRole).toByteArray().toStdString();
-        model_->Clear();
-        model_->Add(std::move(readAgain_));
-        const QModelIndex row = packs_->mapFromSource(model_->IndexOfPath(highlighted));
+    std::sort(shown_.begin(), shown_.end());
+    if (!highlightAfter_.empty()) {
+        const QModelIndex row = packs_->mapFromSource(model_->IndexOfPath(std::exchange(highlightAfter_, {})));
         if (row.isValid()) lstCollection->setCurrentIndex(row);
     }
     prgScan->hide();
@@ -209,6 +251,7 @@ void TCollectionView::EndScan() {
     for (const std::string& below : scan_->Folders()) {
         folders << FolderName(below.empty() ? folder_ : folder_ + "/" + below);
     }
+    const std::string failure = scan_->Failure();
     job_.release()->deleteLater();
     again_ = true;
     if (!folders.isEmpty()) watcher_->addPaths(folders);

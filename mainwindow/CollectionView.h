@@ -4,8 +4,10 @@
 #include "CollectionModel.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QFileSystemWatcher;
 class QLabel;
@@ -47,6 +49,15 @@ public:
     QLabel* lblProblems;
     QTreeView* lstProblems;
 
+    // What tells a file shown from the same file changed.
+    struct TFileMark {
+        std::string path;
+        std::uint64_t bytes;
+        std::int64_t modified;
+        std::string problem;
+        auto operator<=>(const TFileMark&) const = default;
+    };
+
 signals:
     // A pack was clicked, or reached with the keys that have come to rest: preview it.
     void PackChosen(const std::string& path);
@@ -62,7 +73,8 @@ protected:
 
 private:
     void StartScan();
-    void TakeFound();
+    // Takes what the scan found and adds a turn's worth of it to the list.
+    void Feed();
     void EndScan();
     void ChooseHighlighted();
     void ShowCounts();
@@ -81,6 +93,13 @@ private:
     // Cancel means no more reading, until the folder is opened again.
     bool cancelled_ = false;
     std::vector<TCollectedFile> readAgain_;
+    // Found, not yet in the list.
+    std::vector<TCollectedFile> pending_;
+    bool workDone_ = false;
+    // The files in the list, sorted once the list is whole.
+    std::vector<TFileMark> shown_;
+    // The row to highlight again once a list made anew is whole.
+    std::string highlightAfter_;
     QTimer* poll_;
     QTimer* keyPause_;
     QTimer* changed_;
