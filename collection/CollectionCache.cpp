@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <memory>
 
 namespace quillane {
@@ -101,8 +101,10 @@ bool Read(Reader& in, TCollectedFile& file) {
 }  // namespace
 
 TCollectionCache::TCollectionCache(const std::string& folder) : file_(FileFor(folder)) {
-    std::ifstream in(file_, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::ifstream in(file_, std::ios::binary | std::ios::ate);
+    std::string bytes(in ? static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)) : 0, '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return;
     if (bytes.compare(0, kMagic.size(), kMagic) != 0) return;
     Reader reader(std::string_view(bytes).substr(kMagic.size()));
     while (!reader.AtEnd()) {
