@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
@@ -154,6 +155,23 @@ private slots:
         packs->sortByColumn(TCollectionModel::Path, Qt::AscendingOrder);
         QCOMPARE(Column(packs, TCollectionModel::Path), QStringList({"old/faces copy.QZK", "winks/heart.QZK"}));
         QCOMPARE(Column(packs, TCollectionModel::Copies), QStringList({"", ""}));
+    }
+
+    // Cancel ends the reading with what was found so far, and nothing reads the folder again by itself.
+    void cancelEndsTheReading() {
+        for (int i = 0; i < 3000; ++i) testing::WriteFile(collection + "/many/" + std::to_string(i) + ".QZK", "no cabinet");
+        QVERIFY(ScanEnds([this] {
+            window->OpenCollection(collection);
+            QVERIFY(window->pnlCollection->prgScan->isVisible());
+            window->pnlCollection->btnCancelScan->click();
+        }));
+        QVERIFY(!window->pnlCollection->prgScan->isVisible());
+        QVERIFY(window->pnlCollection->lstProblems->model()->rowCount() < 3001);
+        QVERIFY2(window->pnlCollection->lblCollection->text().endsWith("(reading cancelled)"),
+                 qPrintable(window->pnlCollection->lblCollection->text()));
+        QSignalSpy again(window->pnlCollection, &TCollectionView::ScanEnded);
+        fs::remove(collection + "/robot.QZC");
+        QVERIFY(!again.wait(1500));
     }
 };
 
