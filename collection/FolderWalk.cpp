@@ -106,19 +106,17 @@ private:
             Problem(below, std::string("cannot be read: ") + std::strerror(errno));
             return;
         }
-        bool linked = false;
         if (S_ISLNK(status.st_mode)) {
             const std::string target = RealPath(Full(below));
             if (target.empty()) return Problem(below, "a link to nothing");
             if (!IsInside(target, real_)) return Problem(below, "a link out of the folder, not followed");
             if (stat(target.c_str(), &status) != 0) return Problem(below, "a link to nothing");
-            linked = true;
         }
         if (!seen_.insert({status.st_dev, status.st_ino}).second) return;
         if (S_ISDIR(status.st_mode)) {
             pending_.push_back(below);
         } else if (S_ISREG(status.st_mode)) {
-            walk_.files.push_back({below, static_cast<std::uint64_t>(status.st_size), Nanoseconds(status.st_mtim), linked});
+            walk_.files.push_back({below, static_cast<std::uint64_t>(status.st_size), Nanoseconds(status.st_mtim)});
         } else if (HasPackExtension(name)) {
             Problem(below, std::string(SpecialFileName(status.st_mode)) + ", not read");
         }

@@ -14,8 +14,6 @@ struct TFoundFile {
     std::string path;  // below the folder, as TCollectedFile::path
     std::uint64_t bytes = 0;
     std::int64_t modified = 0;
-    // Followed a link inside the folder to reach it.
-    bool linked = false;
 };
 
 struct TFolderWalk {

@@ -83,6 +83,7 @@ TCollectionView::TCollectionView(QWidget* parent)
     lstCollection->sortByColumn(TCollectionModel::Title, Qt::AscendingOrder);
     lstCollection->setColumnHidden(TCollectionModel::Problem, true);
     lstCollection->setColumnWidth(TCollectionModel::Title, 200);
+    lstCollection->setAccessibleName("Packs in the folder");
     lblProblems = new QLabel(this);
     lblProblems->setObjectName("lblProblems");
     lstProblems = MakeList(this, "lstProblems", problems_);
@@ -94,6 +95,8 @@ TCollectionView::TCollectionView(QWidget* parent)
     lstProblems->header()->moveSection(lstProblems->header()->visualIndex(TCollectionModel::Path), 0);
     lstProblems->header()->moveSection(lstProblems->header()->visualIndex(TCollectionModel::Problem), 1);
     lstProblems->setColumnWidth(TCollectionModel::Path, 200);
+    lstProblems->setAccessibleName("Files that are no pack that can be read");
+    prgScan->setAccessibleName("Reading the folder");
     lstProblems->setColumnWidth(TCollectionModel::Problem, 260);
 
     auto* top = new QHBoxLayout;
@@ -164,16 +167,24 @@ TCollectionView::~TCollectionView() {
 }
 
 void TCollectionView::Open(const std::string& folder) {
+    Close();
+    folder_ = folder;
+    StartScan();
+}
+
+void TCollectionView::Close() {
     if (scan_) scan_->Stop();
     job_.reset();
-    folder_ = folder;
+    poll_->stop();
+    changed_->stop();
+    folder_.clear();
     chosen_.clear();
     model_->Clear();
+    pending_.clear();
     shown_.clear();
     if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
     again_ = false;
     cancelled_ = false;
-    StartScan();
 }
 
 void TCollectionView::StartScan() {
@@ -253,11 +264,11 @@ void TCollectionView::EndScan() {
     }
     const std::string failure = scan_->Failure();
     job_.release()->deleteLater();
-    again_ = true;
+    const bool again = std::exchange(again_, true);
     if (!folders.isEmpty()) watcher_->addPaths(folders);
     ShowCounts();
     if (!failure.empty()) lblCollection->setText(QString::fromStdString(failure));
-    emit ScanEnded();
+    emit ScanEnded(again);
 }
 
 void TCollectionView::ShowCounts() {

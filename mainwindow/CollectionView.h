@@ -33,6 +33,8 @@ public:
 
     // Shows the folder's packs, reading them off the window's thread.
     void Open(const std::string& folder);
+    // Shows nothing any more, and reads nothing.
+    void Close();
     const std::string& Folder() const { return folder_; }
     bool Scanning() const { return job_ != nullptr; }
     void SetFilter(const QString& text);
@@ -65,8 +67,9 @@ signals:
     void InstallAsked();
     // Back to the catalogue.
     void CloseAsked();
-    // A reading of the folder has ended, run to its end or cancelled.
-    void ScanEnded();
+    // A reading of the folder has ended, run to its end or cancelled; `again`
+    // for a reading after a change rather than the opening's.
+    void ScanEnded(bool again);
 
 protected:
     void changeEvent(QEvent* event) override;

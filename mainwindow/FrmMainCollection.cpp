@@ -33,10 +33,10 @@ void TFrmMain::CreateCollection(QWidget* panel) {
             [this](const std::string& pack) { Guarded([&] { OpenPackFile(pack); }, this); });
     connect(pnlCollection, &TCollectionView::InstallAsked, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
     connect(pnlCollection, &TCollectionView::CloseAsked, this, [this] { CloseCollection(); });
-    connect(pnlCollection, &TCollectionView::ScanEnded, this, [this] {
-        // The folder itself could not be read: said in the status bar too.
-        if (pnlCollection->Scanning()) return;
-        SetStatusText(pnlCollection->lblCollection->text());
+    // What the opening found, or why the folder could not be read, is said in
+    // the status bar too; a reading after a change leaves the status alone.
+    connect(pnlCollection, &TCollectionView::ScanEnded, this, [this](bool again) {
+        if (!again) SetStatusText(pnlCollection->lblCollection->text());
     });
 }
 
@@ -77,6 +77,7 @@ void TFrmMain::OpenCollection(const std::string& folder) {
 
 void TFrmMain::CloseCollection() {
     if (!CollectionShown()) return;
+    pnlCollection->Close();
     pnlCollection->hide();
     treWinksList->show();
     edtFilter->clear();
