@@ -19,10 +19,12 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
-    // An export from the command line opens no window.
+    // An export from the command line opens no window: the player renders winks off the screen.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     if (quillane::IsChatExportCommand(arguments)) {
-        QCoreApplication application(argc, argv);
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        quillane::PrepareFlashPlayer();
+        QApplication application(argc, argv);
         quillane::InstallGlobal(std::make_unique<quillane::TGlobal>());
         return quillane::RunChatExportCommand(arguments);
     }

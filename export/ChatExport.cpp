@@ -6,7 +6,7 @@
 #include "ChatFileEncoding.h"
 #include "ChatNames.h"
 #include "FrameTiming.h"
-#include "PackPictures.h"
+#include "PackDescription.h"
 #include "PidginThemeText.h"
 #include "RemoveTree.h"
 #include "ShortcutEmoji.h"
@@ -20,15 +20,15 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace quillane {
 namespace {
 
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString PackTitle(const std::string& packPath) { return QFileInfo(QString::fromStdString(packPath)).completeBaseName(); }
 
 QString ArchiveExtension(TChatBundle bundle) {
     switch (bundle) {
@@ -62,25 +62,49 @@ TEncodedFile MakeBytes(const TChatTarget& target, const TSourceFrames& source, c
     return encoded;
 }
 
-// One picture made into the target's file; nothing, with the reason in the report, when it cannot be.
-std::optional<TMadeFile> MakeFile(const TChatTarget& target, const TPackPicture& picture, const TChatExportOptions& options,
-                                  TChatNames& names, TChatExportReport& report) {
-    const TSourceFrames source = ReadSourceFrames(picture.source);
-    if (!source.failure.isEmpty()) {
-        report.leftOut << picture.name + ": " + source.failure;
-        return std::nullopt;
-    }
-    const TChatFormat format = source.Animated() ? target.animated : target.still;
+// One picture made into the target's file: its bytes and extension with
+// what was changed, or why it cannot be made.
+struct TMadeBytes {
+    QByteArray bytes;
+    QString extension;
     QStringList changes;
-    const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
-                                           source.Animated() ? target.animatedBytes : target.stillBytes, changes);
-    if (!encoded.failure.isEmpty()) {
-        report.leftOut << picture.name + ": " + encoded.failure;
-        return std::nullopt;
+    QString failure;
+};
+
+TMadeBytes MakePictureBytes(const TChatTarget& target, const TPackPicture& picture, const TChatExportOptions& options) {
+    TMadeBytes made;
+    try {
+        const TSourceFrames source = ReadSourceFrames(picture.source);
+        if (!source.failure.isEmpty()) {
+            made.failure = source.failure;
+            return made;
+        }
+        const TChatFormat format = source.Animated() ? target.animated : target.still;
+        const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
+                                               source.Animated() ? target.animatedBytes : target.stillBytes, made.changes);
+        made.bytes = encoded.bytes;
+        made.failure = encoded.failure;
+        made.extension = QString::fromStdString(ExtensionOf(format));
+    } catch (const std::exception& error) {
+        made.failure = QString::fromStdString(error.what());
     }
-    const QString fileName = names.Take(picture.name) + "." + QString::fromStdString(ExtensionOf(format));
-    report.files << (changes.isEmpty() ? fileName : fileName + ": " + changes.join(", "));
-    return TMadeFile{{fileName, encoded.bytes}, EmojiForShortcut(picture.shortcut, options.emoji), picture.shortcut};
+    return made;
+}
+
+// Every picture made at once, one at a time on each core: the encoders work
+// on pictures of their own and share nothing.
+std::vector<TMadeBytes> MakeAllPictureBytes(const TChatTarget& target, const std::vector<TPackPicture>& pictures,
+                                            const TChatExportOptions& options) {
+    std::vector<TMadeBytes> made(pictures.size());
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < pictures.size(); i = next++) made[i] = MakePictureBytes(target, pictures[i], options);
+    };
+    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), pictures.size()) - 1;
+    std::vector<std::jthread> threads;
+    for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    work();
+    return made;
 }
 
 // The still of the first picture as the tray icon a sticker pack shows.
@@ -177,26 +201,54 @@ std::vector<TBundleFile> Laid(const TChatTarget& target, const QString& title, c
 
 }  // namespace
 
-QString ChatExportDestination(const std::string& packPath, const TChatTarget& target, const QString& outputFolder) {
+TChatExportSource PackFileSource(const TGlobal& global, const std::string& packPath) {
+    return {QFileInfo(QString::fromStdString(packPath)).completeBaseName(),
+            [&global, packPath](const std::string& workFolder) { return FindPackPictures(global, packPath, workFolder); }};
+}
+
+TChatExportSource StoredPackSource(const TStoredPack& pack, const std::string& storeFolder) {
+    return {QString::fromStdString(PackExportName(pack)),
+            [pack, storeFolder](const std::string& workFolder) { return StoredPackPictures(pack, storeFolder, workFolder); }};
+}
+
+QString ChatExportDestination(const QString& title, const TChatTarget& target, const QString& outputFolder) {
     const QString folder = outputFolder.endsWith('/') ? outputFolder : outputFolder + '/';
-    return folder + SafeFileName(PackTitle(packPath), ArchiveExtension(target.bundle).mid(1));
+    return folder + SafeFileName(title, ArchiveExtension(target.bundle).mid(1));
+}
+
+QString ChatExportBlocked(const QString& title, const TChatTarget& target, const QString& outputFolder,
+                          const TChatExportOptions& options) {
+    const QString destination = ChatExportDestination(title, target, outputFolder);
+    if (!SomethingAt(Local(destination)) || options.replace) return {};
+    return QString("\"%1\" is already there.").arg(QFileInfo(destination).fileName());
+}
+
+TChatExportPictures FindChatExportPictures(const TGlobal& global, const TChatExportSource& pack) {
+    TChatExportPictures found;
+    found.title = pack.title;
+    found.work = std::make_unique<QTemporaryDir>(QString::fromStdString(global.TempDir) + "export-XXXXXX");
+    if (!found.work->isValid()) {
+        found.pictures.failure = "No room to unpack the pack.";
+        return found;
+    }
+    found.pictures = pack.pictures(Local(found.work->path()) + "/");
+    return found;
 }
 
 TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& packPath, const TChatTarget& target,
                                     const QString& outputFolder, const TChatExportOptions& options) {
+    return ExportPicturesForChat(FindChatExportPictures(global, PackFileSource(global, packPath)), target, outputFolder, options);
+}
+
+TChatExportReport ExportPicturesForChat(const TChatExportPictures& found, const TChatTarget& target, const QString& outputFolder,
+                                        const TChatExportOptions& options) {
     TChatExportReport report;
-    const QString title = PackTitle(packPath);
-    report.written = ChatExportDestination(packPath, target, outputFolder);
-    if (SomethingAt(Local(report.written)) && !options.replace) {
-        report.failure = QString("\"%1\" is already there.").arg(QFileInfo(report.written).fileName());
-        return report;
-    }
-    QTemporaryDir work(QString::fromStdString(global.TempDir) + "export-XXXXXX");
-    if (!work.isValid()) {
-        report.failure = "No room to unpack the pack.";
-        return report;
-    }
-    const TPackPictures pictures = FindPackPictures(global, packPath, Local(work.path()) + "/");
+    const QString& title = found.title;
+    const TPackPictures& pictures = found.pictures;
+    report.written = ChatExportDestination(title, target, outputFolder);
+    report.failure = ChatExportBlocked(title, target, outputFolder, options);
+    if (!report.failure.isEmpty()) return report;
+    report.notes = found.notes;
     for (const QString& missing : pictures.missing) report.leftOut << missing + ": could not be unpacked, the pack is damaged";
     for (const QString& other : pictures.notPictures) report.leftOut << other + ": not a GIF, PNG, JPEG or BMP picture";
     if (!pictures.failure.isEmpty()) {
@@ -205,19 +257,23 @@ TChatExportReport ExportPackForChat(const TGlobal& global, const std::string& pa
     }
     TChatNames names(target.naming);
     std::vector<TMadeFile> made;
-    for (const TPackPicture& picture : pictures.pictures) {
-        try {
-            if (auto file = MakeFile(target, picture, options, names, report)) made.push_back(std::move(*file));
-        } catch (const std::exception& error) {
-            report.leftOut << picture.name + ": " + QString::fromStdString(error.what());
+    std::vector<TMadeBytes> bytes = MakeAllPictureBytes(target, pictures.pictures, options);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const TPackPicture& picture = pictures.pictures[i];
+        if (!bytes[i].failure.isEmpty()) {
+            report.leftOut << picture.name + ": " + bytes[i].failure;
+            continue;
         }
+        const QString fileName = names.Take(picture.name) + "." + bytes[i].extension;
+        report.files << (bytes[i].changes.isEmpty() ? fileName : fileName + ": " + bytes[i].changes.join(", "));
+        made.push_back({{fileName, std::move(bytes[i].bytes)}, EmojiForShortcut(picture.shortcut, options.emoji), picture.shortcut});
     }
     if (made.empty()) {
         report.failure = "Nothing in this pack could be exported.";
         return report;
     }
     if (static_cast<int>(made.size()) < target.fewest) {
-        report.notes << QString("%1 takes packs of %2 stickers or more; add pictures to this one before you import it.")
+        report.notes << QString("%1 come in packs of %2 or more; add pictures to this one before you import it.")
                             .arg(QString::fromUtf8(target.title.data(), static_cast<qsizetype>(target.title.size())))
                             .arg(target.fewest);
     }

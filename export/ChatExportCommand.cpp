@@ -1,9 +1,12 @@
 #include "ChatExportCommand.h"
 
 #include "ChatExport.h"
+#include "ChatMovieRendering.h"
 #include "WinksGlobal.h"
 
 #include <QDir>
+#include <QEventLoop>
+#include <QLoggingCategory>
 #include <cstdio>
 
 namespace quillane {
@@ -19,6 +22,26 @@ QString TargetNames() {
     QStringList names;
     for (const TChatTarget& target : ChatTargets()) names << QString::fromUtf8(target.id.data(), static_cast<qsizetype>(target.id.size()));
     return names.join(", ");
+}
+
+// The pack's movies rendered by the player while the event loop runs here, then its pictures exported.
+TChatExportReport ExportPackFileForChat(const std::string& pack, const TChatTarget& target, const QString& output,
+                                        const TChatExportOptions& options) {
+    const TChatExportSource source = PackFileSource(Global(), pack);
+    // The player's own messages are not the command's.
+    QLoggingCategory::setFilterRules("js=false\nqt.webenginecontext=false");
+    TChatExportReport blocked;
+    blocked.failure = ChatExportBlocked(source.title, target, output, options);
+    if (!blocked.failure.isEmpty()) return blocked;
+    TChatExportPictures found = FindChatExportPictures(Global(), source);
+    if (TChatMovieRendering::Needed(found)) {
+        TChatMovieRendering rendering(found, QString::fromStdString(Global().AppPath) + "ruffle/");
+        QEventLoop loop;
+        QObject::connect(&rendering, &TChatMovieRendering::Finished, &loop, &QEventLoop::quit);
+        rendering.Start();
+        loop.exec();
+    }
+    return ExportPicturesForChat(found, target, output, options);
 }
 
 }  // namespace
@@ -54,7 +77,7 @@ int RunChatExportCommand(const std::vector<std::string>& arguments) {
     }
     int status = 0;
     for (const std::string& pack : packs) {
-        const TChatExportReport report = ExportPackForChat(Global(), pack, *target, output, options);
+        const TChatExportReport report = ExportPackFileForChat(pack, *target, output, options);
         if (!report.failure.isEmpty()) {
             Print(stderr, QString::fromStdString(pack) + ": " + report.failure +
                               (report.failure.endsWith("already there.") ? " --force replaces it." : ""));

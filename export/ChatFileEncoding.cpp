@@ -53,21 +53,23 @@ double FramesASecond(std::size_t frames, const std::vector<int>& delays) {
     return total > 0 ? frames * 1000.0 / total : 0;
 }
 
-// The settings an encoding tries in turn, each giving up more than the one before, and how the user reads a step down.
-struct TSteps {
-    std::vector<int> settings;
-    QString change;  // "%1 colours to %2", "quality %1 to %2"
-};
-
-TSteps StepsFor(TChatFormat format) {
+// The settings an encoding tries in turn, each giving up more than the one before.
+std::vector<int> StepsFor(TChatFormat format) {
     switch (format) {
-        case TChatFormat::Gif: return {{256, 128, 64, 32, 16}, "%1 colours to %2"};
-        case TChatFormat::WebP:
-        case TChatFormat::Webm: return {{90, 75, 60, 45, 30}, "quality %1 to %2"};
+        case TChatFormat::Gif: return {256, 128, 64, 32, 16};
+        case TChatFormat::WebP: return {kLosslessQuality, 90, 75, 60, 45, 30};
+        case TChatFormat::Webm: return {90, 75, 60, 45, 30};
         case TChatFormat::Apng:
         case TChatFormat::Png: break;
     }
-    return {{0}, {}};
+    return {0};
+}
+
+// A step down as the user reads it: "256 colours to 64", "quality 90 to 75", "lossless to quality 90".
+QString StepDownText(TChatFormat format, int from, int to) {
+    if (format == TChatFormat::Gif) return QString("%1 colours to %2").arg(from).arg(to);
+    if (from == kLosslessQuality) return QString("lossless to quality %1").arg(to);
+    return QString("quality %1 to %2").arg(from).arg(to);
 }
 
 QByteArray Encode(TChatFormat format, const std::vector<QImage>& frames, const std::vector<int>& delays, int setting) {
@@ -84,17 +86,17 @@ QByteArray Encode(TChatFormat format, const std::vector<QImage>& frames, const s
 // Gives up quality or colours, then frames a second, until the file fits.
 TEncodedFile EncodeWithin(TChatFormat format, const std::vector<QImage>& frames, const std::vector<int>& delays, std::size_t limit) {
     TEncodedFile encoded;
-    const TSteps steps = StepsFor(format);
+    const std::vector<int> settings = StepsFor(format);
     for (const int step : kFrameSteps) {
         if (step > 1 && frames.size() < 2 * static_cast<std::size_t>(step) - 1) break;
         std::vector<QImage> kept;
         std::vector<int> keptDelays;
         KeepEvery(step, frames, delays, kept, keptDelays);
-        for (const int setting : steps.settings) {
+        for (const int setting : settings) {
             encoded.bytes = Encode(format, kept, keptDelays, setting);
             if (!Fits(encoded.bytes, limit)) continue;
-            if (setting != steps.settings.front()) {
-                encoded.changes << steps.change.arg(steps.settings.front()).arg(setting) + " to fit " + BytesText(limit);
+            if (setting != settings.front()) {
+                encoded.changes << StepDownText(format, settings.front(), setting) + " to fit " + BytesText(limit);
             }
             if (step > 1) {
                 encoded.changes << QString("%1 frames a second to %2")

@@ -19,8 +19,8 @@ struct TEncodedFile {
 };
 
 // Encodes the frames (ARGB, transparency kept exactly) in the format, within
-// `limit` bytes (0 for any size). A GIF gives up colours, a WebP or WEBM
-// quality, then each of them and an APNG frames a second, until it fits; a
+// `limit` bytes (0 for any size). A GIF gives up colours, a WebP (lossless
+// first) or WEBM quality, then each of them and an APNG frames a second, until it fits; a
 // PNG gives up full colour for 256 colours. Nothing is ever returned over the limit.
 TEncodedFile EncodeChatFile(const std::vector<QImage>& frames, const std::vector<int>& delaysMs, TChatFormat format,
                             std::size_t limit);

@@ -72,9 +72,7 @@ constexpr long kShortestDelay = 2;
 // A time in the movie in hundredths of a second, the unit of a GIF's delays.
 long Hundredths(double milliseconds) { return std::lround(milliseconds / 10.0); }
 
-// The header and the screen's description (without a global palette) take 13 bytes;
-// the block that makes a GIF loop for ever follows them.
-constexpr std::size_t kScreenEnd = 13;
+// The block that makes a GIF loop for ever, right after the screen's description and palette.
 std::string LoopBlock() { return std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19); }
 
 int WriteToString(GifFileType* gif, const GifByteType* data, int length) {
@@ -95,10 +93,10 @@ TIndexedPicture QuantizePicture(const std::vector<std::uint32_t>& pixels, std::s
     TIndexedPicture picture;
     std::unordered_map<std::uint32_t, std::size_t> indexOf;
     if (counts.size() <= colours) {
-        for (const auto& [colour, count] : counts) {
-            indexOf[colour] = picture.palette.size();
-            picture.palette.push_back(colour);
-        }
+        // In order, so that frames of the same colours have the same palette and can share the GIF's.
+        for (const auto& [colour, count] : counts) picture.palette.push_back(colour);
+        std::sort(picture.palette.begin(), picture.palette.end());
+        for (std::size_t i = 0; i < picture.palette.size(); ++i) indexOf[picture.palette[i]] = i;
     } else {
         std::vector<std::pair<std::size_t, std::uint32_t>> byCount;
         for (const auto& [colour, count] : counts) byCount.emplace_back(count, colour);
@@ -161,7 +159,12 @@ TGifWriter::TGifWriter(int width, int height)
     if (!gif) throw EGifWriteError(std::string("the GIF could not be started: ") + GifErrorString(error));
     encoder_->gif = gif;
     EGifSetGifVersion(gif, true);
-    Check(EGifPutScreenDesc(gif, width, height, 8, 0, nullptr), gif);
+}
+
+void TGifWriter::StartFile(const ColorMapObject* palette) {
+    GifFileType* gif = encoder_->gif;
+    Check(EGifPutScreenDesc(gif, width_, height_, 8, 0, palette), gif);
+    loopBlockAt_ = bytes_.size();
     // Loop for ever, as the preview plays the movie.
     static const GifByteType application[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
     static const GifByteType forEver[] = {1, 0, 0};
@@ -169,6 +172,7 @@ TGifWriter::TGifWriter(int width, int height)
     Check(EGifPutExtensionBlock(gif, sizeof application, application), gif);
     Check(EGifPutExtensionBlock(gif, sizeof forEver, forEver), gif);
     Check(EGifPutExtensionTrailer(gif), gif);
+    started_ = true;
 }
 
 TGifWriter::~TGifWriter() = default;
@@ -196,19 +200,23 @@ void TGifWriter::AddFrame(const std::uint8_t* rgbx, double milliseconds) {
 
 void TGifWriter::StorePending() {
     GifFileType* gif = encoder_->gif;
-    // Only the rectangle that changed since the frame shown before.
+    // Opaque frames: only the rectangle that changed since the frame shown
+    // before. With transparency each frame is drawn over a cleared screen (one
+    // that clears a pixel cannot be drawn over the last): only the rectangle
+    // of its visible pixels.
     int left = 0, top = 0, right = width_ - 1, bottom = height_ - 1;
-    // With transparency each frame is whole: one that clears a pixel cannot be drawn over the last.
-    if (!shown_.empty() && transparentColours_ == 0) {
+    if (transparentColours_ > 0 || !shown_.empty()) {
         left = width_, top = height_, right = -1, bottom = -1;
         for (int y = 0; y < height_; ++y) {
             for (int x = 0; x < width_; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x);
-                if (pending_[i] == shown_[i]) continue;
+                if (transparentColours_ > 0 ? pending_[i] == kTransparentPixel : pending_[i] == shown_[i]) continue;
                 left = std::min(left, x), right = std::max(right, x);
                 top = std::min(top, y), bottom = std::max(bottom, y);
             }
         }
+        // A frame with nothing to draw is still a frame: one pixel of it.
+        if (right < 0) left = top = right = bottom = 0;
     }
     const int width = right - left + 1;
     const int height = bottom - top + 1;
@@ -220,6 +228,21 @@ void TGifWriter::StorePending() {
     }
     TIndexedPicture picture = transparentColours_ > 0 ? QuantizeWithTransparency(part, static_cast<std::size_t>(transparentColours_)) : QuantizePicture(part);
 
+    int bits = 1;
+    while ((std::size_t{1} << bits) < picture.palette.size()) ++bits;
+    std::vector<GifColorType> colours(std::size_t{1} << bits, GifColorType{0, 0, 0});
+    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
+        colours[i] = {static_cast<GifByteType>(Red(picture.palette[i])), static_cast<GifByteType>(Green(picture.palette[i])),
+                      static_cast<GifByteType>(Blue(picture.palette[i]))};
+    }
+    const std::unique_ptr<ColorMapObject, decltype(&GifFreeMapObject)> map(
+        GifMakeMapObject(static_cast<int>(colours.size()), colours.data()), GifFreeMapObject);
+    if (!map) throw EGifWriteError("the GIF's palette could not be made");
+    // The first frame's palette is the GIF's own; a frame of the same colours needs none of its own.
+    if (!started_) {
+        StartFile(map.get());
+        globalPalette_ = picture.palette;
+    }
     GraphicsControlBlock control{};
     control.DisposalMode = transparentColours_ > 0 ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT;
     control.UserInputFlag = false;
@@ -230,19 +253,7 @@ void TGifWriter::StorePending() {
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
     Check(EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension), gif);
-
-    int bits = 1;
-    while ((std::size_t{1} << bits) < picture.palette.size()) ++bits;
-    std::vector<GifColorType> colours(std::size_t{1} << bits, GifColorType{0, 0, 0});
-    for (std::size_t i = 0; i < picture.palette.size(); ++i) {
-        colours[i] = {static_cast<GifByteType>(Red(picture.palette[i])), static_cast<GifByteType>(Green(picture.palette[i])),
-                      static_cast<GifByteType>(Blue(picture.palette[i]))};
-    }
-    ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
-    if (!map) throw EGifWriteError("the GIF's palette could not be made");
-    const int described = EGifPutImageDesc(gif, left, top, width, height, false, map);
-    GifFreeMapObject(map);
-    Check(described, gif);
+    Check(EGifPutImageDesc(gif, left, top, width, height, false, picture.palette == globalPalette_ ? nullptr : map.get()), gif);
     Check(EGifPutLine(gif, picture.indices.data(), static_cast<int>(picture.indices.size())), gif);
     shown_ = pending_;
     ++framesStored_;
@@ -252,6 +263,7 @@ const std::string& TGifWriter::Close(bool loop) {
     if (!encoder_->gif) return bytes_;
     if (hasPending_) StorePending();
     hasPending_ = false;
+    if (!started_) StartFile(nullptr);
     int error = 0;
     const int closed = EGifCloseFile(encoder_->gif, &error);
     encoder_->gif = nullptr;
@@ -259,7 +271,7 @@ const std::string& TGifWriter::Close(bool loop) {
     if (!loop) {
         // Without the loop block, which came right after the screen's description, viewers play it once.
         const std::string block = LoopBlock();
-        if (bytes_.compare(kScreenEnd, block.size(), block) == 0) bytes_.erase(kScreenEnd, block.size());
+        if (bytes_.compare(loopBlockAt_, block.size(), block) == 0) bytes_.erase(loopBlockAt_, block.size());
     }
     return bytes_;
 }

@@ -6,15 +6,18 @@
 #include <string>
 #include <vector>
 
+struct ColorMapObject;
+
 namespace quillane {
 
 // Writes an animated GIF that loops for ever (or plays once), frame by frame, through giflib.
 // Each frame gets a palette of its own made from its own colours: a frame of
 // at most 256 colours keeps them exactly, and in a richer one the colours
-// that cover much of it keep theirs, so that flat colours stay flat. Frames
-// are opaque, as the movie's stage is. A frame equal to the one before it
-// only lengthens that one; a frame that changes part of the picture is stored
-// as the changed rectangle. A frame that would be shown for less than 2
+// that cover much of it keep theirs, so that flat colours stay flat; the
+// first frame's palette is the GIF's, which later frames of the same colours
+// share. Frames are opaque, as the movie's stage is. A frame equal to the one
+// before it only lengthens that one; a frame that changes part of the picture
+// is stored as the changed rectangle. A frame that would be shown for less than 2
 // hundredths of a second (which browsers stretch to 10) gives way to the next
 // one. Nothing reaches the disk before Finish, which replaces the file at
 // once, a link of its name included, never writing through it. No Qt.
@@ -50,6 +53,8 @@ public:
     const std::string& Bytes() const { return bytes_; }
 
 private:
+    // The screen's description with the GIF's own palette, and the block that makes it loop.
+    void StartFile(const ColorMapObject* palette);
     void StorePending();
 
     int width_;
@@ -61,6 +66,9 @@ private:
     double pendingStart_ = 0;
     double pendingEnd_ = 0;
     bool hasPending_ = false;
+    bool started_ = false;
+    std::vector<std::uint32_t> globalPalette_;
+    std::size_t loopBlockAt_ = 0;
     int framesStored_ = 0;
     std::string bytes_;
     struct Encoder;

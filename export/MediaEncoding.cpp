@@ -11,7 +11,10 @@ extern "C" {
 #include <map>
 #include <memory>
 #include <stdexcept>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace quillane {
 namespace {
@@ -79,17 +82,21 @@ struct Choice {
     AVPixelFormat pixels;
 };
 
-Choice ChoiceFor(TMediaKind kind, bool animated) {
+Choice ChoiceFor(TMediaKind kind, bool animated, int quality) {
     switch (kind) {
         case TMediaKind::Apng: return {"apng", "apng", AV_PIX_FMT_RGBA};
-        case TMediaKind::WebP: return {"webp", animated ? "libwebp_anim" : "libwebp", AV_PIX_FMT_YUVA420P};
+        case TMediaKind::WebP:
+            // Lossless WebP takes the pixels as they are; lossy is YUV with its alpha.
+            return {"webp", animated ? "libwebp_anim" : "libwebp", quality == kLosslessQuality ? AV_PIX_FMT_BGRA : AV_PIX_FMT_YUVA420P};
         case TMediaKind::Webm: return {"webm", "libvpx-vp9", AV_PIX_FMT_YUVA420P};
     }
     throw std::runtime_error("no such format");
 }
 
 void SetQuality(AVCodecContext* codec, TMediaKind kind, int quality) {
-    if (kind == TMediaKind::WebP) {
+    if (kind == TMediaKind::WebP && quality == kLosslessQuality) {
+        av_opt_set_int(codec->priv_data, "lossless", 1, 0);
+    } else if (kind == TMediaKind::WebP) {
         av_opt_set_double(codec->priv_data, "quality", quality, 0);
     } else if (kind == TMediaKind::Webm) {
         // Constant quality: crf 4 (best) to 63 (smallest).
@@ -101,6 +108,43 @@ void SetQuality(AVCodecContext* codec, TMediaKind kind, int quality) {
         // libvpx encodes alpha only without alternate reference frames.
         av_opt_set_int(codec->priv_data, "auto-alt-ref", 0, 0);
     }
+}
+
+// The colours of all the frames, every fully transparent pixel as one, when
+// they are at most 256: an APNG of them is written with a palette, smaller
+// and quicker to compress, and every pixel kept exactly.
+std::optional<std::vector<QRgb>> SharedPalette(const std::vector<QImage>& frames) {
+    std::unordered_set<QRgb> seen;
+    std::vector<QRgb> palette;
+    for (const QImage& frame : frames) {
+        for (int y = 0; y < frame.height(); ++y) {
+            const auto* row = reinterpret_cast<const QRgb*>(frame.constScanLine(y));
+            for (int x = 0; x < frame.width(); ++x) {
+                // Scaled pixel art comes in runs of one colour.
+                if (x > 0 && row[x] == row[x - 1]) continue;
+                const QRgb colour = qAlpha(row[x]) == 0 ? 0 : row[x];
+                if (seen.insert(colour).second) palette.push_back(colour);
+                if (palette.size() > 256) return std::nullopt;
+            }
+        }
+    }
+    return palette;
+}
+
+// Fills a frame of palette indices, the palette itself after them.
+void FillIndexed(const QImage& picture, const std::vector<QRgb>& palette, AVFrame* frame) {
+    std::unordered_map<QRgb, std::uint8_t> index;
+    for (std::size_t i = 0; i < palette.size(); ++i) index[palette[i]] = static_cast<std::uint8_t>(i);
+    for (int y = 0; y < picture.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        std::uint8_t* out = frame->data[0] + static_cast<std::ptrdiff_t>(y) * frame->linesize[0];
+        for (int x = 0; x < picture.width(); ++x) {
+            out[x] = x > 0 && row[x] == row[x - 1] ? out[x - 1] : index.at(qAlpha(row[x]) == 0 ? 0 : row[x]);
+        }
+    }
+    // FFmpeg's palette is 256 native 32-bit ARGB values, as QRgb is.
+    std::memset(frame->data[1], 0, 256 * sizeof(QRgb));
+    std::memcpy(frame->data[1], palette.data(), palette.size() * sizeof(QRgb));
 }
 
 // Hands the encoder's packets to the muxer, each lasting as long as its frame.
@@ -126,7 +170,12 @@ QByteArray EncodeMedia(const std::vector<QImage>& frames, const std::vector<int>
     if (frames.empty()) throw std::runtime_error("no picture to encode");
     // Failures come back as results; the encoders' own chatter stays off the terminal.
     av_log_set_level(AV_LOG_ERROR);
-    const Choice choice = ChoiceFor(kind, frames.size() > 1);
+    std::vector<QImage> pictures;
+    // QImage's ARGB32 lies in memory as B, G, R, A.
+    for (const QImage& frame : frames) pictures.push_back(frame.convertToFormat(QImage::Format_ARGB32));
+    Choice choice = ChoiceFor(kind, frames.size() > 1, quality);
+    const std::optional<std::vector<QRgb>> palette = kind == TMediaKind::Apng ? SharedPalette(pictures) : std::nullopt;
+    if (palette) choice.pixels = AV_PIX_FMT_PAL8;
     const int width = frames.front().width(), height = frames.front().height();
 
     AVFormatContext* made = nullptr;
@@ -160,14 +209,16 @@ QByteArray EncodeMedia(const std::vector<QImage>& frames, const std::vector<int>
     AVDictionary* options = nullptr;
     // Loop for ever, as Messenger played them.
     av_dict_set(&options, kind == TMediaKind::Apng ? "plays" : "loop", "0", 0);
+    // The APNG writer would give the last frame the delay of the one before it.
+    if (kind == TMediaKind::Apng) av_dict_set(&options, "final_delay", (std::to_string(delaysMs.back()) + "/1000").c_str(), 0);
     const int written = avformat_write_header(format.get(), &options);
     av_dict_free(&options);
     Check(written, "the file could not be started");
 
-    const std::unique_ptr<SwsContext, ScaleFree> scale(sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, choice.pixels,
-                                                                      SWS_POINT, nullptr, nullptr, nullptr));
+    const std::unique_ptr<SwsContext, ScaleFree> scale(
+        palette ? nullptr : sws_getContext(width, height, AV_PIX_FMT_BGRA, width, height, choice.pixels, SWS_POINT, nullptr, nullptr, nullptr));
     const std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-    if (!scale || !frame) throw std::runtime_error("out of memory");
+    if ((!palette && !scale) || !frame) throw std::runtime_error("out of memory");
     frame->format = choice.pixels;
     frame->width = width;
     frame->height = height;
@@ -176,11 +227,14 @@ QByteArray EncodeMedia(const std::vector<QImage>& frames, const std::vector<int>
     std::int64_t at = 0;
     for (std::size_t i = 0; i < frames.size(); ++i) {
         Check(av_frame_make_writable(frame.get()), "out of memory");
-        // QImage's ARGB32 lies in memory as B, G, R, A.
-        const QImage picture = frames[i].convertToFormat(QImage::Format_ARGB32);
-        const std::uint8_t* source[] = {picture.constBits()};
-        const int sourceStride[] = {static_cast<int>(picture.bytesPerLine())};
-        sws_scale(scale.get(), source, sourceStride, 0, height, frame->data, frame->linesize);
+        const QImage& picture = pictures[i];
+        if (palette) {
+            FillIndexed(picture, *palette, frame.get());
+        } else {
+            const std::uint8_t* source[] = {picture.constBits()};
+            const int sourceStride[] = {static_cast<int>(picture.bytesPerLine())};
+            sws_scale(scale.get(), source, sourceStride, 0, height, frame->data, frame->linesize);
+        }
         frame->pts = at;
         delays[at] = delaysMs[i];
         at += delaysMs[i];

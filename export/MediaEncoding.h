@@ -10,15 +10,18 @@ namespace quillane {
 enum class TMediaKind {
     // Animated PNG, lossless; loops for ever.
     Apng,
-    // WebP: still (libwebp) or animated (libwebp_anim), lossy with exact alpha; loops for ever.
+    // WebP: still (libwebp) or animated (libwebp_anim) with exact alpha; loops for ever.
     WebP,
     // WEBM with VP9 and its alpha, no sound.
     Webm,
 };
 
+// A WebP's quality that keeps every pixel exactly: pixel art is smaller so than lossy.
+inline constexpr int kLosslessQuality = 101;
+
 // Encodes the frames (ARGB, each shown for its milliseconds) as the kind, at
-// `quality` from 1 to 100 where the format is lossy. Raises std::runtime_error
-// when FFmpeg cannot.
+// `quality` from 1 to 100 where the format is lossy, or kLosslessQuality for
+// a lossless WebP. Raises std::runtime_error when FFmpeg cannot.
 QByteArray EncodeMedia(const std::vector<QImage>& frames, const std::vector<int>& delaysMs, TMediaKind kind, int quality);
 
 }  // namespace quillane

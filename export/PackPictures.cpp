@@ -1,6 +1,8 @@
 #include "PackPictures.h"
 
+#include "CabinetReader.h"
 #include "ContentManifest.h"
+#include "PackDescription.h"
 #include "PackUnpacking.h"
 #include "PictureReading.h"
 #include "StillPicture.h"
@@ -35,6 +37,18 @@ QString StillPictureOf(const QString& cabinet, const std::string& file) {
     if (!still || !out.open(QIODevice::WriteOnly)) return {};
     const auto size = static_cast<qint64>(still->size());
     return out.write(still->data(), size) == size ? out.fileName() : QString();
+}
+
+// The Flash movie in a wink's or dynamic display picture's inner cabinet; empty when it holds none.
+QByteArray MovieOf(const QString& cabinet) {
+    const auto reader = TCabinetReader::OpenFile(QFile::encodeName(cabinet).toStdString(), false);
+    if (!reader) return {};
+    for (const std::string& name : reader->Names()) {
+        if (!QString::fromStdString(name).endsWith(".swf", Qt::CaseInsensitive)) continue;
+        const auto movie = reader->Read(name, kLargestUnpackedPack);
+        return movie ? QByteArray::fromStdString(*movie) : QByteArray();
+    }
+    return {};
 }
 
 // Whether the folder holds an entry of that name, whatever it is: a dangling link too.
@@ -80,6 +94,46 @@ bool WriteWhole(const QString& path, const QByteArray& bytes) {
     return ReplaceEntryAtomically(QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
 }
 
+// An item of a pack, with the path of its file; empty when the pack could not give it.
+struct TItemFile {
+    QString name;
+    QString path;
+    QString shortcut;
+    bool emoticon = false;
+};
+
+// The pictures of the items: a picture as it is, a wink's or dynamic display
+// picture's inner cabinet by its still picture (written into `workFolder`).
+TPackPictures PicturesOfItems(const std::vector<TItemFile>& items, const QString& packName, const std::string& workFolder) {
+    TPackPictures found;
+    int inner = 0;
+    for (const TItemFile& item : items) {
+        QString source = item.path;
+        if (source.isEmpty()) {
+            found.missing << item.name;
+            continue;
+        }
+        QByteArray movie;
+        if (HeadOf(source).startsWith("MSCF")) {
+            movie = MovieOf(source);
+            source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
+        }
+        const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
+        if (format.isEmpty()) {
+            found.notPictures << item.name;
+            continue;
+        }
+        found.pictures.push_back({source, item.name, item.shortcut, SafeFileName(item.name, ExtensionOf(format)), movie});
+        found.emoticons = found.emoticons || item.emoticon;
+    }
+    if (found.pictures.empty() && !found.missing.isEmpty()) {
+        found.failure = QString("\"%1\" is damaged: none of its pictures could be unpacked.").arg(packName);
+    } else if (found.pictures.empty()) {
+        found.failure = "This pack holds no pictures.";
+    }
+    return found;
+}
+
 }  // namespace
 
 QString SafeFileName(const QString& name, const QString& extension, int longestBytes) {
@@ -109,32 +163,25 @@ TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPat
                             .arg(QString::fromStdString(fs::path(packPath).filename().string()));
         return found;
     }
-    int inner = 0;
+    std::vector<TItemFile> items;
     for (const TManifestItem& item : manifest->items) {
-        const QString name = QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name);
-        QString source = QString::fromStdString(pack.File(item.file));
-        if (source.isEmpty()) {
-            found.missing << name;
-            continue;
-        }
-        if (HeadOf(source).startsWith("MSCF")) {
-            source = StillPictureOf(source, workFolder + "still" + std::to_string(++inner));
-        }
-        const QByteArray format = source.isEmpty() ? QByteArray() : PictureFormat(HeadOf(source));
-        if (format.isEmpty()) {
-            found.notPictures << name;
-            continue;
-        }
-        found.pictures.push_back({source, name, QString::fromStdString(item.shortcut), SafeFileName(name, ExtensionOf(format))});
-        found.emoticons = found.emoticons || item.type == "emoticon";
+        items.push_back({QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name),
+                         QString::fromStdString(pack.File(item.file)), QString::fromStdString(item.shortcut), item.type == "emoticon"});
     }
-    if (found.pictures.empty() && !found.missing.isEmpty()) {
-        found.failure = QString("\"%1\" is damaged: none of its pictures could be unpacked.")
-                            .arg(QString::fromStdString(fs::path(packPath).filename().string()));
-    } else if (found.pictures.empty()) {
-        found.failure = "This pack holds no pictures.";
+    return PicturesOfItems(items, QString::fromStdString(fs::path(packPath).filename().string()), workFolder);
+}
+
+TPackPictures StoredPackPictures(const TStoredPack& pack, const std::string& storeFolder, const std::string& workFolder) {
+    std::vector<TItemFile> items;
+    for (const TStoredItem& item : pack.items) {
+        const std::string path = storeFolder + item.file;
+        std::error_code error;
+        items.push_back({QString::fromStdString(item.name.empty() ? fs::path(item.file).stem().string() : item.name),
+                         fs::is_regular_file(path, error) ? QString::fromStdString(path) : QString(), QString::fromStdString(item.shortcut),
+                         item.type == "emoticon"});
     }
-    return found;
+    if (!fs::exists(workFolder)) fs::create_directories(workFolder);
+    return PicturesOfItems(items, QString::fromStdString(PackTitle(pack)), workFolder);
 }
 
 QStringList TakenNames(const TPackPictures& pictures, const QString& folder) {

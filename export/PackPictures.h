@@ -8,6 +8,7 @@
 namespace quillane {
 
 class TGlobal;
+struct TStoredPack;
 
 // One picture of a pack as it is saved: read from `source`, written as `fileName`.
 struct TPackPicture {
@@ -15,6 +16,8 @@ struct TPackPicture {
     QString name;
     QString shortcut;
     QString fileName;
+    // The Flash movie of a wink or dynamic display picture, whose still picture `source` is.
+    QByteArray movie;
 };
 
 struct TPackPictures {
@@ -43,10 +46,16 @@ QString SafeFileName(const QString& name, const QString& extension = QString(), 
 
 // Unpacks the pack into `workFolder` (which it makes) and finds its pictures:
 // emoticons, display pictures and backgrounds as they are, and the still
-// picture of a dynamic display picture or a wink from its inner cabinet. Only
+// picture of a dynamic display picture or a wink from its inner cabinet, with
+// its movie. Only
 // GIF, PNG, JPEG and BMP pictures count, known by their first bytes; each is
 // named after its item, with the extension of its format. Touches no window.
 TPackPictures FindPackPictures(const TGlobal& global, const std::string& packPath, const std::string& workFolder);
+
+// The pictures of a pack in the content store (whose folder ends in "/"), as
+// FindPackPictures finds them; a wink's still picture is written into
+// `workFolder`, which is made when missing.
+TPackPictures StoredPackPictures(const TStoredPack& pack, const std::string& storeFolder, const std::string& workFolder);
 
 // The names in the folder that saving would replace (the list included): any
 // entry counts, a dangling link as much as a file.

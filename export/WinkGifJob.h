@@ -11,6 +11,9 @@ class QWebEnginePage;
 
 namespace quillane {
 
+// A movie that runs on is rendered up to this long.
+inline constexpr double kLongestMovieSeconds = 20.0;
+
 class TBackgroundJob;
 class TGifWriter;
 class TPlayerSchemeHandler;
@@ -32,7 +35,7 @@ public:
         int width = 0;
         double scale = 1.0;
         // A movie that runs on longer than this is cut after it.
-        double longestSeconds = 20.0;
+        double longestSeconds = kLongestMovieSeconds;
     };
 
     TWinkGifJob(Options options, QString playerFolder, QObject* parent = nullptr);

@@ -130,6 +130,8 @@ void TFrmInstalledContent::CreateControls() {
     btnRemove = MakeButton("Remove", "btnRemove", this);
     btnOpenFolder = MakeButton("Open Folder", "btnOpenFolder", this);
     btnExportPidgin = MakeButton("Export to Pidgin...", "btnExportPidgin", this);
+    btnExportChat = MakeButton("Export for a Chat Program...", "btnExportChat", this);
+    btnExportChat->hide();
     btnRefresh = MakeButton("Refresh", "btnRefresh", this);
     btnClose = MakeButton("Close", "btnClose", this);
     lblStoreBusy = new QLabel("The content store is busy with an install. The pack is removed as soon as the install "
@@ -138,7 +140,7 @@ void TFrmInstalledContent::CreateControls() {
     lblStoreBusy->setWordWrap(true);
     lblStoreBusy->hide();
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {btnRemove, btnOpenFolder, btnExportPidgin}) buttons->addWidget(button);
+    for (QPushButton* button : {btnRemove, btnOpenFolder, btnExportPidgin, btnExportChat}) buttons->addWidget(button);
     buttons->addStretch();
     buttons->addWidget(btnRefresh);
     buttons->addWidget(btnClose);
@@ -156,6 +158,9 @@ void TFrmInstalledContent::CreateControls() {
     connect(btnRemove, &QPushButton::clicked, this, [this] { Guarded([this] { btnRemoveClick(); }, this); });
     connect(btnOpenFolder, &QPushButton::clicked, this, [this] { Guarded([this] { btnOpenFolderClick(); }, this); });
     connect(btnExportPidgin, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportPidginClick(); }, this); });
+    connect(btnExportChat, &QPushButton::clicked, this, [this] { Guarded([this] { btnExportChatClick(); }, this); });
+    lstPacks->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lstPacks, &QWidget::customContextMenuRequested, this, &TFrmInstalledContent::ShowPackMenu);
     connect(btnRefresh, &QPushButton::clicked, this, [this] { Guarded([this] { Reload(); }, this); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::close);
     // Delete on the list is Remove, with its question.
@@ -227,6 +232,7 @@ void TFrmInstalledContent::UpdateButtons() {
     btnRemove->setEnabled(idle && !selected.empty());
     btnOpenFolder->setEnabled(selected.size() == 1);
     btnExportPidgin->setEnabled(idle && std::any_of(selected.begin(), selected.end(), HoldsEmoticons));
+    btnExportChat->setEnabled(idle && selected.size() == 1);
 }
 
 const TStoredPack* TFrmInstalledContent::FindPack(int id) const {
@@ -262,7 +268,7 @@ void TFrmInstalledContent::btnRemoveClick() {
         }
     });
     connect(removal.get(), &TBackgroundJob::Finished, this, [this, failures] { RemovalEnded(*failures); });
-    for (QPushButton* button : {btnRemove, btnExportPidgin, btnRefresh}) button->setEnabled(false);
+    for (QPushButton* button : {btnRemove, btnExportPidgin, btnExportChat, btnRefresh}) button->setEnabled(false);
     removal->Start();
     // A removal waits only while an install holds the store; the window says so.
     QTimer::singleShot(kBusyAfter, lblStoreBusy, [this] {
@@ -297,7 +303,7 @@ bool TFrmInstalledContent::Ask(const QString& question) {
 
 void TFrmInstalledContent::Report(QMessageBox::Icon icon, const QString& text) { ShowMessageBox(this, icon, text); }
 
-void ShowInstalledContent(QWidget* owner) {
+TFrmInstalledContent* ShowInstalledContent(QWidget* owner) {
     auto* window = owner->findChild<TFrmInstalledContent*>(QString(), Qt::FindDirectChildrenOnly);
     if (!window) {
         window = new TFrmInstalledContent(TContentStore::DefaultFolder(), owner);
@@ -307,6 +313,7 @@ void ShowInstalledContent(QWidget* owner) {
     window->show();
     window->raise();
     window->activateWindow();
+    return window;
 }
 
 }  // namespace quillane

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QMessageBox>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,9 +18,10 @@ class QTreeWidget;
 namespace quillane {
 
 // What the content store holds: one row per installed pack, and the items of
-// the selected pack with their pictures. Removes packs, shows a pack's folder
-// and exports emoticons as Pidgin smiley themes. It stays open beside the
-// main window and reads the store again whenever it is activated.
+// the selected pack with their pictures. Removes packs, shows a pack's folder,
+// exports emoticons as Pidgin smiley themes and, through the main window, a
+// pack for a chat program; the pack list's menu holds the same. It stays open
+// beside the main window and reads the store again whenever it is activated.
 class TFrmInstalledContent : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +31,11 @@ public:
     // Reads the store again and shows its packs anew when they changed,
     // keeping the packs that were selected.
     void Reload();
+
+    // What Export for a Chat Program does with the selected pack, over this
+    // window. Without it the window offers no such export.
+    using TChatExport = std::function<void(const TStoredPack& pack, const std::string& storeFolder, QWidget* over)>;
+    void SetChatExport(TChatExport exportForChat);
 
 protected:
     bool event(QEvent* event) override;
@@ -47,6 +54,9 @@ private:
     void RemovalEnded(const QStringList& failures);
     void btnOpenFolderClick();
     void btnExportPidginClick();
+    void btnExportChatClick();
+    // The pack list's menu: the buttons' actions on the selected packs.
+    void ShowPackMenu(const QPoint& at);
 
     // A question with Yes and No; No unless the user says Yes.
     bool Ask(const QString& question);
@@ -62,6 +72,8 @@ private:
     QPushButton* btnRemove;
     QPushButton* btnOpenFolder;
     QPushButton* btnExportPidgin;
+    QPushButton* btnExportChat;
+    TChatExport chatExport;
     QPushButton* btnRefresh;
     QPushButton* btnClose;
     // Says that a removal waits for the store, which an install holds.
@@ -73,8 +85,8 @@ private:
 };
 
 // Shows the window over the user's content store beside the owner, the one
-// already open if there is one. Raises EContentStoreError when the store
-// cannot be opened.
-void ShowInstalledContent(QWidget* owner);
+// already open if there is one, and returns it. Raises EContentStoreError
+// when the store cannot be opened.
+TFrmInstalledContent* ShowInstalledContent(QWidget* owner);
 
 }  // namespace quillane

@@ -1,7 +1,9 @@
 #include "PackDescription.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
+#include <strings.h>
 #include <vector>
 
 namespace quillane {
@@ -27,6 +29,8 @@ const Kind* FindKind(const std::string& type) {
     return found == std::end(kKinds) ? nullptr : found;
 }
 
+constexpr const char* kPackExtensions[] = {".QZK", ".QZC", ".CAB", ".mco"};
+
 }  // namespace
 
 std::string PackTitle(const TStoredPack& pack) {
@@ -36,6 +40,17 @@ std::string PackTitle(const TStoredPack& pack) {
         if (!item.contentId.empty()) return item.contentId;
     }
     return "Pack " + std::to_string(pack.id);
+}
+
+std::string PackExportName(const TStoredPack& pack) {
+    const std::string title = PackTitle(pack);
+    for (const char* extension : kPackExtensions) {
+        const std::size_t length = std::strlen(extension);
+        if (title.size() > length && strncasecmp(title.c_str() + title.size() - length, extension, length) == 0) {
+            return title.substr(0, title.size() - length);
+        }
+    }
+    return title;
 }
 
 std::string KindName(const std::string& type) {

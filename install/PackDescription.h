@@ -11,6 +11,9 @@ namespace quillane {
 // names were recorded) its content id, else its number.
 std::string PackTitle(const TStoredPack& pack);
 
+// The name its exports take: that title without a pack file's extension.
+std::string PackExportName(const TStoredPack& pack);
+
 // What an item is, in words: "emoticon", "display picture", ...; an item
 // type the program does not know is shown as the pack names it.
 std::string KindName(const std::string& type);

@@ -23,7 +23,6 @@ namespace quillane {
 namespace {
 
 constexpr const char* kThemeFile = "theme";
-constexpr const char* kPackExtensions[] = {".QZK", ".QZC", ".CAB", ".mco"};
 
 // Letters, digits, ".", "_" and "-" only, and no leading "." or "!" (a hidden
 // smiley's mark): a name that a theme line holds without quoting.
@@ -103,21 +102,11 @@ void MoveIntoPlace(const fs::path& fresh, const fs::path& target) {
     throw EPidginThemeError("Cannot put the theme in place at " + target.string() + ": " + std::strerror(errno));
 }
 
-std::string WithoutPackExtension(const std::string& name) {
-    for (const char* extension : kPackExtensions) {
-        const size_t length = std::strlen(extension);
-        if (name.size() > length && strncasecmp(name.c_str() + name.size() - length, extension, length) == 0) {
-            return name.substr(0, name.size() - length);
-        }
-    }
-    return name;
-}
-
 }  // namespace
 
 TPidginTheme PidginThemeOf(const TStoredPack& pack, const std::string& storeFolder) {
     const std::string title = PackTitle(pack);
-    TPidginTheme theme{WithoutPackExtension(title), "Emoticons of the Messenger pack " + title + ", exported by Quillane",
+    TPidginTheme theme{PackExportName(pack), "Emoticons of the Messenger pack " + title + ", exported by Quillane",
                        "Unknown", {}};
     for (const auto& item : pack.items) {
         if (item.type == "emoticon") theme.smileys.push_back({storeFolder + item.file, item.shortcut});

@@ -4,6 +4,7 @@
 
 #include "BackgroundJob.h"
 #include "ChatExport.h"
+#include "ChatMovieRendering.h"
 #include "ErrorBox.h"
 #include "SaveDialogs.h"
 #include "WinksGlobal.h"
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressDialog>
 #include <memory>
 
@@ -79,41 +81,81 @@ void TFrmMain::actExportChatExecute() {
                               "that has been downloaded or installed."),
                void();
     }
+    ExportForChatProgram(PackFileSource(Global(), pack), this);
+}
+
+void TFrmMain::ExportForChatProgram(const TChatExportSource& pack, QWidget* over) {
     TChatExportOptions options;
-    const TChatTarget* target = ChooseChatTarget(this, options);
+    const TChatTarget* target = ChooseChatTarget(over, options);
     if (!target) return;
-    const QString folder = ChooseSaveFolder(this, "Export into a Folder", "dlgChatExportFolder", "ExportChat");
+    const QString folder = ChooseSaveFolder(over, "Export into a Folder", "dlgChatExportFolder", "ExportChat");
     if (folder.isEmpty()) return;
-    const QString destination = ChatExportDestination(pack, *target, folder);
+    const QString destination = ChatExportDestination(pack.title, *target, folder);
     if (QFileInfo(destination).exists() || QFileInfo(destination).isSymLink()) {
-        const auto answer = ShowMessageBox(this, QMessageBox::Question,
+        const auto answer = ShowMessageBox(over, QMessageBox::Question,
                                            QString("%1 already exists.\nDo you want to replace it?").arg(QFileInfo(destination).fileName()),
                                            QMessageBox::Yes | QMessageBox::No);
         if (answer != QMessageBox::Yes) return;
         options.replace = true;
     }
 
+    // Three steps, each cancellable: the pictures found off the window's thread,
+    // the movies rendered by the player on it, the files made off it again.
+    auto found = std::make_shared<TChatExportPictures>();
     auto report = std::make_shared<TChatExportReport>();
-    auto* job = new TBackgroundJob(
-        [report, pack, target, folder, options, &global = Global()] {
-            *report = ExportPackForChat(global, pack, *target, folder, options);
-        },
-        this);
-    auto* progress = new QProgressDialog("Exporting the pack...", "Cancel", 0, 0, this);
+    // Both may go with the window they are over, Installed Content, while the export runs.
+    const QPointer<QProgressDialog> progress = new QProgressDialog("Exporting the pack...", "Cancel", 0, 0, over);
     progress->setObjectName("prgChatExport");
     progress->setWindowTitle(kApplicationTitle);
     progress->setMinimumDuration(500);
-    // A cancelled export runs to its end unseen: what it wrote stays whole, as it is written whole.
-    connect(progress, &QProgressDialog::canceled, job, &TBackgroundJob::Cancel);
-    connect(job, &TBackgroundJob::Finished, this, [this, job, progress, report] {
-        job->deleteLater();
+    const QPointer<QWidget> reportOver(over);
+    // Hidden at once, and its timer that shows it stopped: the report's box
+    // would otherwise come over it, and it is deleted only after that box.
+    const auto dropProgress = [progress] {
+        if (!progress) return;
+        progress->reset();
+        progress->hide();
         progress->deleteLater();
-        if (job->Cancelled()) return;
-        if (!report->failure.isEmpty()) return ShowMessageBox(this, QMessageBox::Warning, report->failure), void();
-        SetStatusText(QString("Exported %1 pictures.").arg(report->files.size()));
-        ShowMessageBox(this, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning, ReportText(*report));
+    };
+    const auto finish = [this, dropProgress, report, reportOver] {
+        dropProgress();
+        QWidget* parent = reportOver ? reportOver.data() : this;
+        if (!report->failure.isEmpty()) return ShowMessageBox(parent, QMessageBox::Warning, report->failure), void();
+        SetStatusText(QString("Exported %1 %2.").arg(report->files.size()).arg(report->files.size() == 1 ? "picture" : "pictures"));
+        ShowMessageBox(parent, report->leftOut.isEmpty() && report->notes.isEmpty() ? QMessageBox::Information : QMessageBox::Warning,
+                       ReportText(*report));
+    };
+    const auto makeFiles = [this, found, report, target, folder, options, progress, dropProgress, finish] {
+        auto* job = new TBackgroundJob([found, report, target, folder, options] {
+            *report = ExportPicturesForChat(*found, *target, folder, options);
+        }, this);
+        if (progress) connect(progress, &QProgressDialog::canceled, job, &TBackgroundJob::Cancel);
+        connect(job, &TBackgroundJob::Finished, this, [job, dropProgress, finish] {
+            job->deleteLater();
+            // A cancelled export runs to its end unseen: what it wrote stays whole, as it is written whole.
+            job->Cancelled() ? dropProgress() : finish();
+        });
+        job->Start();
+    };
+    auto* finding = new TBackgroundJob([found, pack, &global = Global()] { *found = FindChatExportPictures(global, pack); }, this);
+    connect(progress, &QProgressDialog::canceled, finding, &TBackgroundJob::Cancel);
+    connect(finding, &TBackgroundJob::Finished, this, [this, finding, found, progress, dropProgress, makeFiles] {
+        finding->deleteLater();
+        if (finding->Cancelled()) return dropProgress();
+        if (!TChatMovieRendering::Needed(*found)) return makeFiles();
+        auto* rendering = new TChatMovieRendering(*found, QString::fromStdString(Global().AppPath) + "ruffle/", this);
+        // The rendering holds the pictures it works on until it has ended.
+        connect(rendering, &TChatMovieRendering::Finished, this, [rendering, found, progress, dropProgress, makeFiles] {
+            rendering->deleteLater();
+            progress && progress->wasCanceled() ? dropProgress() : makeFiles();
+        });
+        if (progress) {
+            connect(progress, &QProgressDialog::canceled, rendering, &TChatMovieRendering::Cancel);
+            connect(rendering, &TChatMovieRendering::Progress, progress, &QProgressDialog::setLabelText);
+        }
+        rendering->Start();
     });
-    job->Start();
+    finding->Start();
 }
 
 }  // namespace quillane

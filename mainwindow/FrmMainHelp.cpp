@@ -1,6 +1,7 @@
 // The Help and Tools commands of the main window.
 #include "FrmMainU.h"
 
+#include "ChatExport.h"
 #include "ErrorBox.h"
 #include "FrmHelp.h"
 #include "FrmInstalledContent.h"
@@ -41,7 +42,9 @@ void TFrmMain::actPackMarkExecute() {
 }
 
 void TFrmMain::actInstalledContentExecute() {
-    ShowInstalledContent(this);
+    ShowInstalledContent(this)->SetChatExport([this](const TStoredPack& pack, const std::string& storeFolder, QWidget* over) {
+        ExportForChatProgram(StoredPackSource(pack, storeFolder), over);
+    });
 }
 
 void TFrmMain::actAboutExecute() {

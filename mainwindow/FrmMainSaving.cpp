@@ -25,8 +25,6 @@
 namespace quillane {
 namespace {
 
-constexpr double kLongestGifSeconds = 20.0;
-
 QString Pictures(int count) { return count == 1 ? "picture" : "pictures"; }
 
 void Tell(QWidget* parent, const QString& text, QMessageBox::Icon icon = QMessageBox::Information) {
@@ -54,7 +52,7 @@ bool ChooseGifSize(QWidget* parent, TWinkGifJob::Options& options) {
     auto* layout = new QFormLayout(&dialog);
     layout->addRow("&Size:", size);
     layout->addRow("&Width:", width);
-    layout->addRow(new QLabel(QString("A movie that runs on is cut after %1 seconds.").arg(kLongestGifSeconds)));
+    layout->addRow(new QLabel(QString("A movie that runs on is cut after %1 seconds.").arg(kLongestMovieSeconds)));
     layout->addRow(buttons);
     if (dialog.exec() != QDialog::Accepted) return false;
     options.scale = size->currentIndex() == 1 ? 0.5 : 1.0;
@@ -70,7 +68,7 @@ void TFrmMain::actSaveGifExecute() {
     }
     TWinkGifJob::Options options;
     options.movie = flsPreview->MovieBytes();
-    options.longestSeconds = kLongestGifSeconds;
+    options.longestSeconds = kLongestMovieSeconds;
     if (!ChooseGifSize(this, options)) return;
     const QString name = QFileInfo(flsPreview->Movie()).completeBaseName();
     options.target = ChooseGifFile(this, (name.isEmpty() ? "wink" : name) + ".gif");

@@ -31,6 +31,7 @@ class TCollectionView;
 class TFlashView;
 class TPreviewArea;
 class TShape;
+struct TChatExportSource;
 
 // The catalogue manager: the program's window when it starts without a pack.
 // It shows the default catalogue or a user list as a tree, previews the
@@ -174,6 +175,8 @@ private:
     void actSaveGifExecute();
     void actSavePicturesExecute();
     void actExportChatExecute();
+    // Asks for the program and the folder over `over`, then exports the pack as a job.
+    void ExportForChatProgram(const TChatExportSource& pack, QWidget* over);
     // The pack file of a catalogue item on this computer: its DownloadUrl, or its copy in msnpack/.
     std::string LocalPackOf(CatalogueNode item) const;
     // The pack file being previewed, when it is on this computer; empty otherwise.

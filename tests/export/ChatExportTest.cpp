@@ -4,6 +4,8 @@
 #include "ChatExport.h"
 #include "ChatFileCheck.h"
 #include "ChatNames.h"
+#include "ContentStore.h"
+#include "FrmInstalledContent.h"
 #include "FrameTiming.h"
 #include "FrmMainU.h"
 #include "GifWriter.h"
@@ -20,10 +22,12 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 #include <numeric>
 #include <random>
@@ -73,6 +77,15 @@ CommandRun RunQuillane(const QStringList& arguments) {
     quillane.start(QString::fromStdString(testing::AppFolder() + "quillane"), arguments);
     quillane.waitForFinished(60000);
     return {quillane.exitCode(), QString::fromUtf8(quillane.readAllStandardOutput() + quillane.readAllStandardError())};
+}
+
+// The export's dialog with its first program, then the folder dialog with `folder`.
+void AnswerExportDialogs(const std::string& folder) {
+    testing::AnswerNextModal([folder](QWidget* dialog) {
+        QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
+        testing::AnswerFileDialog(folder);
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
 }
 
 }  // namespace
@@ -156,14 +169,14 @@ private slots:
                                  "m = json.load(open(d + 'signal/faces/manifest.json'))\n"
                                  "print(m['title'], m['cover']['file'], [s['file'] + s['emoji'] for s in m['stickers']])\n"
                                  "for f in ['signal/faces/Wink.png', 'whatsapp/faces/Wink.webp', 'whatsapp/faces/tray.png']:\n"
-                                 "    im = Image.open(d + f); print(im.format, im.size, getattr(im, 'n_frames', 1) > 1, im.mode)",
+                                 "    im = Image.open(d + f); print(im.format, im.size, getattr(im, 'n_frames', 1) > 1, im.convert('RGBA').getpixel((0, 0))[3])",
                                  folder});
         QVERIFY(python.waitForFinished(30000));
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()),
                  QString::fromUtf8("faces Smile.png ['Smile.png🙂', 'Grin.png😀', 'Wink.png😉', 'Wow.png😮']\n"
-                                   "PNG (512, 512) True RGBA\n"
-                                   "WEBP (512, 512) True RGBA\n"
-                                   "PNG (96, 96) False RGBA\n"));
+                                   "PNG (512, 512) True 0\n"
+                                   "WEBP (512, 512) True 0\n"
+                                   "PNG (96, 96) False 0\n"));
     }
 
     void animationsAreCutOrSpedUpAndFramesMergedToTheLimits() {
@@ -244,6 +257,26 @@ private slots:
         const std::string notAPack = output.File("page.QZK");
         testing::WriteFile(notAPack, "<html>404</html>");
         QCOMPARE(RunQuillane({"--export=slack", folder, faces, QString::fromStdString(notAPack)}).exitCode, 1);
+        // A display picture alone is a sticker pack too small for WhatsApp: it is exported, and that is said.
+        const CommandRun picture = RunQuillane({"--export=whatsapp", folder, QString::fromStdString(Sample("cat.QZC"))});
+        QCOMPARE(picture.exitCode, 0);
+        QVERIFY2(picture.output.contains("Green Cat.webp: scaled 5x") &&
+                     picture.output.contains("WhatsApp stickers come in packs of 3 or more"),
+                 qPrintable(picture.output));
+    }
+
+    void aWinkIsRenderedFrameByFrameByThePlayer() {
+        testing::TempFolder output;
+        // Signal's 3 s, which the movie fills: its last frame keeps its own delay.
+        const CommandRun run = RunQuillane({"--export=signal", "--output=" + QString::fromStdString(output.Folder()),
+                                            QString::fromStdString(Sample("heart.QZK"))});
+        QCOMPARE(run.exitCode, 0);
+        QProcess probe;
+        probe.start("ffprobe", {"-v", "error", "-count_frames", "-show_entries", "stream=nb_read_frames", "-of", "csv=p=0",
+                                QString::fromStdString(output.File("heart/Bouncing Heart.png"))});
+        QVERIFY(probe.waitForFinished(30000));
+        // The movie's frames, not its still picture alone.
+        QVERIFY2(probe.readAllStandardOutput().trimmed().toInt() > 10, qPrintable(run.output));
     }
 
     void theWindowExportsThePreviewedPack() {
@@ -257,16 +290,50 @@ private slots:
         window->OpenPackFile(Sample("faces.QZK"));
         QVERIFY(shown.wait(10000));
         testing::TempFolder output;
-        testing::AnswerNextModal([&output](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), QString("dlgChatExport"));
-            testing::AnswerFileDialog(output.Folder());
-            QMetaObject::invokeMethod(dialog, "accept");
-        });
+        AnswerExportDialogs(output.Folder());
         testing::MessageBoxRecorder told;
         window->actExportChat->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!told.Texts().isEmpty(), 20000);
         QVERIFY2(told.Texts().constFirst().startsWith("Exported 4 pictures"), qPrintable(told.Texts().constFirst()));
         QVERIFY(fs::is_regular_file(output.Folder() + "faces/Wow.gif"));
+        testing::CloseMainWindow(window, folders);
+    }
+
+    void aWinkInInstalledContentIsExportedFromItsMenuAnimated() {
+        auto folders = std::make_unique<testing::WindowTestFolders>();
+        auto window = testing::ShowMainWindowOverBundledCatalogue(*folders);
+        QVERIFY(window);
+        // A wink as an install stores it: by its inner cabinet, which holds the movie.
+        testing::TempFolder packs;
+        const std::string cabinet = packs.File("heart.cab");
+        testing::WriteFile(cabinet, "M" + testing::ReadFile(Sample("heart.QZK")));
+        TContentStore store(TContentStore::DefaultFolder());
+        QCOMPARE(store.Install(cabinet, cabinet, {"heart.QZK", ""}), kInstalled);
+        window->findChild<QAction*>("actInstalledContent")->trigger();
+        auto* installed = window->findChild<TFrmInstalledContent*>();
+        QVERIFY(installed);
+        auto* list = installed->findChild<QTreeWidget*>("lstPacks");
+        list->setCurrentItem(list->topLevelItem(0));
+        testing::TempFolder output;
+        AnswerExportDialogs(output.Folder());
+        testing::MessageBoxRecorder told;
+        // The list's menu holds the export beside the buttons' other actions.
+        QTimer::singleShot(0, [] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QStringList texts;
+            for (QAction* action : menu->actions()) texts << action->text();
+            QCOMPARE(texts, QStringList({"Remove", "Open Folder", "Export to Pidgin...", "Export for a Chat Program..."}));
+            menu->actions().constLast()->trigger();
+            menu->close();
+        });
+        emit list->customContextMenuRequested(list->visualItemRect(list->topLevelItem(0)).center());
+        QTRY_VERIFY_WITH_TIMEOUT(!told.Texts().isEmpty(), 20000);
+        QVERIFY2(told.Texts().constFirst().startsWith("Exported 1 picture"), qPrintable(told.Texts().constFirst()));
+        // Discord's GIF of the wink as the player renders it, frame by frame.
+        QImageReader gif(QString::fromStdString(output.Folder() + "heart/Bouncing_Heart.gif"));
+        QVERIFY2(gif.imageCount() > 10, qPrintable(told.Texts().constFirst()));
+        installed->close();
         testing::CloseMainWindow(window, folders);
     }
 };
