@@ -16,7 +16,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <sys/resource.h>
 #include <iterator>
 #include <utility>
 
@@ -30,8 +29,6 @@ constexpr int kPollMs = 100;
 constexpr int kKeyPauseMs = 200;
 // A burst of changes in the folder is read again once, after it.
 constexpr int kChangeSettleMs = 500;
-// How much lower than the window's the reading threads' priority is (nice).
-constexpr int kScanNiceness = 10;
 // The rows added in one turn of the window's loop.
 constexpr std::size_t kRowsPerTurn = 2000;
 
@@ -71,6 +68,8 @@ TCollectionView::TCollectionView(QWidget* parent)
     lblCollection = new QLabel(this);
     lblCollection->setObjectName("lblCollection");
     lblCollection->setTextFormat(Qt::PlainText);
+    // A long folder name breaks over lines rather than widen the list.
+    lblCollection->setWordWrap(true);
     btnCloseCollection = new QPushButton("&Back to the Catalogue", this);
     btnCloseCollection->setObjectName("btnCloseCollection");
     prgScan = new QProgressBar(this);
@@ -193,12 +192,8 @@ void TCollectionView::StartScan() {
     pending_.clear();
     readAgain_.clear();
     workDone_ = false;
-    job_ = std::make_unique<TBackgroundJob>([scan = scan_] {
-        // The reading yields the processor to the window whenever the window
-        // wants it; the threads the scan starts inherit this.
-        setpriority(PRIO_PROCESS, 0, kScanNiceness);
-        scan->Run();
-    });
+    // The job runs below the window's priority, and so do the threads the scan starts.
+    job_ = std::make_unique<TBackgroundJob>([scan = scan_] { scan->Run(); });
     connect(job_.get(), &TBackgroundJob::Finished, this, [this] {
         workDone_ = true;
         Feed();
