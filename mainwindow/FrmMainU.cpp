@@ -147,13 +147,12 @@ void TFrmMain::CreateMenu() {
     QMenuBar* mnuMain = menuBar();
     mnuMain->setObjectName("mnuMain");
     QMenu* file = mnuMain->addMenu("&File");
-    file->addActions({actNew, actOpen, actSaveAs, actUseDefault});
+    file->addActions({actNew, actOpen, actOpenFolder, actSaveAs, actUseDefault});
     file->addSeparator();
     file->addAction(actInstall);
     file->addSeparator();
     file->addAction(actInstallLocal);
     file->addAction(actPreviewFile);
-    file->addAction(actOpenFolder);
     file->addActions({actSaveGif, actSavePictures, actExportChat});
     file->addSeparator();
     file->addAction(Exit1);
