@@ -277,9 +277,9 @@ void TCollectionView::ShowCounts() {
     lblProblems->parentWidget()->setVisible(problems > 0);
 }
 
+// The files that are no pack stay listed whatever is typed: they are never hidden.
 void TCollectionView::SetFilter(const QString& text) {
     packs_->SetFilter(text);
-    problems_->SetFilter(text);
 }
 
 void TCollectionView::FocusList() {

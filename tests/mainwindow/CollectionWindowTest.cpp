@@ -106,6 +106,7 @@ private slots:
         window->edtFilter->setFocus();
         QTest::keyClicks(window->edtFilter, "ROBOT");
         QCOMPARE(Column(packs, TCollectionModel::Title), QStringList({"Blue Robot"}));
+        QCOMPARE(window->pnlCollection->lstProblems->model()->rowCount(), 1);
         // A shortcut of an emoticon finds its pack.
         window->edtFilter->setText(":D");
         QCOMPARE(Column(packs, TCollectionModel::Title), QStringList({"faces.QZK"}));
