@@ -116,7 +116,7 @@ QVariant TCollectionModel::data(const QModelIndex& index, int role) const {
     if (role == PathRole) return QByteArray::fromStdString(file.path);
     if (role == IsPackRole) return file.IsPack();
     if (role == Qt::DecorationRole && index.column() == Title && !file.picture.isNull()) return file.picture;
-    if (role == Qt::ToolTipRole && index.column() == Copies && copies > 1) {
+    if (role == Qt::ToolTipRole && (index.column() == Copies || index.column() == Path) && copies > 1) {
         QStringList paths;
         for (const std::string& path : row.copies) paths << Shown(path);
         return paths.join('\n');

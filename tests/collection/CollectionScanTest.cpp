@@ -12,7 +12,9 @@
 #include <filesystem>
 #include <map>
 #include <random>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -160,14 +162,23 @@ TEST(CollectionScan, LinksStayInsideTheFolderLoopsEndAndPipesAreNeverOpened) {
     fs::create_symlink("gone.QZK", folder.File("dangling.QZK"));
     // Opened for reading, a pipe would wait for a writer for ever.
     ASSERT_EQ(mkfifo(folder.File("pipe.QZK").c_str(), 0600), 0);
+    const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = folder.File("socket.mco");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(listening, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
     const auto found = Scan(folder.Folder());
     EXPECT_EQ(found.at("out.QZC").problem, "a link out of the folder, not followed");
     EXPECT_EQ(found.at("outfolder").problem, "a link out of the folder, not followed");
     EXPECT_EQ(found.at("dangling.QZK").problem, "a link to nothing");
     EXPECT_EQ(found.at("pipe.QZK").problem, "a named pipe, not read");
+    EXPECT_EQ(found.at("socket.mco").problem, "a socket, not read");
+    close(listening);
     EXPECT_TRUE(found.at("again/faces.QZK").IsPack()) << "a link inside the folder is followed, once";
-    EXPECT_EQ(found.size(), 5u);
+    EXPECT_EQ(found.size(), 6u);
 }
 
 TEST(CollectionScan, NamesThatAreNotUtf8AreShownAndStillOpen) {
