@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
+#include <filesystem>
 
 namespace quillane {
 namespace {
@@ -81,7 +82,9 @@ void TFrmMain::CloseCollection() {
     pnlCollection->hide();
     treWinksList->show();
     edtFilter->clear();
-    setWindowTitle(UsingDefault ? kApplicationTitle : kApplicationTitle + " - " + QString::fromStdString(ListFileName));
+    // The caption names the list shown again, as loading it does.
+    setWindowTitle(UsingDefault ? kApplicationTitle
+                                : kApplicationTitle + " - " + QString::fromStdString(std::filesystem::path(ListFileName).filename().string()));
     if (auto* client = qobject_cast<QSplitter*>(centralWidget())) client->setSizes({192, client->width() - 192});
 }
 

@@ -93,7 +93,9 @@ private slots:
         const std::string kept = ProfileFile(Global().ConfigFile).ReadString("Folders", "OpenFolder", "");
         QVERIFY2(kept == collection || kept + "/" == folders->temp.Folder(), kept.c_str());
 
+        QCOMPARE(window->windowTitle(), QString::fromStdString("Quillane - " + collection));
         window->pnlCollection->btnCloseCollection->click();
+        QCOMPARE(window->windowTitle(), QString("Quillane"));
         QVERIFY(!window->CollectionShown());
         QVERIFY(window->treWinksList->isVisible());
     }
