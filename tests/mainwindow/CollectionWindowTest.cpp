@@ -16,9 +16,11 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
 #include <filesystem>
@@ -121,6 +123,29 @@ private slots:
         QCOMPARE(window->OpenedPackFile, collection + "/robot.QZC");
         QVERIFY(window->gifPrevew->isVisible());
         QVERIFY(window->actInstall->isEnabled());
+
+        // The preview's Save Pictures acts on the pack highlighted.
+        const std::string saved = folders->temp.Folder() + "saved/";
+        fs::create_directory(saved);
+        QString told;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, &answer, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                told = box->text();
+                box->accept();
+            }
+        });
+        testing::AnswerFileDialog(fs::path(saved).parent_path().string());
+        answer.start(10);
+        window->actSavePictures->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), 20000);
+        QCOMPARE(told, QString::fromStdString("Saved 1 picture into \"" + saved + "\"."));
+        QVERIFY(fs::is_regular_file(saved + "Blue Robot.gif"));
+        answer.stop();
+        // The dialogs gone, the window is the active one again, the list keeping the keyboard.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        packs->setFocus();
 
 
         // Escape gives every pack back, and the highlighted one stays highlighted.
