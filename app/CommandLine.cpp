@@ -53,13 +53,21 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
 std::optional<std::string> CommandLineInformation(const std::string& firstArgument, const std::string& version) {
     if (firstArgument == "--version") return "Quillane " + version + "\n";
     if (firstArgument != "--help") return std::nullopt;
-    return "Usage: quillane [PACK]\n"
+    return "Usage: quillane [PACK | FOLDER]\n"
+           "       quillane --list FOLDER\n"
            "       quillane --export=TARGET --output=FOLDER [--force] [--speed-up] [--emoji=E] PACK...\n"
            "Keeps a catalogue of MSN Messenger content packs (winks, display pictures and\n"
            "emoticon packs), previews them, installs them, and builds new ones.\n"
            "\n"
            "  PACK       a pack file (.QZK, .QZC, .CAB, .mco) or the URL of a pack: only the\n"
            "             install window opens, installs it, and Quillane ends when it closes\n"
+           "  FOLDER     a folder of packs: the main window opens on it as a collection,\n"
+           "             every pack below it in one list\n"
+           "  --list FOLDER  print every pack below FOLDER without a window, one a line,\n"
+           "             tab-separated: path, kind, title, items, bytes, and \"duplicate of\n"
+           "             PATH\" or why the file is no readable pack; names that are not\n"
+           "             UTF-8 and control characters show as U+FFFD; status 1 only when\n"
+           "             FOLDER cannot be read\n"
            "  --export=TARGET  export each PACK's pictures for a chat program into FOLDER,\n"
            "             without a window: discord, telegram-stickers, telegram-emoji,\n"
            "             signal, whatsapp, slack, matrix (a zip) or pidgin (a smiley theme\n"
@@ -75,7 +83,8 @@ std::optional<std::string> CommandLineInformation(const std::string& firstArgume
            "holds Config.ini and everything Quillane writes. Otherwise (an installed\n"
            "package) the settings are $XDG_CONFIG_HOME/Quillane/Config.ini and the user's\n"
            "files are in $XDG_DATA_HOME/Quillane/ (~/.config and ~/.local/share when the\n"
-           "variables are not set). Installed packs are in $XDG_DATA_HOME/Quillane/Messenger/.\n";
+           "variables are not set). Installed packs are in $XDG_DATA_HOME/Quillane/Messenger/.\n"
+           "What was read of a folder of packs is kept in $XDG_CACHE_HOME/Quillane/collections/.\n";
 }
 
 }  // namespace quillane

@@ -1,4 +1,5 @@
 #include "ChatExportCommand.h"
+#include "CollectionListing.h"
 #include "CommandLine.h"
 #include "FlashView.h"
 #include "StartWindow.h"
@@ -27,6 +28,11 @@ int main(int argc, char* argv[]) {
         quillane::InstallGlobal(std::make_unique<quillane::TGlobal>());
         return quillane::RunChatExportCommand(arguments);
     }
+    // So does a listing of a folder of packs.
+    if (quillane::IsListCommand(arguments)) {
+        QCoreApplication application(argc, argv);
+        return quillane::RunListCommand(arguments);
+    }
     quillane::PrepareFlashPlayer();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillane"));
@@ -34,7 +40,7 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName(QStringLiteral(QUILLANE_DESKTOP_ID));
 
     quillane::InstallGlobal(std::make_unique<quillane::TGlobal>());
-    // Only the first argument counts: a pack file or a pack URL to install.
+    // Only the first argument counts: a pack file or a pack URL to install, or a folder of packs to show.
     quillane::Global().PackToInstall = argc > 1 ? argv[1] : "";
 
     const auto window = quillane::CreateStartWindow();

@@ -4,6 +4,7 @@
 #include "FrmMainU.h"
 
 #include "CatalogueTreeModel.h"
+#include "CollectionView.h"
 #include "ErrorBox.h"
 #include "FlashView.h"
 #include "PreviewArea.h"
@@ -30,7 +31,10 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     edtFilter->setClearButtonEnabled(true);
     connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { edtFilterChange(text); });
     // Enter takes the keyboard to the packs found, ready for the arrow keys and Enter.
-    connect(edtFilter, &QLineEdit::returnPressed, this, [this] { treWinksList->setFocus(Qt::ShortcutFocusReason); });
+    connect(edtFilter, &QLineEdit::returnPressed, this, [this] {
+        if (CollectionShown()) return pnlCollection->FocusList();
+        treWinksList->setFocus(Qt::ShortcutFocusReason);
+    });
     auto* down = new QShortcut(QKeySequence(Qt::Key_Down), edtFilter, nullptr, nullptr, Qt::WidgetShortcut);
     connect(down, &QShortcut::activated, this, [this] { Guarded([this] { EnterResults(); }, this); });
 
@@ -43,8 +47,10 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     connect(clear, &QShortcut::activated, edtFilter, &QLineEdit::clear);
 
     treWinksList = new QTreeView(panel);
+    CreateCollection(panel);
     layout->addWidget(edtFilter);
     layout->addWidget(treWinksList, 1);
+    layout->addWidget(pnlCollection, 1);
 
     // Said in the tree's place when the filter leaves it empty.
     lblNoMatch = new QLabel("No pack matches", treWinksList->viewport());
@@ -57,6 +63,7 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
 }
 
 void TFrmMain::edtFilterChange(const QString& text) {
+    if (CollectionShown()) return pnlCollection->SetFilter(text);
     const bool wasFiltered = treeModel->IsFiltered();
     if (!wasFiltered) RememberTree();
     const CatalogueNode selected = treeModel->NodeAt(treWinksList->currentIndex());
@@ -98,6 +105,7 @@ void TFrmMain::ClearHiddenPreview() {
 }
 
 void TFrmMain::EnterResults() {
+    if (CollectionShown()) return pnlCollection->FocusList();
     treWinksList->setFocus(Qt::ShortcutFocusReason);
     if (HighlightedPack()) return;
     // The first pack found, previewed as the arrow keys preview one.

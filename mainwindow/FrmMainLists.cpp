@@ -36,6 +36,7 @@ std::string FileNameOf(const std::string& path) {
 }  // namespace
 
 void TFrmMain::LoadPackList(const std::string& fileName) {
+    CloseCollection();
     const bool isDefault = fileName == Global().CatalogueFile();
     UsingDefault = isDefault;
     actUseDefault->setEnabled(!isDefault);

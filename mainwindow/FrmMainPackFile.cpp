@@ -62,10 +62,15 @@ void TFrmMain::actPreviewFileExecute() {
 }
 
 void TFrmMain::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedPacks(event->mimeData()).empty()) event->acceptProposedAction();
+    if (!DroppedPacks(event->mimeData()).empty() || !DroppedFolder(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void TFrmMain::dropEvent(QDropEvent* event) {
+    // A folder dropped opens as a collection.
+    if (const std::string folder = DroppedFolder(event->mimeData()); !folder.empty()) {
+        event->acceptProposedAction();
+        return Guarded([&] { OpenCollection(folder); }, this);
+    }
     const std::vector<std::string> packs = DroppedPacks(event->mimeData());
     if (packs.empty()) return;
     event->acceptProposedAction();

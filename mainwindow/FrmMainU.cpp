@@ -102,6 +102,9 @@ void TFrmMain::CreateActions() {
                                  "Install pack to your MSN from Local Disk");
     actPreviewFile = MakeAction(this, "actPreviewFile", "&Preview Pack File...",
                                 "Preview a pack file from your disk");
+    actOpenFolder = MakeAction(this, "actOpenFolder", "Open &Folder...", "Show every pack in a folder and the folders below it");
+    actOpenFolder->setShortcut(QKeySequence("Ctrl+Shift+O"));
+    connect(actOpenFolder, &QAction::triggered, this, [this] { Guarded([this] { actOpenFolderExecute(); }, this); });
     Exit1 = MakeAction(this, "Exit1", "&Exit");
     Exit1->setIcon(ToolbarPicture(11));
     mnuToolbar = MakeAction(this, "mnuToolbar", "&Toolbar");
@@ -144,7 +147,7 @@ void TFrmMain::CreateMenu() {
     QMenuBar* mnuMain = menuBar();
     mnuMain->setObjectName("mnuMain");
     QMenu* file = mnuMain->addMenu("&File");
-    file->addActions({actNew, actOpen, actSaveAs, actUseDefault});
+    file->addActions({actNew, actOpen, actOpenFolder, actSaveAs, actUseDefault});
     file->addSeparator();
     file->addAction(actInstall);
     file->addSeparator();

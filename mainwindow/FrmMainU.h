@@ -16,6 +16,7 @@ class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QMimeData;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -26,6 +27,7 @@ namespace quillane {
 
 class CatalogueTreeModel;
 class THttpClient;
+class TCollectionView;
 class TFlashView;
 class TPreviewArea;
 class TShape;
@@ -60,6 +62,10 @@ public:
     // Previews a pack file from the disk; Install to MSN then installs it.
     void OpenPackFile(const std::string& path);
     void PreviewEmoticonPack(CatalogueNode item);
+    // Shows every pack below the folder in the tree's place; a catalogue loaded gives the tree back.
+    void OpenCollection(const std::string& folder);
+    void CloseCollection();
+    bool CollectionShown() const;
 
     void actInstallExecute();
     void InstallItem(CatalogueNode item);
@@ -77,6 +83,7 @@ public:
     QAction* deleteitem1;
     QLineEdit* edtFilter;
     QTreeView* treWinksList;
+    TCollectionView* pnlCollection;
     TPreviewArea* pnlPreview;
     TFlashView* flsPreview;
     TShape* shpImage;
@@ -86,6 +93,7 @@ public:
     QFileDialog* savePackList = nullptr;
     QFileDialog* openPackList = nullptr;
     QFileDialog* opnPack = nullptr;
+    QFileDialog* opnFolder = nullptr;
 
     QAction* actInstall;
     QAction* actPackMark;
@@ -98,6 +106,7 @@ public:
     QAction* actUseDefault;
     QAction* actInstallLocal;
     QAction* actPreviewFile;
+    QAction* actOpenFolder;
     QAction* actSaveGif;
     QAction* actSavePictures;
     QAction* actExportChat;
@@ -158,6 +167,11 @@ private:
     void actInstalledContentExecute();
     void actUpgradeExecute();
     void actPreviewFileExecute();
+    void actOpenFolderExecute();
+    // The collection's view, below the filter field in the tree's panel.
+    void CreateCollection(QWidget* panel);
+    // The first local folder among dropped things, as its path's bytes; empty when none.
+    static std::string DroppedFolder(const QMimeData* data);
     void actSaveGifExecute();
     void actSavePicturesExecute();
     void actExportChatExecute();

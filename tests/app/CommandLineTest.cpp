@@ -21,7 +21,7 @@ TEST(CommandLine, HelpAndVersionAreExactlyThoseWords) {
     EXPECT_EQ(quillane::CommandLineInformation("--version", "2.0"), std::optional<std::string>("Quillane 2.0\n"));
     const auto help = quillane::CommandLineInformation("--help", "2.0");
     ASSERT_TRUE(help);
-    EXPECT_EQ(help->rfind("Usage: quillane [PACK]\n", 0), 0u);
+    EXPECT_EQ(help->rfind("Usage: quillane [PACK | FOLDER]\n", 0), 0u);
     EXPECT_NE(help->find("$XDG_CONFIG_HOME/Quillane/Config.ini"), std::string::npos);
     // Anything else is a pack to install, even when it looks like an option.
     for (const char* argument : {"", "--Help", "-h", "--version ", "--versions", "/home/me/--help", "http://x/--help"}) {

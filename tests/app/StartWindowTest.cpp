@@ -37,6 +37,16 @@ private slots:
         QVERIFY(!std::filesystem::exists(data->Folder() + "applications/quillane.desktop"));
     }
 
+    void withAFolderTheMainWindowShowsItsPacks() {
+        testing::WriteFile(app->File("packs/old.QZK"), "no cabinet");
+        Global().PackToInstall = app->File("packs");
+        const auto window = CreateStartWindow();
+        auto* main = qobject_cast<TFrmMain*>(window.get());
+        QVERIFY(main && main->CollectionShown());
+        QVERIFY(Global().PackToInstall.empty());
+        QCOMPARE(window->windowTitle(), QString::fromStdString("Quillane - " + app->File("packs")));
+    }
+
 private:
     std::unique_ptr<testing::TempFolder> data;
     std::unique_ptr<testing::TempFolder> app;

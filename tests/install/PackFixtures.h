@@ -47,9 +47,13 @@ inline std::string WinkCabinetManifest(const std::string& movie, const std::stri
            "<item type=\"thumbnail\" mimetype=\"image/png\" file=\"" + still + "\" />\r\n</package>\r\n";
 }
 
-// Packs the files of the folder under their names with gcab, a cabinet tool that is not ours.
-inline void MakeCabinet(const std::string& cabinet, const std::string& folder, const std::vector<std::string>& names) {
-    std::vector<std::string> arguments = {"gcab", "-c", "-z", std::filesystem::absolute(cabinet).string()};
+// Packs the files of the folder under their names with gcab, a cabinet tool
+// that is not ours: compressed with MSZIP, or stored as they are.
+inline void MakeCabinet(const std::string& cabinet, const std::string& folder, const std::vector<std::string>& names,
+                        bool compress = true) {
+    std::vector<std::string> arguments = {"gcab", "-c"};
+    if (compress) arguments.push_back("-z");
+    arguments.push_back(std::filesystem::absolute(cabinet).string());
     arguments.insert(arguments.end(), names.begin(), names.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
@@ -67,14 +71,15 @@ inline void MakeCabinet(const std::string& cabinet, const std::string& folder, c
 }
 
 // A cabinet of the given files (name, bytes), made in a folder of its own.
-inline void MakeCabinetOf(const std::string& cabinet, const std::vector<std::pair<std::string, std::string>>& files) {
+inline void MakeCabinetOf(const std::string& cabinet, const std::vector<std::pair<std::string, std::string>>& files,
+                          bool compress = true) {
     TempFolder work;
     std::vector<std::string> names;
     for (const auto& [name, bytes] : files) {
         WriteFile(work.File(name), bytes);
         names.push_back(name);
     }
-    MakeCabinet(cabinet, work.Folder(), names);
+    MakeCabinet(cabinet, work.Folder(), names, compress);
 }
 
 // An emoticon pack of two pictures: "Smile" :) and "Grin" :D.

@@ -2,6 +2,7 @@
 #include "FrmInstallU.h"
 #include "FrmInstalledContent.h"
 #include "FrmModContentU.h"
+#include "FrmMainU.h"
 #include "MainWindowUnderTest.h"
 #include "PacksMarkerU.h"
 #include "UFrmAddPack.h"
@@ -26,7 +27,7 @@ QStringList CutCaptions(QWidget* window) {
         auto* label = qobject_cast<QLabel*>(control);
         auto* button = qobject_cast<QAbstractButton*>(control);
         const QString text = label ? label->text() : button ? button->text() : QString();
-        if (text.isEmpty() || control->isHidden() || (label && (label->wordWrap() || label->hasScaledContents()))) continue;
+        if (text.isEmpty() || !control->isVisibleTo(window) || (label && (label->wordWrap() || label->hasScaledContents()))) continue;
         const QSize need = control->sizeHint();
         if (control->width() < need.width() || control->height() < need.height()) {
             cut << QString("%1 \"%2\" is %3x%4 of %5x%6")
@@ -65,6 +66,11 @@ private slots:
                 for (const QString& caption : CutCaptions(shown)) cut << QString::fromStdString(name) + ": " + caption;
             };
             check(window.get());
+            // A folder's collection in the tree's place, with its own buttons.
+            window->OpenCollection(testing::AppFolder() + "msnpack");
+            QTest::qWait(50);
+            check(window.get());
+            window->CloseCollection();
             // Made over the main window, as the program makes them, so that they wear its skin.
             for (QDialog* dialog : std::initializer_list<QDialog*>{
                      new TFrmPacksCreator(window.get()), new TFrmModContent(window.get()),

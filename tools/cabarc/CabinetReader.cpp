@@ -153,6 +153,21 @@ struct TCabinetReader::State {
     }
 };
 
+namespace {
+
+std::optional<std::string> ReadMember(TCabinetReader::State& state, mscabd_file* file, std::size_t limit) {
+    // A member far into its folder would take decompressing all that comes before it.
+    if (file->length > limit || file->offset > limit) return std::nullopt;
+    state.system.limit = limit;
+    // Held once at its full length, never grown by doubling past it.
+    state.system.output.reserve(file->length);
+    const int result = state.decompressor->extract(state.decompressor, file, kOutputName);
+    if (result != MSPACK_ERR_OK || state.system.output.size() != file->length) return std::nullopt;
+    return std::move(state.system.output);
+}
+
+}  // namespace
+
 TCabinetReader::TCabinetReader(std::unique_ptr<State> state) : state_(std::move(state)) {}
 
 TCabinetReader::~TCabinetReader() = default;
@@ -198,19 +213,17 @@ TCabinetReader::TDeclared TCabinetReader::Declared() const {
 std::optional<std::string> TCabinetReader::Read(const std::string& name, std::size_t limit) const {
     const std::string wanted = Comparable(name);
     for (mscabd_file* file = state_->cabinet->files; file; file = file->next) {
-        if (Comparable(Utf8MemberName({file->filename, (file->attribs & MSCAB_ATTRIB_UTF_NAME) != 0})) != wanted) {
-            continue;
+        if (Comparable(Utf8MemberName({file->filename, (file->attribs & MSCAB_ATTRIB_UTF_NAME) != 0})) == wanted) {
+            return ReadMember(*state_, file, limit);
         }
-        // A member far into its folder would take decompressing all that comes before it.
-        if (file->length > limit || file->offset > limit) return std::nullopt;
-        state_->system.limit = limit;
-        // Held once at its full length, never grown by doubling past it.
-        state_->system.output.reserve(file->length);
-        const int result = state_->decompressor->extract(state_->decompressor, file, kOutputName);
-        if (result != MSPACK_ERR_OK || state_->system.output.size() != file->length) return std::nullopt;
-        return std::move(state_->system.output);
     }
     return std::nullopt;
 }
 
+std::optional<std::string> TCabinetReader::ReadAt(std::size_t index, std::size_t limit) const {
+    mscabd_file* file = state_->cabinet->files;
+    for (std::size_t i = 0; file && i < index; ++i) file = file->next;
+    if (!file) return std::nullopt;
+    return ReadMember(*state_, file, limit);
+}
 }  // namespace quillane

@@ -46,6 +46,9 @@ public:
     // is longer than `limit`, lies further than `limit` into its folder's
     // data, or cannot be decompressed.
     std::optional<std::string> Read(const std::string& name, std::size_t limit) const;
+    // The bytes of the member at that place in Names(), bounded as Read is.
+    // Members read in the cabinet's order are decompressed once, in one pass.
+    std::optional<std::string> ReadAt(std::size_t index, std::size_t limit) const;
 
     struct State;
 

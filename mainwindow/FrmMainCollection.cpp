@@ -1,0 +1,103 @@
+// A folder of packs opened as a collection: from File > Open Folder..., a
+// folder dropped on the window or the command line. The collection takes the
+// tree's place, the filter field filters it, and the pack highlighted in it is
+// previewed, installed and exported as an opened pack file is.
+#include "FrmMainU.h"
+
+#include "CollectionView.h"
+#include "ErrorBox.h"
+#include "FileDialogs.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+
+namespace quillane {
+namespace {
+
+// The share of the window the collection's columns take, beside the preview.
+constexpr double kCollectionShare = 0.6;
+
+}  // namespace
+
+void TFrmMain::CreateCollection(QWidget* panel) {
+    pnlCollection = new TCollectionView(panel);
+    pnlCollection->hide();
+    connect(pnlCollection, &TCollectionView::PackChosen, this,
+            [this](const std::string& pack) { Guarded([&] { OpenPackFile(pack); }, this); });
+    connect(pnlCollection, &TCollectionView::InstallAsked, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
+    connect(pnlCollection, &TCollectionView::CloseAsked, this, [this] { CloseCollection(); });
+    // What the opening found, or why the folder could not be read, is said in
+    // the status bar too; a reading after a change leaves the status alone.
+    connect(pnlCollection, &TCollectionView::ScanEnded, this, [this](bool again) {
+        if (!again) SetStatusText(pnlCollection->lblCollection->text());
+    });
+}
+
+void TFrmMain::actOpenFolderExecute() {
+    if (!opnFolder) {
+        opnFolder = new QFileDialog(this, "Open Folder of Packs");
+        opnFolder->setObjectName("opnFolder");
+        opnFolder->setOption(QFileDialog::DontUseNativeDialog);
+        opnFolder->setFileMode(QFileDialog::Directory);
+        opnFolder->setOption(QFileDialog::ShowDirsOnly);
+        CloseCompletionsWithDialog(*opnFolder);
+    }
+    StartInLastFolder(*opnFolder, "OpenFolder", QDir::homePath());
+    if (opnFolder->exec() != QDialog::Accepted || opnFolder->selectedFiles().isEmpty()) return;
+    OpenCollection(QFile::encodeName(opnFolder->selectedFiles().constFirst()).toStdString());
+}
+
+void TFrmMain::OpenCollection(const std::string& folder) {
+    edtFilter->clear();
+    if (!CollectionShown()) {
+        treWinksList->hide();
+        lblNoMatch->hide();
+        pnlCollection->show();
+        // The collection's columns need more room than the tree; a window not
+        // yet shown learns its width once it is.
+        QTimer::singleShot(0, this, [this] {
+            auto* client = qobject_cast<QSplitter*>(centralWidget());
+            if (!client || !CollectionShown()) return;
+            const int width = client->width();
+            const int left = static_cast<int>(width * kCollectionShare);
+            client->setSizes({left, width - left});
+        });
+    }
+    setWindowTitle(kApplicationTitle + " - " + QString::fromLocal8Bit(QByteArray::fromStdString(folder)));
+    pnlCollection->Open(folder);
+    pnlCollection->FocusList();
+}
+
+void TFrmMain::CloseCollection() {
+    if (!CollectionShown()) return;
+    pnlCollection->Close();
+    pnlCollection->hide();
+    treWinksList->show();
+    edtFilter->clear();
+    // The caption names the list shown again, as loading it does.
+    setWindowTitle(UsingDefault ? kApplicationTitle
+                                : kApplicationTitle + " - " + QString::fromStdString(std::filesystem::path(ListFileName).filename().string()));
+    if (auto* client = qobject_cast<QSplitter*>(centralWidget())) client->setSizes({192, client->width() - 192});
+}
+
+bool TFrmMain::CollectionShown() const {
+    return !pnlCollection->isHidden();
+}
+
+std::string TFrmMain::DroppedFolder(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isDir()) return QFile::encodeName(url.toLocalFile()).toStdString();
+    }
+    return {};
+}
+
+}  // namespace quillane
