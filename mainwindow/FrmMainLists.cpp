@@ -51,6 +51,7 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     // whether it then succeeds or not.
     CurrentItem = {};
     OpenedPackFile.clear();
+    StopUnpacking();
     // Nothing is chosen in the new tree, so there is nothing to install yet.
     actInstall->setEnabled(false);
     treeBeforeFilter_ = {};
@@ -105,6 +106,7 @@ std::string TFrmMain::ChooseListToSave(const QString& title) {
 }
 
 void TFrmMain::ShowEmptyMovie() {
+    StopUnpacking();
     ShowFlashView(true);
     pnlPreview->Describe("Preview", "Nothing is shown");
     flsPreview->SetMovie(kNoMovie);
