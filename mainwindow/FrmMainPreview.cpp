@@ -177,7 +177,9 @@ void TFrmMain::ShowEmoticons(const TPreviewContents& contents) {
     gifPrevew->hide();
     pnlPreview->grdEmoticons->show();
     const int shown = pnlPreview->grdEmoticons->SetEmoticons(emoticons);
-    SetStatusText(QString::number(shown) + " emoticons in pack.");
+    const int unreadable = static_cast<int>(emoticons.size()) - shown;
+    SetStatusText(QString::number(shown) + " emoticons in pack." +
+                  (unreadable > 0 ? " " + QString::number(unreadable) + " more are no pictures Quillane can show." : QString()));
     pnlPreview->Describe(pnlPreview->accessibleName(), QString::number(shown) + " emoticons");
 }
 
