@@ -51,7 +51,6 @@ void TFrmMain::LoadPackList(const std::string& fileName) {
     // whether it then succeeds or not.
     CurrentItem = {};
     OpenedPackFile.clear();
-    StopUnpacking();
     // Nothing is chosen in the new tree, so there is nothing to install yet.
     actInstall->setEnabled(false);
     treeBeforeFilter_ = {};
