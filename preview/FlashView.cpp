@@ -133,7 +133,8 @@ void TFlashView::StartPlayer() {
     view_->setGeometry(rect());
     view_->show();
     still_->raise();
-    view_->load(QUrl(kPlayerPage));
+    const bool withoutGpu = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
+    view_->load(QUrl(QString(kPlayerPage) + (withoutGpu ? "?gpu=off" : "")));
 }
 
 void TFlashView::PageTitleChanged(const QString& title) {
