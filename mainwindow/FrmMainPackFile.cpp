@@ -13,13 +13,10 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
-#include <QMovie>
 #include <QTreeView>
 #include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
