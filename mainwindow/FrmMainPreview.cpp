@@ -106,25 +106,36 @@ void TFrmMain::PreparePreview(const std::string& key, std::function<std::shared_
                               std::function<void(const TPackPreview&)> show) {
     StopUnpacking();
     if (const auto kept = previewCache_.Find(key)) return show(*kept);
+    waiting_ = WaitingPreview{key, std::move(prepare), std::move(show)};
+    PrepareWaitingPreview();
+}
+
+// One pack is read at a time, so that keys running over large packs hold one
+// of them in memory beside the cache, never one for each key.
+void TFrmMain::PrepareWaitingPreview() {
+    if (preparing_ || !waiting_) return;
+    WaitingPreview request = std::move(*waiting_);
+    waiting_.reset();
+    // The pack read for an earlier key may have been this one.
+    if (const auto kept = previewCache_.Find(request.key)) return Guarded([&] { request.show(*kept); }, this);
     auto prepared = std::make_shared<std::shared_ptr<const TPackPreview>>();
-    auto* job = new TBackgroundJob([prepared, prepare = std::move(prepare)] { *prepared = prepare(); }, this);
+    auto* job = new TBackgroundJob([prepared, prepare = std::move(request.prepare)] { *prepared = prepare(); }, this);
     preparing_ = job;
-    connect(job, &TBackgroundJob::Finished, this, [this, job, key, prepared, show = std::move(show)] {
+    connect(job, &TBackgroundJob::Finished, this, [this, job, key = request.key, prepared, show = std::move(request.show)] {
         job->deleteLater();
-        // Read all the same: arrowing back to the pack shows it from memory.
-        previewCache_.Keep(key, *prepared);
-        if (job->Cancelled()) return;
         preparing_ = nullptr;
-        Guarded([&] { show(**prepared); }, this);
+        // Kept even when superseded: arrowing back to the pack shows it from memory.
+        previewCache_.Keep(key, *prepared);
+        if (!job->Cancelled()) Guarded([&] { show(**prepared); }, this);
+        PrepareWaitingPreview();
     });
     job->Start();
 }
 
 // A preview still being prepared is never shown: the pack is no longer the one asked for.
 void TFrmMain::StopUnpacking() {
-    if (!preparing_) return;
-    preparing_->Cancel();
-    preparing_ = nullptr;
+    if (preparing_) preparing_->Cancel();
+    waiting_.reset();
 }
 
 void TFrmMain::ShowPack(const std::string& path, const TPackPreview& prepared) {

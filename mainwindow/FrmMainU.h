@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,8 @@ private:
     bool ShowPicture(QMovie* movie);
     // Says, in the preview and the status bar, why the pack file shows nothing: damaged, or `why`.
     void ShowDamagedPack(const std::string& path, const std::string& why = {});
+    // Starts reading the preview that waits, unless a pack is being read.
+    void PrepareWaitingPreview();
     // Supersedes the preview being prepared: what it reads is kept, never shown.
     void StopUnpacking();
     // Gives the keyboard focus back to the Flash view.
@@ -225,8 +228,15 @@ private:
     QLabel* statusPanel;
     QLabel* lblNoMatch;
     TSkinEngine skinMain{this};
-    // The job preparing the preview asked for last; superseded ones end unseen and delete themselves.
+    // The job reading a pack for its preview (cancelled when superseded), and
+    // the preview asked for since, which waits for it.
     TBackgroundJob* preparing_ = nullptr;
+    struct WaitingPreview {
+        std::string key;
+        std::function<std::shared_ptr<const TPackPreview>()> prepare;
+        std::function<void(const TPackPreview&)> show;
+    };
+    std::optional<WaitingPreview> waiting_;
     TPreviewCache previewCache_;
     // The name of the pack whose movie preview is under way; empty when none is.
     QString previewTitle_;
