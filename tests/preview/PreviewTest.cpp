@@ -21,6 +21,7 @@
 #include <QTextDocumentFragment>
 #include <QTreeView>
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace quillane;
 namespace fs = std::filesystem;
@@ -141,6 +142,17 @@ private slots:
         QTest::keyClick(window->treWinksList, Qt::Key_Up);
         window->treWinksListClick();
         QCOMPARE(window->flsPreview->Movie(), QString("heart.swf"));
+    }
+
+    // Packs are read one at a time: one that is no pack, a pipe that would never answer, is
+    // refused at once and never holds up the pack asked for next.
+    void aPipeInAPacksPlaceNeverHoldsUpTheNextPack() {
+        QCOMPARE(::mkfifo(AppFile("pipe.QZK").c_str(), 0600), 0);
+        window->OpenPackFile(AppFile("pipe.QZK"));
+        Click(0, 0);
+        QTRY_COMPARE(window->flsPreview->Movie(), QString("heart.swf"));
+        window->OpenPackFile(AppFile("pipe.QZK"));
+        QTRY_COMPARE(window->StatusText(), QString("\"pipe.QZK\" is not a Messenger pack, or it is damaged."));
     }
 
     void aWinkWithoutAPackFallsBackToItsPreviewAndThenToNothing() {
