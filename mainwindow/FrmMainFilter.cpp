@@ -89,6 +89,7 @@ void TFrmMain::edtFilterChange(const QString& text) {
 }
 
 void TFrmMain::ClearHiddenPreview() {
+    StopUnpacking();
     hiddenByFilter_ = CurrentItem;
     CurrentItem = {};
     // Nothing visible is chosen, so there is nothing to install.

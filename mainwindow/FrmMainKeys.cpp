@@ -16,9 +16,10 @@
 namespace quillane {
 namespace {
 
-// How long the arrow keys must rest before the pack reached is previewed:
-// unpacking every pack passed while a key repeats would only slow the keys.
-constexpr int kKeyPreviewPauseMs = 200;
+// The pack reached is previewed as soon as the key's own events are handled:
+// a repeating key previews only the pack it rests on in each turn of the
+// event loop, and each new preview supersedes the one before.
+constexpr int kKeyPreviewPauseMs = 0;
 
 // The desktop's key for a standard command; the common Linux one where the
 // platform names none (Save As and Quit are missing on some).

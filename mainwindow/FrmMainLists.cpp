@@ -106,6 +106,7 @@ std::string TFrmMain::ChooseListToSave(const QString& title) {
 }
 
 void TFrmMain::ShowEmptyMovie() {
+    StopUnpacking();
     ShowFlashView(true);
     pnlPreview->Describe("Preview", "Nothing is shown");
     flsPreview->SetMovie(kNoMovie);

@@ -3,28 +3,20 @@
 // installs that file.
 #include "FrmMainU.h"
 
-#include "ContentManifest.h"
-#include "EmoticonGrid.h"
 #include "ErrorBox.h"
-#include "FileCopy.h"
 #include "FileDialogs.h"
-#include "FlashView.h"
-#include "PackUnpacking.h"
 #include "PreviewArea.h"
+#include "PreviewCache.h"
 #include "TextEncoding.h"
-#include "WinksGlobal.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
-#include <QMovie>
 #include <QTreeView>
 #include <filesystem>
-#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -46,10 +38,6 @@ std::vector<std::string> DroppedPacks(const QMimeData* data) {
         }
     }
     return packs;
-}
-
-bool IsMovie(const std::string& path) {
-    return FileStartsWith(path, "FWS") || FileStartsWith(path, "CWS") || FileStartsWith(path, "ZWS");
 }
 
 }  // namespace
@@ -84,83 +72,18 @@ void TFrmMain::OpenPackFile(const std::string& path) {
     treWinksList->clearSelection();
     CurrentItem = {};
     OpenedPackFile = path;
-    previewTitle_ = QString::fromStdString(fs::path(path).filename().string());
+    const QString name = QString::fromStdString(fs::path(path).filename().string());
+    previewTitle_ = name;
     actInstall->setEnabled(false);
     SetStatusText("Previewing...");
-
-    // Unpacked off the window's thread: a large pack never freezes the window.
-    struct Outcome {
-        std::string folder;
-        std::string tooLarge;
-    };
-    auto outcome = std::make_shared<Outcome>();
-    unpacking_ = std::make_unique<TBackgroundJob>([outcome, path, &global = Global()]() {
-        try {
-            outcome->folder = UnpackForPreview(global, path);
-        } catch (const EPackTooLarge& refused) {
-            outcome->tooLarge = refused.what();
-        } catch (const std::exception&) {
-        }
-    });
-    connect(unpacking_.get(), &TBackgroundJob::Finished, this, [this, outcome, path] {
-        unpacking_.release()->deleteLater();
-        QGuiApplication::restoreOverrideCursor();
-        Guarded([&] { ShowPackFile(path, outcome->folder, outcome->tooLarge); }, this);
-        emit PackFileShown();
-    });
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    unpacking_->Start();
-}
-
-// A pack file still unpacking is waited for, and never shown.
-void TFrmMain::StopUnpacking() {
-    if (!unpacking_) return;
-    unpacking_.reset();
-    QGuiApplication::restoreOverrideCursor();
-}
-
-void TFrmMain::ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge) {
-    if (!tooLarge.empty()) return ShowDamagedPack(path, tooLarge);
-    if (folder.empty()) return ShowDamagedPack(path);
-    actInstall->setEnabled(true);
-    pnlPreview->Describe("Pack file: " + QString::fromStdString(fs::path(path).filename().string()));
-    const TUnpackedPack pack(folder);
-    const auto& manifest = pack.Manifest();
-    std::vector<TEmoticonGrid::Emoticon> emoticons;
-    std::string wink;
-    std::string picture;
-    for (const TManifestItem& item : manifest ? manifest->items : std::vector<TManifestItem>{}) {
-        const std::string file = pack.File(item.file);
-        if (file.empty()) continue;
-        if (item.type == "emoticon") {
-            emoticons.push_back({QString::fromStdString(file), QString::fromStdString(item.name),
-                                 QString::fromStdString(item.shortcut)});
-        } else if (item.type == "wink") {
-            if (wink.empty()) wink = file;
-        } else if (picture.empty()) {
-            picture = file;
-        }
-    }
-
-    if (!emoticons.empty()) {
-        ShowFlashView(false);
-        gifPrevew->hide();
-        pnlPreview->grdEmoticons->show();
-        pnlPreview->grdEmoticons->SetEmoticons(emoticons);
-        SetStatusText(QString::number(emoticons.size()) + " emoticons in pack.");
-        pnlPreview->Describe(pnlPreview->accessibleName(), QString::number(emoticons.size()) + " emoticons");
-    } else if (!wink.empty() || FileStartsWith(picture, "MSCF")) {
-        ShowFlashView(true);
-        PlayInnerCabinet(folder, wink.empty() ? picture : wink);
-    } else if (IsMovie(picture)) {
-        ShowFlashView(true);
-        flsPreview->SetMovie(QString::fromStdString(picture));
-        flsPreview->Play();
-    } else {
-        ShowFlashView(false);
-        if (!ShowPicture(QString::fromStdString(picture))) return ShowDamagedPack(path);
-        SetStatusText(QString::fromStdString("Showing " + fs::path(path).filename().string() + "."));
-    }
+    PreparePreview(PreviewKey(path), [path] { return PreparePackPreview(path); },
+                   [this, path, name](const TPackPreview& prepared) {
+                       if (prepared.contents.kind != TPreviewContents::Damaged) {
+                           actInstall->setEnabled(true);
+                           pnlPreview->Describe("Pack file: " + name);
+                       }
+                       ShowPack(path, prepared);
+                   });
 }
 
 void TFrmMain::ShowDamagedPack(const std::string& path, const std::string& why) {

@@ -7,7 +7,6 @@
 #include "ErrorBox.h"
 #include "FileDialogs.h"
 #include "FlashView.h"
-#include "PackUnpacking.h"
 #include "EmoticonGrid.h"
 #include "Pictures.h"
 #include "PreviewArea.h"
@@ -73,11 +72,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     if (const QScreen* shown = screen()) move(shown->availableGeometry().center() - rect().center());
 }
 
-TFrmMain::~TFrmMain() {
-    StopUnpacking();
-    // Nothing unpacked for a preview outlives the window.
-    EmptyPreviewFolder(Global());
-}
+// The jobs still preparing previews are children of the window: each is waited for as it goes.
+TFrmMain::~TFrmMain() = default;
 
 void TFrmMain::CreateActions() {
     actInstall = MakeAction(this, "actInstall", "Install to MSN", "Install pack to your MSN");

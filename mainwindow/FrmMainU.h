@@ -2,10 +2,13 @@
 
 #include "BackgroundJob.h"
 #include "CatalogueDocument.h"
+#include "PreviewCache.h"
 #include "SkinEngine.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QMimeData;
+class QMovie;
 class QStatusBar;
 class QTimer;
 class QToolBar;
@@ -115,7 +119,7 @@ public:
     QAction* meuStatusBar;
 
 signals:
-    // A pack file opened or dropped has been unpacked and shown, or found wanting.
+    // A pack file (opened, dropped, or a pack of the tree) has been read and shown, or found wanting.
     void PackFileShown();
 
 protected:
@@ -206,17 +210,22 @@ private:
     void ShowInstallOutcome(bool installed);
     // Runs the save dialog, titled for New or Save As; empty when cancelled.
     std::string ChooseListToSave(const QString& title);
-    // Plays the movie of a wink's inner cabinet, unpacked into the folder.
-    void PlayInnerCabinet(const std::string& folder, const std::string& cabinet);
+    // Shows the pack prepared under the key, from memory when it was read before, else once
+    // `prepare` has read it in a job; a later preview supersedes it, and it is never shown then.
+    void PreparePreview(const std::string& key, std::function<std::shared_ptr<const TPackPreview>()> prepare,
+                        std::function<void(const TPackPreview&)> show);
+    // Shows a pack read for its preview: its emoticons, its movie after its still, or its picture.
+    void ShowPack(const std::string& path, const TPackPreview& prepared);
+    void ShowEmoticons(const TPreviewContents& contents);
     // Ends a movie preview with a status that says whether it could be shown.
     void EndFlashPreview(bool shown);
-    // Shows a picture, animated if it is, in the GIF view; false when it cannot be read.
-    bool ShowPicture(const QString& source);
+    // Shows a picture, animated if it is, in the GIF view; false when there is none (nullptr) or it cannot be read.
+    bool ShowPicture(QMovie* movie);
     // Says, in the preview and the status bar, why the pack file shows nothing: damaged, or `why`.
     void ShowDamagedPack(const std::string& path, const std::string& why = {});
-    // Shows the pack file that was unpacked into the folder, or why it was not.
-    void ShowPackFile(const std::string& path, const std::string& folder, const std::string& tooLarge);
-    // Waits for a pack file still being unpacked; what it unpacks is not shown.
+    // Starts reading the preview that waits, unless a pack is being read.
+    void PrepareWaitingPreview();
+    // Supersedes the preview being prepared: what it reads is kept, never shown.
     void StopUnpacking();
     // Gives the keyboard focus back to the Flash view.
     void FocusFlashView();
@@ -236,11 +245,19 @@ private:
     QLabel* statusPanel;
     QLabel* lblNoMatch;
     TSkinEngine skinMain{this};
-    // The unpacking of a pack file, and which one: only the last one asked for is shown.
-    std::unique_ptr<TBackgroundJob> unpacking_;
+    // The job reading a pack for its preview (cancelled when superseded), and
+    // the preview asked for since, which waits for it.
+    TBackgroundJob* preparing_ = nullptr;
+    struct WaitingPreview {
+        std::string key;
+        std::function<std::shared_ptr<const TPackPreview>()> prepare;
+        std::function<void(const TPackPreview&)> show;
+    };
+    std::optional<WaitingPreview> waiting_;
+    TPreviewCache previewCache_;
     // The name of the pack whose movie preview is under way; empty when none is.
     QString previewTitle_;
-    // A pack reached with the arrow keys is previewed once the keys rest.
+    // A pack reached with the arrow keys is previewed once the key's events are handled.
     QTimer* keyPreview_ = nullptr;
 };
 

@@ -30,7 +30,7 @@ int TEmoticonGrid::SetEmoticons(const std::vector<Emoticon>& emoticons) {
     int shown = 0;
     for (const Emoticon& emoticon : emoticons) {
         auto* cell = new QLabel(this);
-        QMovie* movie = OpenPictureMovie(emoticon.picture, cell);
+        QMovie* movie = OpenPictureMovieOf(emoticon.picture, cell);
         if (!movie) {
             delete cell;
             continue;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QWidget>
 #include <vector>
@@ -12,7 +13,7 @@ class TEmoticonGrid : public QWidget {
     Q_OBJECT
 public:
     struct Emoticon {
-        QString picture;
+        QByteArray picture;  // the picture file's bytes
         QString name;
         QString shortcut;
     };

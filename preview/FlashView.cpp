@@ -1,6 +1,7 @@
 #include "FlashView.h"
 
 #include "PlayerSchemeHandler.h"
+#include "StillStage.h"
 #include "WinksGlobal.h"
 
 #include <QContextMenuEvent>
@@ -10,6 +11,7 @@
 #include <QNetworkReply>
 #include <QPainter>
 #include <QShortcut>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -50,8 +52,9 @@ void PrepareFlashPlayer() {
     }
 }
 
-TFlashView::TFlashView(QWidget* parent) : QWidget(parent) {
+TFlashView::TFlashView(QWidget* parent) : QWidget(parent), still_(new TStillStage(this)) {
     setFocusPolicy(Qt::StrongFocus);
+    still_->hide();
     // The web view swallows the keyboard's context menu event and its page
     // never asks for a menu from the keyboard: these keys ask the view's owner.
     for (const QKeySequence& key : {QKeySequence(Qt::SHIFT | Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
@@ -68,9 +71,24 @@ TFlashView::~TFlashView() {
 void TFlashView::SetMovie(const QString& movie) {
     movie_ = movie;
     shown_ = false;
-    if (!view_) StartEngine();
+    StartPlayer();
     LoadMovie();
 }
+
+void TFlashView::ShowMovie(const QString& name, const QByteArray& bytes, const QImage& still) {
+    movie_ = name;
+    shown_ = false;
+    StartPlayer();
+    StopDownload();
+    if (!LooksLikeFlashMovie(bytes)) return Present({});
+    still_->SetPicture(still);
+    still_->setGeometry(rect());
+    still_->show();
+    still_->raise();
+    Present(bytes);
+}
+
+bool TFlashView::StillShown() const { return !still_->isHidden(); }
 
 void TFlashView::Play() {
     playing_ = true;
@@ -82,7 +100,8 @@ void TFlashView::Stop() {
     if (view_) RunOnPage("setPlaying(false);");
 }
 
-void TFlashView::StartEngine() {
+void TFlashView::StartPlayer() {
+    if (view_) return;
     profile_ = new QWebEngineProfile(this);
     profile_->setHttpCacheType(QWebEngineProfile::NoCache);
     handler_ = new TPlayerSchemeHandler(QString::fromStdString(Global().AppPath) + "ruffle/", this);
@@ -106,13 +125,22 @@ void TFlashView::StartEngine() {
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     view_->setPage(page);
+    connect(page, &QWebEnginePage::titleChanged, this, &TFlashView::PageTitleChanged);
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) {
         pageReady_ = true;
         if (!pendingScript_.isEmpty()) view_->page()->runJavaScript(std::exchange(pendingScript_, QString()));
     });
     view_->setGeometry(rect());
     view_->show();
-    view_->load(QUrl(kPlayerPage));
+    still_->raise();
+    const bool withoutGpu = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--disable-gpu");
+    view_->load(QUrl(QString(kPlayerPage) + (withoutGpu ? "?gpu=off" : "")));
+}
+
+void TFlashView::PageTitleChanged(const QString& title) {
+    if (title != QString("frame %1").arg(movieNumber_) || still_->isHidden()) return;
+    still_->hide();
+    emit FirstFrameShown();
 }
 
 void TFlashView::AskForMenu(QContextMenuEvent::Reason reason, const QPoint& position) {
@@ -121,13 +149,16 @@ void TFlashView::AskForMenu(QContextMenuEvent::Reason reason, const QPoint& posi
     QCoreApplication::sendEvent(this, &event);
 }
 
+void TFlashView::StopDownload() {
+    if (!download_) return;
+    download_->disconnect(this);
+    download_->abort();
+    download_->deleteLater();
+    download_ = nullptr;
+}
+
 void TFlashView::LoadMovie() {
-    if (download_) {
-        download_->disconnect(this);
-        download_->abort();
-        download_->deleteLater();
-        download_ = nullptr;
-    }
+    StopDownload();
     if (!IsWebAddress(movie_)) {
         QFile file(movie_);
         const bool readable = file.open(QIODevice::ReadOnly) && file.size() <= kLargestMovie;
@@ -149,14 +180,18 @@ void TFlashView::LoadMovie() {
 
 void TFlashView::Present(const QByteArray& bytes) {
     QString script;
+    ++movieNumber_;
     if (LooksLikeFlashMovie(bytes)) {
-        script = QString("setPlaying(%1); showMovie('%2');").arg(playing_ ? "true" : "false", handler_->SetMovieBytes(bytes));
+        script = QString("setPlaying(%1); showMovie('%2', %3);")
+                     .arg(playing_ ? "true" : "false", handler_->SetMovieBytes(bytes))
+                     .arg(movieNumber_);
         shown_ = true;
         movieBytes_ = bytes;
     } else {
         movieBytes_.clear();
         script = "clearStage();";
         shown_ = false;
+        still_->hide();
     }
     RunOnPage(script);
     emit StageReady();
@@ -172,11 +207,18 @@ void TFlashView::RunOnPage(const QString& script) {
 
 void TFlashView::resizeEvent(QResizeEvent*) {
     if (view_) view_->setGeometry(rect());
+    still_->setGeometry(rect());
 }
 
 void TFlashView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
+    // The player starts once the window is on the screen: start-up never waits
+    // for it, and the first movie does not either.
+    if (!view_ && !startAsked_) {
+        startAsked_ = true;
+        QTimer::singleShot(0, this, &TFlashView::StartPlayer);
+    }
 }
 
 // The stage takes the colour of the skin, white in the plain look.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
@@ -13,11 +14,15 @@ class QWebEngineView;
 namespace quillane {
 
 class TPlayerSchemeHandler;
+class TStillStage;
 
-// The Flash view of the preview: plays a movie given as a file path or an
-// http URL, through the Ruffle player in a web view. A movie that cannot be
-// found or played shows an empty stage. The web engine starts when the first
-// movie is set, so that the program starts quickly.
+// The Flash view of the preview: plays a movie given as a file path, an http
+// URL or bytes read from a pack, through the Ruffle player in a web view. A
+// movie that cannot be found or played shows an empty stage. The web engine
+// and the player start once (StartPlayer, after the window's first paint, so
+// that the program starts quickly) and stay: each movie is handed to the
+// running player. Until a movie's first frame is drawn, its still picture
+// stands in its place, so the stage never shows empty between two movies.
 class TFlashView : public QWidget {
     Q_OBJECT
 public:
@@ -25,6 +30,10 @@ public:
     ~TFlashView() override;
 
     void SetMovie(const QString& movie);
+    // A movie already read, named as its file is (the name is Movie()), with
+    // the still picture shown until its first frame; a null still shows the
+    // empty stage until then.
+    void ShowMovie(const QString& name, const QByteArray& bytes, const QImage& still);
     const QString& Movie() const { return movie_; }
     void Play();
     void Stop();
@@ -32,13 +41,20 @@ public:
 
     // True once the movie set last is on the stage (false while it loads and for an empty stage).
     bool MovieShown() const { return shown_; }
+    // True while the still picture (or the empty stage) waits for the movie's first frame.
+    bool StillShown() const;
     bool EngineStarted() const { return view_ != nullptr; }
+    // Starts the web engine and the player, when they are not running yet; the
+    // view asks for it itself after its first paint.
+    void StartPlayer();
     // The bytes of the movie on the stage; empty for an empty stage.
     const QByteArray& MovieBytes() const { return movieBytes_; }
 
 signals:
     // The stage has been updated for the movie set last: shown, or left empty.
     void StageReady();
+    // The movie set last has drawn its first frame, in the still picture's place.
+    void FirstFrameShown();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -46,10 +62,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void StartEngine();
     void LoadMovie();
+    void StopDownload();
     void Present(const QByteArray& bytes);
     void RunOnPage(const QString& script);
+    // The page's title names the movie whose first frame it has drawn.
+    void PageTitleChanged(const QString& title);
     // The menu of the view's owner, as a right click or the keyboard asks for it.
     void AskForMenu(QContextMenuEvent::Reason reason, const QPoint& position);
 
@@ -58,6 +76,10 @@ private:
     bool playing_ = false;
     bool shown_ = false;
     bool pageReady_ = false;
+    bool startAsked_ = false;
+    // Counts the movies handed to the player; the page names the one it has drawn.
+    int movieNumber_ = 0;
+    TStillStage* still_ = nullptr;
     QString pendingScript_;
     QWebEngineProfile* profile_ = nullptr;
     TPlayerSchemeHandler* handler_ = nullptr;

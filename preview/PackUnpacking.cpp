@@ -10,16 +10,19 @@ namespace fs = std::filesystem;
 
 namespace quillane {
 
+std::string TooLargeMessage(const std::string& packPath, std::size_t members, std::uint64_t bytes) {
+    return "\"" + fs::path(packPath).filename().string() + "\" would unpack to " + std::to_string(members) + " files of " +
+           std::to_string(bytes >> 20) + " MiB. Quillane opens packs of up to " +
+           std::to_string(kLargestUnpackedPack >> 20) + " MiB in " + std::to_string(kMostFilesInPack) +
+           " files, far more than any Messenger pack holds, so it is not previewed.";
+}
+
 void CheckUnpackedSize(const std::string& cabinet, bool restoreFirstByte) {
     const auto reader = TCabinetReader::OpenFile(cabinet, restoreFirstByte);
     if (!reader) throw std::runtime_error("\"" + fs::path(cabinet).filename().string() + "\" is no cabinet");
     const auto declared = reader->Declared();
     if (declared.bytes > kLargestUnpackedPack || declared.members > kMostFilesInPack) {
-        throw EPackTooLarge("\"" + fs::path(cabinet).filename().string() + "\" would unpack to " +
-                            std::to_string(declared.members) + " files of " + std::to_string(declared.bytes >> 20) +
-                            " MiB. Quillane opens packs of up to " + std::to_string(kLargestUnpackedPack >> 20) +
-                            " MiB in " + std::to_string(kMostFilesInPack) +
-                            " files, far more than any Messenger pack holds, so it is not previewed.");
+        throw EPackTooLarge(TooLargeMessage(cabinet, declared.members, declared.bytes));
     }
 }
 
@@ -27,8 +30,6 @@ void UnpackCabinet(const TGlobal& global, const std::string& cabinet, const std:
     CheckUnpackedSize(cabinet, false);
     global.RunAndWait({global.AppPath + kCabinetTool, "-o", "X", cabinet, "*.*", folder});
 }
-
-std::string PreviewFolder(const TGlobal& global) { return global.TempDir + "~Quillane/"; }
 
 void UnpackPack(const TGlobal& global, const std::string& packPath, const std::string& folder,
                 const std::string& restoredCabinet) {
@@ -44,15 +45,6 @@ void UnpackPack(const TGlobal& global, const std::string& packPath, const std::s
     fs::create_directories(folder);
     UnpackCabinet(global, cabinet, folder);
 }
-
-std::string UnpackForPreview(const TGlobal& global, const std::string& packPath) {
-    const std::string folder = PreviewFolder(global);
-    EmptyPreviewFolder(global);
-    UnpackPack(global, packPath, folder, global.UserPath + "msnpack/temp.cab");
-    return folder;
-}
-
-void EmptyPreviewFolder(const TGlobal& global) { global.DeleteFiles(PreviewFolder(global), "*.*"); }
 
 TUnpackedPack::TUnpackedPack(const std::string& folder) {
     std::error_code error;

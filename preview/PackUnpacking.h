@@ -25,6 +25,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Says, in the program's words, that the pack would unpack beyond those bounds.
+std::string TooLargeMessage(const std::string& packPath, std::size_t members, std::uint64_t bytes);
+
 // Checks what the cabinet says it holds (`restoreFirstByte` for a .QZK pack,
 // which lacks its first byte). Raises EPackTooLarge beyond the bounds and
 // std::runtime_error when it is no cabinet at all.
@@ -34,23 +37,12 @@ void CheckUnpackedSize(const std::string& cabinet, bool restoreFirstByte);
 // program's cabinet tool, which gets each name whole whatever it holds.
 void UnpackCabinet(const TGlobal& global, const std::string& cabinet, const std::string& folder);
 
-// The folder the preview unpacks packs into, ending in "/": private to the user.
-std::string PreviewFolder(const TGlobal& global);
-
-// Unpacks a pack file (.QZK, .QZC, .CAB, .mco) into the preview's folder,
-// which it empties first, and returns the folder. A .QZK pack is first
-// restored as msnpack/temp.cab. Raises EPackTooLarge, or std::runtime_error
-// when the pack cannot be read or restored. Touches no window: it may run off
-// the window's thread.
-std::string UnpackForPreview(const TGlobal& global, const std::string& packPath);
-
-// Unpacks a pack file into the folder, which is made when missing; a .QZK
-// pack is first restored as `restoredCabinet`. Raises as UnpackForPreview.
+// Unpacks a pack file (.QZK, .QZC, .CAB, .mco) into the folder, which is
+// made when missing; a .QZK pack is first restored as `restoredCabinet`.
+// Raises EPackTooLarge, or std::runtime_error when the pack cannot be read or
+// restored. Touches no window: it may run off the window's thread.
 void UnpackPack(const TGlobal& global, const std::string& packPath, const std::string& folder,
                 const std::string& restoredCabinet);
-
-// Empties the preview's folder, so that nothing unpacked outlives its preview.
-void EmptyPreviewFolder(const TGlobal& global);
 
 // A pack as it lies unpacked in a folder: its files, found by the names its
 // manifest gives whatever the letter case of either (packs made on Windows

@@ -288,7 +288,7 @@ private slots:
         QVERIFY(window->pnlPreview->actions().contains(window->actExportChat));
         QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
         window->OpenPackFile(Sample("faces.QZK"));
-        QVERIFY(shown.wait(10000));
+        QVERIFY(!shown.isEmpty() || shown.wait(10000));
         testing::TempFolder output;
         AnswerExportDialogs(output.Folder());
         testing::MessageBoxRecorder told;

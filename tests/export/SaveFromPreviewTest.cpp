@@ -60,7 +60,7 @@ class SaveFromPreviewTest : public QObject {
     bool Open(const std::string& pack) {
         QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
         window->OpenPackFile(testing::AppFolder() + "msnpack/" + pack);
-        return shown.wait(10000);
+        return !shown.isEmpty() || shown.wait(10000);
     }
 
     // Runs Save Pictures into the folder, answering its question about files
@@ -249,7 +249,7 @@ private slots:
         testing::WriteFile(cabinet, whole.substr(0, whole.size() * 3 / 4));
         QSignalSpy shown(window.get(), &TFrmMain::PackFileShown);
         window->OpenPackFile(cabinet);
-        QVERIFY(shown.wait(10000));
+        QVERIFY(!shown.isEmpty() || shown.wait(10000));
         testing::TempFolder target;
         const QString told = SaveInto(target.Folder());
         QVERIFY2(told.contains("Saved 1 picture") && told.contains("could not be unpacked:\nGrin"), qPrintable(told));

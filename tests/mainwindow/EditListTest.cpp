@@ -1,5 +1,6 @@
 // Editing a user list through the main window: Add and Delete.
 #include "CatalogueTreeModel.h"
+#include "FlashView.h"
 #include "FrmMainU.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
@@ -136,7 +137,7 @@ private slots:
                 std::string::npos);
         QVERIFY(text.find("Rating=\"2\"") != std::string::npos);
         QCOMPARE(window->StatusText(), QString("3 Quillane pack in the list."));
-        QVERIFY(fs::exists(folders->Extracted("heart.swf")));
+        QTRY_COMPARE(window->flsPreview->Movie(), QString("heart.swf"));
     }
 
     void aSecondCopyGetsTheTimeOfDay() {
