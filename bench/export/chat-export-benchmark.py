@@ -280,7 +280,8 @@ def bundled_packs(work):
     print("\n| Bundled pack | " + " | ".join(LIMITS) + " |")
     print("|---|" + "---|" * len(LIMITS))
     within, written = 0, 0
-    for name in sorted(os.listdir(folder)):
+    # The bundled packs only: the program keeps work files of its own beside them.
+    for name in sorted(n for n in os.listdir(folder) if n.upper().endswith((".QZK", ".QZC"))):
         cells = []
         for target in LIMITS:
             out = os.path.join(work, "bundled", name, target)
