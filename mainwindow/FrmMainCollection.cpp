@@ -26,6 +26,17 @@ namespace {
 // The share of the window the collection's columns take, beside the preview.
 constexpr double kCollectionShare = 0.6;
 
+// A view made after the rest of the window goes, with its controls, to its
+// place in the keyboard's order: right after `before`.
+void PlaceInTabOrder(QWidget* before, QWidget* view) {
+    QList<QWidget*> chain{view};
+    for (QWidget* next = view->nextInFocusChain(); view->isAncestorOf(next); next = next->nextInFocusChain()) chain << next;
+    for (QWidget* widget : chain) {
+        QWidget::setTabOrder(before, widget);
+        before = widget;
+    }
+}
+
 }  // namespace
 
 TCollectionView& TFrmMain::Collection() {
@@ -35,6 +46,7 @@ TCollectionView& TFrmMain::Collection() {
     collection_ = new TCollectionView(panel);
     collection_->hide();
     static_cast<QBoxLayout*>(panel->layout())->addWidget(collection_, 1);
+    PlaceInTabOrder(treWinksList, collection_);
     connect(collection_, &TCollectionView::PackChosen, this,
             [this](const std::string& pack) { Guarded([&] { OpenPackFile(pack); }, this); });
     connect(collection_, &TCollectionView::InstallAsked, this, [this] { Guarded([this] { actInstallExecute(); }, this); });

@@ -5,6 +5,7 @@
 #include "CollectionView.h"
 #include "ContentStore.h"
 #include "FrmMainU.h"
+#include "KeyboardUse.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "ProfileFile.h"
@@ -100,6 +101,12 @@ private slots:
         QCOMPARE(window->windowTitle(), QString("Quillane"));
         QVERIFY(!window->CollectionShown());
         QVERIFY(window->treWinksList->isVisible());
+    }
+
+    void tabGoesFromTheFilterIntoTheCollection() {
+        QVERIFY(ScanEnds([this] { window->OpenCollection(collection); }));
+        window->edtFilter->setFocus();
+        QCOMPARE(testing::TabPath(window.get(), 3), QStringList({"btnCloseCollection", "lstCollection", "lstProblems"}));
     }
 
     void theFilterFindsAPackWhoseRowTheKeysPreviewAndEnterInstalls() {
