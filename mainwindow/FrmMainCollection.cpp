@@ -26,14 +26,16 @@ namespace {
 // The share of the window the collection's columns take, beside the preview.
 constexpr double kCollectionShare = 0.6;
 
-// A view made after the rest of the window goes, with its controls, to its
-// place in the keyboard's order: right after `before`.
+// A view made after the rest of the window puts its controls in their place
+// in the keyboard's order: right after `before`. (Tab skips the others.)
 void PlaceInTabOrder(QWidget* before, QWidget* view) {
-    QList<QWidget*> chain{view};
-    for (QWidget* next = view->nextInFocusChain(); view->isAncestorOf(next); next = next->nextInFocusChain()) chain << next;
-    for (QWidget* widget : chain) {
-        QWidget::setTabOrder(before, widget);
-        before = widget;
+    QList<QWidget*> controls;
+    for (QWidget* next = view->nextInFocusChain(); view->isAncestorOf(next); next = next->nextInFocusChain()) {
+        if (next->focusPolicy() & Qt::TabFocus) controls << next;
+    }
+    for (QWidget* control : controls) {
+        QWidget::setTabOrder(before, control);
+        before = control;
     }
 }
 
