@@ -9,6 +9,7 @@
 #include "FileDialogs.h"
 
 #include <QAction>
+#include <QBoxLayout>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -25,20 +26,39 @@ namespace {
 // The share of the window the collection's columns take, beside the preview.
 constexpr double kCollectionShare = 0.6;
 
+// A view made after the rest of the window puts its controls in their place
+// in the keyboard's order: right after `before`. (Tab skips the others.)
+void PlaceInTabOrder(QWidget* before, QWidget* view) {
+    QList<QWidget*> controls;
+    for (QWidget* next = view->nextInFocusChain(); view->isAncestorOf(next); next = next->nextInFocusChain()) {
+        if (next->focusPolicy() & Qt::TabFocus) controls << next;
+    }
+    for (QWidget* control : controls) {
+        QWidget::setTabOrder(before, control);
+        before = control;
+    }
+}
+
 }  // namespace
 
-void TFrmMain::CreateCollection(QWidget* panel) {
-    pnlCollection = new TCollectionView(panel);
-    pnlCollection->hide();
-    connect(pnlCollection, &TCollectionView::PackChosen, this,
+TCollectionView& TFrmMain::Collection() {
+    if (collection_) return *collection_;
+    // Below the filter field, in the tree's panel.
+    QWidget* panel = treWinksList->parentWidget();
+    collection_ = new TCollectionView(panel);
+    collection_->hide();
+    static_cast<QBoxLayout*>(panel->layout())->addWidget(collection_, 1);
+    PlaceInTabOrder(treWinksList, collection_);
+    connect(collection_, &TCollectionView::PackChosen, this,
             [this](const std::string& pack) { Guarded([&] { OpenPackFile(pack); }, this); });
-    connect(pnlCollection, &TCollectionView::InstallAsked, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
-    connect(pnlCollection, &TCollectionView::CloseAsked, this, [this] { CloseCollection(); });
+    connect(collection_, &TCollectionView::InstallAsked, this, [this] { Guarded([this] { actInstallExecute(); }, this); });
+    connect(collection_, &TCollectionView::CloseAsked, this, [this] { CloseCollection(); });
     // What the opening found, or why the folder could not be read, is said in
     // the status bar too; a reading after a change leaves the status alone.
-    connect(pnlCollection, &TCollectionView::ScanEnded, this, [this](bool again) {
-        if (!again) SetStatusText(pnlCollection->lblCollection->text());
+    connect(collection_, &TCollectionView::ScanEnded, this, [this](bool again) {
+        if (!again) SetStatusText(collection_->lblCollection->text());
     });
+    return *collection_;
 }
 
 void TFrmMain::actOpenFolderExecute() {
@@ -60,7 +80,7 @@ void TFrmMain::OpenCollection(const std::string& folder) {
     if (!CollectionShown()) {
         treWinksList->hide();
         lblNoMatch->hide();
-        pnlCollection->show();
+        Collection().show();
         // The collection's columns need more room than the tree; a window not
         // yet shown learns its width once it is.
         QTimer::singleShot(0, this, [this] {
@@ -72,14 +92,14 @@ void TFrmMain::OpenCollection(const std::string& folder) {
         });
     }
     setWindowTitle(kApplicationTitle + " - " + QString::fromLocal8Bit(QByteArray::fromStdString(folder)));
-    pnlCollection->Open(folder);
-    pnlCollection->FocusList();
+    collection_->Open(folder);
+    collection_->FocusList();
 }
 
 void TFrmMain::CloseCollection() {
     if (!CollectionShown()) return;
-    pnlCollection->Close();
-    pnlCollection->hide();
+    collection_->Close();
+    collection_->hide();
     treWinksList->show();
     edtFilter->clear();
     // The caption names the list shown again, as loading it does.
@@ -89,7 +109,7 @@ void TFrmMain::CloseCollection() {
 }
 
 bool TFrmMain::CollectionShown() const {
-    return !pnlCollection->isHidden();
+    return collection_ && !collection_->isHidden();
 }
 
 std::string TFrmMain::DroppedFolder(const QMimeData* data) {

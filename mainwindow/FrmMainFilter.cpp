@@ -28,11 +28,10 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     edtFilter = new QLineEdit(panel);
     edtFilter->setObjectName("edtFilter");
     edtFilter->setPlaceholderText("Find a pack (Ctrl+F)");
-    edtFilter->setClearButtonEnabled(true);
     connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { edtFilterChange(text); });
     // Enter takes the keyboard to the packs found, ready for the arrow keys and Enter.
     connect(edtFilter, &QLineEdit::returnPressed, this, [this] {
-        if (CollectionShown()) return pnlCollection->FocusList();
+        if (CollectionShown()) return collection_->FocusList();
         treWinksList->setFocus(Qt::ShortcutFocusReason);
     });
     auto* down = new QShortcut(QKeySequence(Qt::Key_Down), edtFilter, nullptr, nullptr, Qt::WidgetShortcut);
@@ -47,10 +46,8 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
     connect(clear, &QShortcut::activated, edtFilter, &QLineEdit::clear);
 
     treWinksList = new QTreeView(panel);
-    CreateCollection(panel);
     layout->addWidget(edtFilter);
     layout->addWidget(treWinksList, 1);
-    layout->addWidget(pnlCollection, 1);
 
     // Said in the tree's place when the filter leaves it empty.
     lblNoMatch = new QLabel("No pack matches", treWinksList->viewport());
@@ -63,7 +60,7 @@ QWidget* TFrmMain::CreateFilteredTree(QWidget* parent) {
 }
 
 void TFrmMain::edtFilterChange(const QString& text) {
-    if (CollectionShown()) return pnlCollection->SetFilter(text);
+    if (CollectionShown()) return collection_->SetFilter(text);
     const bool wasFiltered = treeModel->IsFiltered();
     if (!wasFiltered) RememberTree();
     const CatalogueNode selected = treeModel->NodeAt(treWinksList->currentIndex());
@@ -106,7 +103,7 @@ void TFrmMain::ClearHiddenPreview() {
 }
 
 void TFrmMain::EnterResults() {
-    if (CollectionShown()) return pnlCollection->FocusList();
+    if (CollectionShown()) return collection_->FocusList();
     treWinksList->setFocus(Qt::ShortcutFocusReason);
     if (HighlightedPack()) return;
     // The first pack found, previewed as the arrow keys preview one.

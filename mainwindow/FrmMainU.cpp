@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
@@ -23,6 +24,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeView>
 
 namespace quillane {
@@ -59,6 +61,8 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     setWindowIcon(ProgramIcon());
     setFont(QFont("MS Sans Serif", 8));
     setAcceptDrops(true);
+    // The skin before the children: each is polished once, in its skin, rather than again when it comes.
+    Guarded([this] { skinMain.ApplyGlobalSkin(); }, this);
     CreateActions();
     CreateMenu();
     CreateToolbar();
@@ -291,9 +295,22 @@ void TFrmMain::FormCreate() {
         tblMain->setVisible(Global().ShowToolbar);
         LoadPackList(Global().CatalogueFile());
         BuildThemeMenu(Global().AppPath + "Skins/");
-        skinMain.ApplyGlobalSkin();
         Global().CheckFileAssociation();
     }, this);
+}
+
+void TFrmMain::paintEvent(QPaintEvent* event) {
+    QMainWindow::paintEvent(event);
+    if (painted_) return;
+    painted_ = true;
+    // Queued: the window's children finish painting first.
+    QTimer::singleShot(0, this, [this] { FinishAfterFirstPaint(); });
+}
+
+void TFrmMain::FinishAfterFirstPaint() {
+    // The clear button shows only once there is text, and its picture is looked
+    // up in the desktop's icon theme, which is slow to read.
+    edtFilter->setClearButtonEnabled(true);
 }
 
 void TFrmMain::resizeEvent(QResizeEvent* event) {

@@ -70,6 +70,8 @@ public:
     void OpenCollection(const std::string& folder);
     void CloseCollection();
     bool CollectionShown() const;
+    // The collection's view, in the tree's place; made when it is first wanted, as few start with a folder.
+    TCollectionView& Collection();
 
     void actInstallExecute();
     void InstallItem(CatalogueNode item);
@@ -87,7 +89,6 @@ public:
     QAction* deleteitem1;
     QLineEdit* edtFilter;
     QTreeView* treWinksList;
-    TCollectionView* pnlCollection;
     TPreviewArea* pnlPreview;
     TFlashView* flsPreview;
     TShape* shpImage;
@@ -124,6 +125,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -152,6 +154,8 @@ private:
     // The screen reader's names of the controls, in the program's words.
     void NameControls();
     void FormCreate();
+    // What the first look of the window does not show, made once it is on the screen.
+    void FinishAfterFirstPaint();
     // The first start's size fits the content; later starts have the size the window was closed at.
     void SizeToStart();
     void FormResize();
@@ -172,8 +176,6 @@ private:
     void actUpgradeExecute();
     void actPreviewFileExecute();
     void actOpenFolderExecute();
-    // The collection's view, below the filter field in the tree's panel.
-    void CreateCollection(QWidget* panel);
     // The first local folder among dropped things, as its path's bytes; empty when none.
     static std::string DroppedFolder(const QMimeData* data);
     void actSaveGifExecute();
@@ -259,6 +261,8 @@ private:
     QString previewTitle_;
     // A pack reached with the arrow keys is previewed once the key's events are handled.
     QTimer* keyPreview_ = nullptr;
+    bool painted_ = false;
+    TCollectionView* collection_ = nullptr;
 };
 
 // The movie that New, Open and a wink without any preview set: nothing

@@ -54,20 +54,20 @@ int main(int argc, char* argv[]) {
     QTimer tick;
     tick.setTimerType(Qt::PreciseTimer);
     tick.setInterval(kTickMs);
-    const QAbstractItemModel* rows = window.pnlCollection->lstCollection->model();
+    const QAbstractItemModel* rows = window.Collection().lstCollection->model();
     QObject::connect(&tick, &QTimer::timeout, [&] {
         const qint64 now = clock.elapsed();
         longestGap = std::max(longestGap, now - lastTick);
         lastTick = now;
         if (firstRows < 0 && rows->rowCount() > 0) firstRows = now;
     });
-    QObject::connect(window.pnlCollection, &quillane::TCollectionView::ScanEnded, [&] {
+    QObject::connect(&window.Collection(), &quillane::TCollectionView::ScanEnded, [&] {
         // The end of the scan is handled in one turn of the loop too, and may bring the first rows.
         const qint64 total = clock.elapsed();
         longestGap = std::max(longestGap, total - lastTick);
         if (firstRows < 0) firstRows = total;
         std::printf("first rows %.3f s, all %d rows of packs %.3f s, longest stall %lld ms, memory above the empty window %.1f MiB\n",
-                    firstRows / 1000.0, window.pnlCollection->lstCollection->model()->rowCount(), total / 1000.0,
+                    firstRows / 1000.0, window.Collection().lstCollection->model()->rowCount(), total / 1000.0,
                     static_cast<long long>(longestGap - kTickMs), (StatusKiB("VmHWM") - emptyWindow) / 1024.0);
         QApplication::quit();
     });

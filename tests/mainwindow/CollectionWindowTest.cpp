@@ -5,6 +5,7 @@
 #include "CollectionView.h"
 #include "ContentStore.h"
 #include "FrmMainU.h"
+#include "KeyboardUse.h"
 #include "MainWindowUnderTest.h"
 #include "ModalAnswer.h"
 #include "ProfileFile.h"
@@ -44,7 +45,7 @@ class CollectionWindowTest : public QObject {
     }
 
     bool ScanEnds(const std::function<void()>& start) {
-        QSignalSpy ended(window->pnlCollection, &TCollectionView::ScanEnded);
+        QSignalSpy ended(&window->Collection(), &TCollectionView::ScanEnded);
         start();
         return ended.wait(10000);
     }
@@ -79,14 +80,14 @@ private slots:
         QVERIFY(window->CollectionShown());
         QVERIFY(!window->treWinksList->isVisible());
 
-        QTreeView* packs = window->pnlCollection->lstCollection;
+        QTreeView* packs = window->Collection().lstCollection;
         packs->sortByColumn(TCollectionModel::Path, Qt::AscendingOrder);
         QCOMPARE(Column(packs, TCollectionModel::Path), QStringList({"faces.QZK", "robot.QZC", "winks/heart.QZK"}));
         QCOMPARE(Column(packs, TCollectionModel::Title), QStringList({"faces.QZK", "Blue Robot", "Bouncing Heart"}));
         QCOMPARE(Column(packs, TCollectionModel::Kind), QStringList({"emoticons", "display pictures", "wink"}));
         QCOMPARE(Column(packs, TCollectionModel::Copies), QStringList({"2 copies", "", ""}));
         QVERIFY(!packs->model()->index(1, TCollectionModel::Title).data(Qt::DecorationRole).value<QImage>().isNull());
-        QTreeView* problems = window->pnlCollection->lstProblems;
+        QTreeView* problems = window->Collection().lstProblems;
         QCOMPARE(Column(problems, TCollectionModel::Path), QStringList({"old/broken.QZK"}));
         QCOMPARE(Column(problems, TCollectionModel::Problem), QStringList({"not a cabinet"}));
         QVERIFY(problems->isVisible());
@@ -96,21 +97,27 @@ private slots:
         QVERIFY2(kept == collection || kept + "/" == folders->temp.Folder(), kept.c_str());
 
         QCOMPARE(window->windowTitle(), QString::fromStdString("Quillane - " + collection));
-        window->pnlCollection->btnCloseCollection->click();
+        window->Collection().btnCloseCollection->click();
         QCOMPARE(window->windowTitle(), QString("Quillane"));
         QVERIFY(!window->CollectionShown());
         QVERIFY(window->treWinksList->isVisible());
     }
 
+    void tabGoesFromTheFilterIntoTheCollection() {
+        QVERIFY(ScanEnds([this] { window->OpenCollection(collection); }));
+        window->edtFilter->setFocus();
+        QCOMPARE(testing::TabPath(window.get(), 3), QStringList({"btnCloseCollection", "lstCollection", "lstProblems"}));
+    }
+
     void theFilterFindsAPackWhoseRowTheKeysPreviewAndEnterInstalls() {
         qputenv("HOME", QByteArray::fromStdString(folders->temp.Folder() + "home"));
         QVERIFY(ScanEnds([this] { window->OpenCollection(collection); }));
-        QTreeView* packs = window->pnlCollection->lstCollection;
+        QTreeView* packs = window->Collection().lstCollection;
         QVERIFY(packs->hasFocus());
         window->edtFilter->setFocus();
         QTest::keyClicks(window->edtFilter, "ROBOT");
         QCOMPARE(Column(packs, TCollectionModel::Title), QStringList({"Blue Robot"}));
-        QCOMPARE(window->pnlCollection->lstProblems->model()->rowCount(), 1);
+        QCOMPARE(window->Collection().lstProblems->model()->rowCount(), 1);
         // A shortcut of an emoticon finds its pack.
         window->edtFilter->setText(":D");
         QCOMPARE(Column(packs, TCollectionModel::Title), QStringList({"faces.QZK"}));
@@ -174,7 +181,7 @@ private slots:
             QDropEvent drop(place, Qt::CopyAction, &data, Qt::LeftButton, {});
             QApplication::sendEvent(window.get(), &drop);
         }));
-        QTreeView* packs = window->pnlCollection->lstCollection;
+        QTreeView* packs = window->Collection().lstCollection;
         QCOMPARE(packs->model()->rowCount(), 3);
 
         QVERIFY(ScanEnds([&] { fs::remove(collection + "/robot.QZC"); }));
@@ -190,14 +197,14 @@ private slots:
         for (int i = 0; i < 3000; ++i) testing::WriteFile(collection + "/many/" + std::to_string(i) + ".QZK", "no cabinet");
         QVERIFY(ScanEnds([this] {
             window->OpenCollection(collection);
-            QVERIFY(window->pnlCollection->prgScan->isVisible());
-            window->pnlCollection->btnCancelScan->click();
+            QVERIFY(window->Collection().prgScan->isVisible());
+            window->Collection().btnCancelScan->click();
         }));
-        QVERIFY(!window->pnlCollection->prgScan->isVisible());
-        QVERIFY(window->pnlCollection->lstProblems->model()->rowCount() < 3001);
-        QVERIFY2(window->pnlCollection->lblCollection->text().endsWith("(reading cancelled)"),
-                 qPrintable(window->pnlCollection->lblCollection->text()));
-        QSignalSpy again(window->pnlCollection, &TCollectionView::ScanEnded);
+        QVERIFY(!window->Collection().prgScan->isVisible());
+        QVERIFY(window->Collection().lstProblems->model()->rowCount() < 3001);
+        QVERIFY2(window->Collection().lblCollection->text().endsWith("(reading cancelled)"),
+                 qPrintable(window->Collection().lblCollection->text()));
+        QSignalSpy again(&window->Collection(), &TCollectionView::ScanEnded);
         fs::remove(collection + "/robot.QZC");
         QVERIFY(!again.wait(1500));
     }
