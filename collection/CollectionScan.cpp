@@ -4,7 +4,9 @@
 #include "FolderWalk.h"
 #include "PackReading.h"
 
+#include <QThread>
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -75,11 +77,16 @@ void TCollectionScan::Run() {
             Found(std::move(*file));
         }
     };
+    // Qt's own threads: the readers make Qt objects (picture readers), whose
+    // per-thread state Qt frees with a thread of its own, not with a foreign one.
     const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    std::vector<std::jthread> helpers;
-    for (unsigned i = 1; i < threads && toRead.size() > 1; ++i) helpers.emplace_back(reader);
+    std::vector<std::unique_ptr<QThread>> helpers;
+    for (unsigned i = 1; i < threads && toRead.size() > 1; ++i) {
+        helpers.emplace_back(QThread::create(reader));
+        helpers.back()->start();
+    }
     reader();
-    helpers.clear();
+    for (const auto& helper : helpers) helper->wait();
     // Written again only when a file was added, changed or removed.
     if (kept.size() != unchanged || cache.Size() != unchanged) cache.Save(kept);
 }

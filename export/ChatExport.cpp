@@ -20,7 +20,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <QThread>
 #include <atomic>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -100,10 +102,16 @@ std::vector<TMadeBytes> MakeAllPictureBytes(const TChatTarget& target, const std
     const auto work = [&] {
         for (std::size_t i = next++; i < pictures.size(); i = next++) made[i] = MakePictureBytes(target, pictures[i], options);
     };
+    // Qt's own threads: the pictures are read by Qt objects, whose per-thread
+    // state Qt frees with a thread of its own, not with a foreign one.
     const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), pictures.size()) - 1;
-    std::vector<std::jthread> threads;
-    for (std::size_t i = 0; i < helpers; ++i) threads.emplace_back(work);
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (std::size_t i = 0; i < helpers; ++i) {
+        threads.emplace_back(QThread::create(work));
+        threads.back()->start();
+    }
     work();
+    for (const auto& thread : threads) thread->wait();
     return made;
 }
 
