@@ -1,15 +1,13 @@
 #include "CollectionScan.h"
 
 #include "CollectionCache.h"
+#include "EveryCore.h"
 #include "FolderWalk.h"
 #include "PackReading.h"
 
-#include <QThread>
 #include <algorithm>
-#include <memory>
 #include <optional>
 #include <system_error>
-#include <thread>
 
 namespace quillane {
 namespace {
@@ -19,6 +17,9 @@ namespace {
 bool IsLasting(const TCollectedFile& file) {
     return file.problem.rfind("cannot be read", 0) != 0;
 }
+
+// Each reader holds a whole pack's files while it reads them: at most four at once.
+constexpr unsigned kMostReaders = 4;
 
 }  // namespace
 
@@ -63,30 +64,19 @@ void TCollectionScan::Run() {
     read_ = toRead.size();
 
     std::mutex keptMutex;
-    std::atomic<std::size_t> next{0};
     const std::string top = folder_.ends_with('/') ? folder_ : folder_ + "/";
-    auto reader = [&] {
-        for (std::size_t i = next++; i < toRead.size() && !stop_; i = next++) {
-            std::optional<TCollectedFile> file = ReadCollectedFile(top + toRead[i]->path, *toRead[i]);
-            ++done_;
-            if (!file) continue;
-            if (IsLasting(*file)) {
-                const std::lock_guard lock(keptMutex);
-                kept.push_back(*file);
-            }
-            Found(std::move(*file));
+    const auto read = [&](std::size_t i) {
+        if (stop_) return;
+        std::optional<TCollectedFile> file = ReadCollectedFile(top + toRead[i]->path, *toRead[i]);
+        ++done_;
+        if (!file) return;
+        if (IsLasting(*file)) {
+            const std::lock_guard lock(keptMutex);
+            kept.push_back(*file);
         }
+        Found(std::move(*file));
     };
-    // Qt's own threads: the readers make Qt objects (picture readers), whose
-    // per-thread state Qt frees with a thread of its own, not with a foreign one.
-    const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    std::vector<std::unique_ptr<QThread>> helpers;
-    for (unsigned i = 1; i < threads && toRead.size() > 1; ++i) {
-        helpers.emplace_back(QThread::create(reader));
-        helpers.back()->start();
-    }
-    reader();
-    for (const auto& helper : helpers) helper->wait();
+    ForEachOnEveryCore(toRead.size(), read, kMostReaders);
     // Written again only when a file was added, changed or removed.
     if (kept.size() != unchanged || cache.Size() != unchanged) cache.Save(kept);
 }

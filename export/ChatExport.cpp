@@ -5,6 +5,7 @@
 #include "ChatFileCheck.h"
 #include "ChatFileEncoding.h"
 #include "ChatNames.h"
+#include "EveryCore.h"
 #include "FrameTiming.h"
 #include "PackDescription.h"
 #include "PidginThemeText.h"
@@ -20,11 +21,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QThread>
-#include <atomic>
-#include <memory>
 #include <stdexcept>
-#include <thread>
 #include <vector>
 
 namespace quillane {
@@ -48,10 +45,13 @@ struct TMadeFile {
     QString shortcut;
 };
 
-// Frames made to the target's canvas, length, rate and bytes, then judged by reading them back.
+// Frames made to the target's canvas, length, rate and bytes in its format
+// for still or animated pictures, then judged by reading them back.
 TEncodedFile MakeBytes(const TChatTarget& target, const TSourceFrames& source, const TChatExportOptions& options,
-                       int side, int margin, TChatFormat format, std::size_t limit, QStringList& changes) {
-    const TCanvasFrames canvas = FitOnCanvas(source.frames, side, margin);
+                       QStringList& changes) {
+    const TChatFormat format = source.Animated() ? target.animated : target.still;
+    const std::size_t limit = source.Animated() ? target.animatedBytes : target.stillBytes;
+    const TCanvasFrames canvas = FitOnCanvas(source.frames, target.side, target.margin);
     if (!canvas.change.isEmpty()) changes << canvas.change;
     TTimedFrames timed{canvas.frames, source.delaysMs, {}};
     if (source.Animated()) timed = FitTiming(canvas.frames, source.delaysMs, target.longestSeconds, target.highestFrameRate, options.speedUp);
@@ -81,12 +81,10 @@ TMadeBytes MakePictureBytes(const TChatTarget& target, const TPackPicture& pictu
             made.failure = source.failure;
             return made;
         }
-        const TChatFormat format = source.Animated() ? target.animated : target.still;
-        const TEncodedFile encoded = MakeBytes(target, source, options, target.side, target.margin, format,
-                                               source.Animated() ? target.animatedBytes : target.stillBytes, made.changes);
+        const TEncodedFile encoded = MakeBytes(target, source, options, made.changes);
         made.bytes = encoded.bytes;
         made.failure = encoded.failure;
-        made.extension = QString::fromStdString(ExtensionOf(format));
+        made.extension = QString::fromStdString(ExtensionOf(source.Animated() ? target.animated : target.still));
     } catch (const std::exception& error) {
         made.failure = QString::fromStdString(error.what());
     }
@@ -98,20 +96,7 @@ TMadeBytes MakePictureBytes(const TChatTarget& target, const TPackPicture& pictu
 std::vector<TMadeBytes> MakeAllPictureBytes(const TChatTarget& target, const std::vector<TPackPicture>& pictures,
                                             const TChatExportOptions& options) {
     std::vector<TMadeBytes> made(pictures.size());
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t i = next++; i < pictures.size(); i = next++) made[i] = MakePictureBytes(target, pictures[i], options);
-    };
-    // Qt's own threads: the pictures are read by Qt objects, whose per-thread
-    // state Qt frees with a thread of its own, not with a foreign one.
-    const std::size_t helpers = std::min<std::size_t>(std::max(1u, std::thread::hardware_concurrency()), pictures.size()) - 1;
-    std::vector<std::unique_ptr<QThread>> threads;
-    for (std::size_t i = 0; i < helpers; ++i) {
-        threads.emplace_back(QThread::create(work));
-        threads.back()->start();
-    }
-    work();
-    for (const auto& thread : threads) thread->wait();
+    ForEachOnEveryCore(pictures.size(), [&](std::size_t i) { made[i] = MakePictureBytes(target, pictures[i], options); });
     return made;
 }
 
@@ -122,10 +107,13 @@ std::optional<TBundleFile> TrayIcon(const TChatTarget& target, const TPackPictur
     source.frames.resize(1);
     source.delaysMs.resize(1);
     QStringList changes;
+    // A square PNG of the tray's side to its edges, within the tray's bytes.
     TChatTarget tray = target;
+    tray.still = TChatFormat::Png;
     tray.side = target.traySide;
+    tray.margin = 0;
     tray.stillBytes = target.trayBytes;
-    const TEncodedFile encoded = MakeBytes(tray, source, {}, target.traySide, 0, TChatFormat::Png, target.trayBytes, changes);
+    const TEncodedFile encoded = MakeBytes(tray, source, {}, changes);
     if (!encoded.failure.isEmpty()) {
         report.notes << "No tray icon: " + encoded.failure + ".";
         return std::nullopt;
