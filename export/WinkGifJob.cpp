@@ -3,6 +3,7 @@
 #include "BackgroundJob.h"
 #include "FlashView.h"
 #include "GifWriter.h"
+#include "PlayerPage.h"
 #include "PlayerSchemeHandler.h"
 #include "SwfTimeline.h"
 
@@ -52,7 +53,7 @@ void TWinkGifJob::Start() {
     profile_->installUrlSchemeHandler(kPlayerScheme, handler_);
     // A page without a view: the player draws into canvases of the page, which
     // each step reads back, so no window comes up to take the focus.
-    page_ = new QWebEnginePage(profile_);
+    page_ = new TPlayerPage(profile_);
     page_->setBackgroundColor(Qt::white);
     // The movie runs faster than its time: its sounds would only be noise.
     page_->setAudioMuted(true);

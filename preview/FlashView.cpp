@@ -1,5 +1,6 @@
 #include "FlashView.h"
 
+#include "PlayerPage.h"
 #include "PlayerSchemeHandler.h"
 #include "StillStage.h"
 #include "WinksGlobal.h"
@@ -116,7 +117,7 @@ void TFlashView::StartPlayer() {
             [this](const QPoint& position) { AskForMenu(QContextMenuEvent::Mouse, view_->mapTo(this, position)); });
     // A pack dropped on the movie goes to the main window, not into the page.
     view_->setAcceptDrops(false);
-    auto* page = new QWebEnginePage(profile_, view_);
+    auto* page = new TPlayerPage(profile_, view_);
     page->setBackgroundColor(palette().color(QPalette::Base));
     QWebEngineSettings* settings = page->settings();
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
