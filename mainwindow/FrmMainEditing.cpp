@@ -81,7 +81,6 @@ void TFrmMain::Addnewitem1Click() {
 }
 
 void TFrmMain::deleteitem1Click() {
-    FinishKeyPreview();
     // Only the pack the person sees highlighted: a pack previewed earlier and
     // left since is never removed unseen.
     const CatalogueNode pack = HighlightedPack();

@@ -15,7 +15,6 @@
 namespace quillane {
 
 void TFrmMain::actInstallExecute() {
-    FinishKeyPreview();
     const QModelIndex selected = treWinksList->currentIndex();
     if (!OpenedPackFile.empty() && !selected.isValid()) {
         Global().PackToInstall = OpenedPackFile;

@@ -10,16 +10,10 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QShortcut>
-#include <QTimer>
 #include <QTreeView>
 
 namespace quillane {
 namespace {
-
-// The pack reached is previewed as soon as the key's own events are handled:
-// a repeating key previews only the pack it rests on in each turn of the
-// event loop, and each new preview supersedes the one before.
-constexpr int kKeyPreviewPauseMs = 0;
 
 // The desktop's key for a standard command; the common Linux one where the
 // platform names none (Save As and Quit are missing on some).
@@ -37,14 +31,12 @@ void TFrmMain::CreateKeys() {
     Exit1->setShortcuts(StandardKeys(QKeySequence::Quit, "Ctrl+Q"));
     actUpgrade->setShortcut(Qt::Key_F5);
 
-    keyPreview_ = new QTimer(this);
-    keyPreview_->setSingleShot(true);
-    keyPreview_->setInterval(kKeyPreviewPauseMs);
-    connect(keyPreview_, &QTimer::timeout, this, [this] { Guarded([this] { PreviewHighlighted(); }, this); });
     // While the tree has the keyboard, the highlight moves by the keys (or by a
-    // press of the mouse, whose click previews at once and ends the wait).
+    // press of the mouse). The pack reached is previewed at once, so that its
+    // picture is painted with the highlight's move: a pack read before is shown
+    // from memory, any other is read by a job that the next key supersedes.
     connect(treWinksList->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
-        if (focusWidget() == treWinksList) keyPreview_->start();
+        if (focusWidget() == treWinksList) Guarded([this] { PreviewHighlighted(); }, this);
     });
 
     // The movie's page would keep Tab for itself: from the Flash view, Tab goes
@@ -67,22 +59,16 @@ void TFrmMain::CreateKeys() {
         connect(install, &QShortcut::activated, this, [this] {
             const QModelIndex selected = treWinksList->currentIndex();
             if (!selected.isValid() || treeModel->IsCategory(selected)) return;
-            Guarded([this] { FinishKeyPreview(); }, this);
             actInstall->trigger();
         });
     }
 }
 
 void TFrmMain::PreviewHighlighted() {
-    keyPreview_->stop();
     const CatalogueNode pack = HighlightedPack();
     // The pack on show is not started again when the filter or a reload gives it back its row.
     if (pack && pack == CurrentItem && OpenedPackFile.empty()) return;
     treWinksListClick();
-}
-
-void TFrmMain::FinishKeyPreview() {
-    if (keyPreview_->isActive()) PreviewHighlighted();
 }
 
 CatalogueNode TFrmMain::HighlightedPack() const {

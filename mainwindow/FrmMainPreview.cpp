@@ -36,7 +36,6 @@ QString PackTitle(const TCatalogueDocument& document, CatalogueNode item) {
 }  // namespace
 
 void TFrmMain::treWinksListClick() {
-    keyPreview_->stop();
     const QModelIndex selected = treWinksList->currentIndex();
     if (!selected.isValid()) return;
     OpenedPackFile.clear();

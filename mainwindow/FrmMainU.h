@@ -22,7 +22,6 @@ class QMenu;
 class QMimeData;
 class QMovie;
 class QStatusBar;
-class QTimer;
 class QToolBar;
 class QToolButton;
 class QTreeView;
@@ -203,9 +202,6 @@ private:
     void EnterResults();
     // Previews the highlighted pack as a click does, unless it is shown already.
     void PreviewHighlighted();
-    // A pack reached by the keyboard whose preview still waits is previewed now,
-    // so that a command acts on the pack the person sees highlighted.
-    void FinishKeyPreview();
     // The pack of the tree's highlighted row; none on a category or no row.
     CatalogueNode HighlightedPack() const;
 
@@ -259,8 +255,7 @@ private:
     TPreviewCache previewCache_;
     // The name of the pack whose movie preview is under way; empty when none is.
     QString previewTitle_;
-    // A pack reached with the arrow keys is previewed once the key's events are handled.
-    QTimer* keyPreview_ = nullptr;
+    // The window has been painted once; what is started after the first paint has begun.
     bool painted_ = false;
     TCollectionView* collection_ = nullptr;
 };
