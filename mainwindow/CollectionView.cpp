@@ -25,8 +25,6 @@ namespace {
 // How often the window takes what the scan has found: rows come in batches
 // that keep the list moving without redrawing it for every file.
 constexpr int kPollMs = 100;
-// As the tree: the pack reached with the arrow keys is previewed once they rest.
-constexpr int kKeyPauseMs = 200;
 // A burst of changes in the folder is read again once, after it.
 constexpr int kChangeSettleMs = 500;
 // The rows added in one turn of the window's loop.
@@ -59,7 +57,7 @@ QString FolderName(const std::string& folder) {
 
 TCollectionView::TCollectionView(QWidget* parent)
     : QWidget(parent), model_(new TCollectionModel(this)), packs_(new TCollectionFilter(true, this)),
-      problems_(new TCollectionFilter(false, this)), poll_(new QTimer(this)), keyPause_(new QTimer(this)),
+      problems_(new TCollectionFilter(false, this)), poll_(new QTimer(this)),
       changed_(new QTimer(this)), watcher_(new QFileSystemWatcher(this)) {
     setObjectName("pnlCollection");
     packs_->setSourceModel(model_);
@@ -124,9 +122,6 @@ TCollectionView::TCollectionView(QWidget* parent)
 
     poll_->setInterval(kPollMs);
     connect(poll_, &QTimer::timeout, this, [this] { Feed(); });
-    keyPause_->setSingleShot(true);
-    keyPause_->setInterval(kKeyPauseMs);
-    connect(keyPause_, &QTimer::timeout, this, [this] { ChooseHighlighted(); });
     changed_->setSingleShot(true);
     changed_->setInterval(kChangeSettleMs);
     connect(changed_, &QTimer::timeout, this, [this] { StartScan(); });
@@ -137,23 +132,17 @@ TCollectionView::TCollectionView(QWidget* parent)
         if (scan_) scan_->Stop();
     });
     connect(btnCloseCollection, &QPushButton::clicked, this, &TCollectionView::CloseAsked);
-    connect(lstCollection, &QTreeView::clicked, this, [this] {
-        keyPause_->stop();
-        ChooseHighlighted();
-    });
+    connect(lstCollection, &QTreeView::clicked, this, [this] { ChooseHighlighted(); });
+    // As in the tree, the pack the keys reach is previewed at once; the
+    // reading of a pack left behind is given up.
     connect(lstCollection->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] {
         // The window keeps its focus widget while it is not the active one.
-        if (window()->focusWidget() == lstCollection) keyPause_->start();
+        if (window()->focusWidget() == lstCollection) ChooseHighlighted();
     });
     for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
         auto* install = new QShortcut(QKeySequence(key), lstCollection, nullptr, nullptr, Qt::WidgetShortcut);
         connect(install, &QShortcut::activated, this, [this] {
             if (HighlightedPack().empty()) return;
-            // The pack the person sees highlighted is the one installed.
-            if (keyPause_->isActive()) {
-                keyPause_->stop();
-                ChooseHighlighted();
-            }
             emit InstallAsked();
         });
     }

@@ -104,7 +104,6 @@ private:
     // The row to highlight again once a list made anew is whole.
     std::string highlightAfter_;
     QTimer* poll_;
-    QTimer* keyPause_;
     QTimer* changed_;
     QFileSystemWatcher* watcher_;
 };
