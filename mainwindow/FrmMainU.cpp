@@ -348,16 +348,21 @@ void TFrmMain::ShowFlashView(bool flash) {
     FlashShown = flash;
     // A movie still on its way no longer speaks for the preview.
     if (!flash) previewTitle_.clear();
-    flsPreview->setVisible(flash);
     gifPrevew->setVisible(!flash);
     shpImage->setVisible(!flash);
     // Only an opened pack file shows its emoticons; it shows them itself.
     pnlPreview->grdEmoticons->hide();
     pnlPreview->ShowNotice({});
     if (flash) {
+        flsPreview->show();
         FocusFlashView();
     } else {
         flsPreview->Stop();
+        // The picture's background covers the movie's view at once. Hiding the
+        // web view takes longer than painting the picture, so it waits for the paint.
+        QTimer::singleShot(0, flsPreview, [this] {
+            if (!FlashShown) flsPreview->hide();
+        });
     }
 }
 

@@ -183,7 +183,7 @@ private slots:
     void emoticonPacksAnimateTheirPicture() {
         Click(2, 0);
         QVERIFY(!window->FlashShown);
-        QVERIFY(window->flsPreview->isHidden());
+        QTRY_VERIFY(window->flsPreview->isHidden());
         QVERIFY(!window->gifPrevew->isHidden() && !window->shpImage->isHidden());
         QCOMPARE(window->StatusText(), QString("16 emoticons in pack."));
         QMovie* builtIn = window->gifPrevew->movie();
