@@ -58,7 +58,6 @@ TFrmMain::TFrmMain(QWidget* parent) : QMainWindow(parent), httpUpgrade(std::make
     httpUpgrade->Pump = [] { QCoreApplication::processEvents(); };
     setObjectName("FrmMain");
     setWindowTitle(kApplicationTitle);
-    setWindowIcon(ProgramIcon());
     setFont(QFont("MS Sans Serif", 8));
     setAcceptDrops(true);
     // The skin before the children: each is polished once, in its skin, rather than again when it comes.
@@ -308,6 +307,9 @@ void TFrmMain::paintEvent(QPaintEvent* event) {
 }
 
 void TFrmMain::FinishAfterFirstPaint() {
+    // The desktop is given the icon in four sizes, each drawn from its SVG:
+    // the window is not kept waiting for the taskbar's picture.
+    setWindowIcon(ProgramIcon());
     // The clear button shows only once there is text, and its picture is looked
     // up in the desktop's icon theme, which is slow to read.
     edtFilter->setClearButtonEnabled(true);

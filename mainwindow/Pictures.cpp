@@ -6,11 +6,11 @@
 namespace quillane {
 
 QIcon ToolbarPicture(int index) {
-    return QIcon(QString(":/pictures/toolbar/%1.svg").arg(index, 2, 10, QChar('0')));
+    return QIcon(QString(":/pictures/toolbar/%1.png").arg(index, 2, 10, QChar('0')));
 }
 
 QIcon TreePicture(int index) {
-    return QIcon(index == 0 ? ":/pictures/tree/category.svg" : ":/pictures/tree/pack.svg");
+    return QIcon(index == 0 ? ":/pictures/tree/category.png" : ":/pictures/tree/pack.png");
 }
 
 QIcon ProgramIcon() {
