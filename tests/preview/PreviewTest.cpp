@@ -136,12 +136,13 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(window->flsPreview->Movie(), QString("heart.swf"));
         QCOMPARE(window->StatusText(), QString("Playing Heart."));
-        // Back to a pack read before: shown from memory, before the event loop turns again.
+        // Back to a pack read before: shown from memory by the key itself, so that
+        // the highlight and the pack are painted together.
         QTest::keyClick(window->treWinksList, Qt::Key_Down);
         QTRY_COMPARE(window->flsPreview->Movie(), QString("rainbow.swf"));
         QTest::keyClick(window->treWinksList, Qt::Key_Up);
-        window->treWinksListClick();
         QCOMPARE(window->flsPreview->Movie(), QString("heart.swf"));
+        QVERIFY(window->flsPreview->StillShown());
     }
 
     // Packs are read one at a time: one that is no pack, a pipe that would never answer, is
