@@ -2,18 +2,11 @@
 // every member decompressed for the digest and the damage, the manifest, the
 // still. Whatever the bytes, it ends, and a file named as a pack is listed:
 // as a pack with its kind, or apart with why.
+#include "FuzzCheck.h"
 #include "InputFile.h"
 #include "PackReading.h"
 
 #include <cstdint>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = WriteInputFile(data, size);

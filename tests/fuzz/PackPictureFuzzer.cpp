@@ -3,18 +3,11 @@
 // bytes, the reader ends, and what it hands over keeps within its bounds: a
 // picture has the name of a member and at most 4 MiB of bytes; anything else
 // carries no bytes.
+#include "FuzzCheck.h"
 #include "InputFile.h"
 #include "PackPicture.h"
 
 #include <cstdint>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const quillane::TPackPicture found = quillane::FindPackPicture(WriteInputFile(data, size));

@@ -2,19 +2,12 @@
 // in memory while the user arrows through them. Whatever the bytes, it ends
 // without raising, keeps within the bounds a preview may hold, and says why
 // when it shows nothing.
+#include "FuzzCheck.h"
 #include "InputFile.h"
 #include "PackUnpacking.h"
 #include "PreviewContents.h"
 
 #include <cstdint>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const quillane::TPreviewContents contents = quillane::ReadPreviewContents(WriteInputFile(data, size));

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "FuzzCheck.h"
 #include "HttpParser.h"
 #include "LogEntries.h"
 #include "RequestHandler.h"
@@ -42,10 +43,6 @@ public:
     }
     std::string bytes;
 };
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 void ScanTokens(const std::string& input, std::size_t slice) {
     TSlicedStream stream(input, slice);

@@ -7,6 +7,7 @@
 //   bits 0-5  how many bytes each send of the peer carries (0: the whole part)
 //   bit 6     the body goes to a file (InputFileMode)
 //   bit 7     the header goes to a file (OutputFileMode)
+#include "FuzzCheck.h"
 #include "HttpClient.h"
 #include "HttpResponse.h"
 #include "SockErrors.h"
@@ -34,10 +35,6 @@
 namespace {
 
 using namespace quillane;
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 constexpr const char kSeparator[] = "\xfe\xfe";
 // A request head the client sends is below this; more is a fault of its own.

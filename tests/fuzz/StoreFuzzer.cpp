@@ -10,6 +10,7 @@
 // leave the store's index and packs exactly as they were; a successful one adds
 // exactly one pack folder holding what its items name, and is undone again; and
 // nothing may ever appear beside the store folder.
+#include "FuzzCheck.h"
 #include "CabOpt.h"
 #include "CabinetExtractor.h"
 #include "ContentManifest.h"
@@ -34,10 +35,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using namespace quillane;
-
-void Check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 // Manifests list more items than this only to make each input slow.
 constexpr std::size_t kMaxItems = 24;
